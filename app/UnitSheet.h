@@ -1,0 +1,64 @@
+// The unit being designed, and the figures the main window shows for it.
+#pragma once
+
+#include "com.h"
+
+#include <cstdint>
+#include <string>
+
+namespace kr {
+
+// Texts of the main window's figure boxes and class box (CP932 bytes).
+// All blank until the first recalculation.
+struct FigureTexts {
+    std::string Fire;        // lblFire
+    std::string Melee;       // lblBtl
+    std::string Evasion;     // lblSpd
+    std::string Armor;       // lblAmr
+    std::string Durability;  // lblHP
+    std::string Sensor;      // lblSns
+    std::string Power;       // lblPow
+    std::string Punch;       // lblPunch
+    std::string CP;          // lblCP
+    std::string Price;       // lblPlice
+    std::string Class;       // lblClass
+    std::string BP;          // lblBP
+};
+
+struct UnitSheet {
+    std::string UnitName;   // the name box's text
+    std::string UnitClass;  // "L", "M", "H", "XH"; empty before the first template or load
+    std::int32_t BaseFire = 0;
+    std::int32_t BaseMelee = 0;
+    std::int32_t BaseEvasion = 0;
+    std::int32_t BaseArmor = 0;
+    std::int32_t BaseDurability = 0;
+    std::int32_t BasePower = 0;
+    std::int32_t BasePunch = 0;
+    std::int32_t BaseSensor = 0;
+    std::int32_t BaseCP = 0;
+    std::int32_t BackpackCapacity = 0;
+    std::int32_t BasePrice = 0;
+
+    // lvwOption, lvwMove, lvwWeapon. UnitClass changes only together with a
+    // rebuild of all three.
+    OptionRows Options;
+    MoveRows Moves;
+    WeaponRows Weapons;
+
+    // What the main window shows, written by Recalculate.
+    FigureTexts Boxes;
+    bool BackpackOverloaded = false;  // lblBP in red
+    bool ListsEnabled = false;        // the lists take input from the first recalculation on
+};
+
+// Whether an entry of class `entryClass` costs one extra custom point on a
+// unit of class `unitClass`.
+bool IsOutOfClass(const std::string& entryClass, const std::string& unitClass);
+
+// Sums the equipment into the figures and rewrites the computed cells
+// (out-of-class CP, movement, power-based damage), the boxes and the
+// backpack colour; enables the lists. Calling it again changes nothing.
+void Recalculate(UnitSheet& sheet);
+
+}  // namespace kr

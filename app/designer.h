@@ -1,0 +1,63 @@
+// The whole state of a design session without any window: the catalogs, the
+// sheet, the pickers' rows and ticks, and the dialogs' remembered file names.
+// Every command's logic is a function on this state; the windows only show
+// dialogs, call these, and refresh.
+#pragma once
+
+#include "UnitSheet.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace kr {
+
+struct Catalogs {
+    TKRWeaponList Weapon;
+    TKROptionList Option;
+    TKRMoveList Move;
+};
+
+// Loads the three catalogs from the directory, in the order weapon, option,
+// move, each on its own. Returns the message of every catalog that failed.
+std::vector<std::string> LoadCatalogs(Catalogs& catalogs, const std::filesystem::path& directory);
+
+struct Designer {
+    explicit Designer(const Catalogs& catalogs) : Catalog(catalogs) {}
+    Designer(const Designer&) = delete;
+    Designer& operator=(const Designer&) = delete;
+
+    const Catalogs& Catalog;
+    UnitSheet Sheet;
+
+    // The pickers' rows: every catalog entry, in catalog order, with its tick.
+    OptionRows OptionPicker;
+    MoveRows MovePicker;
+    WeaponRows WeaponPicker;
+
+    // File names the dialogs keep. SaveFileName is the remembered unit file.
+    std::filesystem::path OpenFileName;
+    std::filesystem::path SaveFileName;
+    std::filesystem::path HtmlFileName;
+};
+
+// Fills the three pickers from the catalogs (what each picker does when created).
+void FillPickers(Designer& designer);
+
+// The five stock models of the "新規作成" menu, numbered 1 to 5.
+constexpr int TemplateCount = 5;
+const char* TemplateCaption(int number);  // "KRM-11-LS", ... (ASCII)
+void ApplyTemplate(Designer& designer, int number);
+
+// Rebuild the main window's option / move list from the picker's ticks, in
+// picker order, then recalculate.
+void RebuildOptionsFromPicker(Designer& designer);
+void RebuildMovesFromPicker(Designer& designer);
+
+// Removes the selected weapon row, with its follow-up row or the row it
+// follows (the row below examined first, one neighbour only). Returns the
+// index of the row that takes the selection afterwards, or -1 for none.
+// Does not recalculate.
+long DeleteWeaponRow(WeaponRows& weapons, std::size_t selected);
+
+}  // namespace kr

@@ -1,0 +1,46 @@
+// Shared routines of the whole program: the one integer rule, the application
+// directory, and the one error type that every core routine raises.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace kr {
+
+// The error every core routine raises. Its message is display text (UTF-8);
+// the window layer shows it in the application's error box.
+class KrError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Replaces the first "%s" (or "%d") of a message pattern with the given text.
+std::string FormatMessage(std::string_view pattern, std::string_view argument);
+
+// The integer rule: leading ASCII spaces, then an optional sign and decimal
+// digits (within 32-bit signed range), or a hexadecimal form introduced by
+// "$", "x", "X", "0x" or "0X" whose value fits in 32 bits (taken as a bit
+// pattern). The digits must run to the end of the text. Nothing else parses.
+std::optional<std::int32_t> ParseInt(std::string_view text);
+std::int32_t ParseIntDefault(std::string_view text, std::int32_t fallback);
+
+// Decimal text of a 32-bit signed integer: "-" for negatives, no grouping.
+std::string DecimalText(std::int32_t value);
+
+// Addition with the 32-bit wrap-around the game's figures have always had.
+inline std::int32_t WrapAdd(std::int32_t a, std::int32_t b) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
+}
+
+// The directory of the running executable, ending with the path separator.
+// Every data and settings file is resolved against it.
+std::filesystem::path ApplicationDirectory();
+
+// Display form of a path inside a message (UTF-8 on this platform).
+std::string PathText(const std::filesystem::path& path);
+
+}  // namespace kr

@@ -1,0 +1,28 @@
+// Shift_JIS (Windows code page 932) at the edges of the program.
+// Inside the core every text is CP932 bytes exactly as read from a file;
+// conversion happens only where text meets the window system.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kr {
+
+// CP932 bytes to UTF-8. Bytes that are not valid CP932 become U+FFFD; never fails.
+std::string Cp932ToUtf8(std::string_view cp932);
+
+// UTF-8 to CP932 bytes, or nothing when some character has no CP932 form
+// (or the input is not valid UTF-8).
+std::optional<std::string> Utf8ToCp932(std::string_view utf8);
+
+// A literal of the program, kept in source as UTF-8, as CP932 bytes.
+// Throws std::logic_error for a literal without a CP932 form (a programming error).
+std::string Sjis(std::string_view utf8Literal);
+
+// Whether the byte starts a double-byte character in Shift_JIS.
+constexpr bool IsLeadByte(unsigned char byte) {
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+}  // namespace kr

@@ -1,0 +1,134 @@
+// How catalog entries read as list rows, in the pickers and in the main
+// window's lists alike, and the row list both of them use.
+#pragma once
+
+#include "krMove.h"
+#include "krOption.h"
+#include "krWeapon.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace kr {
+
+// "+3" for 3, "0" for 0, "-2" for -2.
+std::string SignedText(std::int32_t n);
+
+// Whether a weapon caption begins with "└" (a follow-up row).
+bool IsFollowUpName(std::string_view name);
+
+// Cell texts of an entry's row (CP932 bytes), column 0 being the Name.
+std::string OptionCell(const TKrOption& entry, int column);
+std::string MoveCell(const TKrMove& entry, int column);
+std::string WeaponCell(const TKrWeapon& entry, int column);
+
+template <class Entry>
+struct RowTexts;
+template <>
+struct RowTexts<TKrOption> {
+    static constexpr int ColumnCount = 6;
+    static constexpr int CPColumn = 2;
+    static std::string Cell(const TKrOption& e, int column) { return OptionCell(e, column); }
+};
+template <>
+struct RowTexts<TKrMove> {
+    static constexpr int ColumnCount = 8;
+    static constexpr int CPColumn = 2;
+    static constexpr int MovementColumn = 4;
+    static std::string Cell(const TKrMove& e, int column) { return MoveCell(e, column); }
+};
+template <>
+struct RowTexts<TKrWeapon> {
+    static constexpr int ColumnCount = 13;
+    static constexpr int CPColumn = 3;
+    static constexpr int DamageColumn = 5;
+    static std::string Cell(const TKrWeapon& e, int column) { return WeaponCell(e, column); }
+};
+
+// One row of a report-style list: a reference to the entry it shows (not
+// owned), its tick (pickers only), and the cells that recalculation wrote
+// over the entry's own texts (main window only). Every other cell is the
+// entry's own text, made when asked, so a list of 100,000 rows stays small.
+template <class Entry>
+struct ListRow {
+    const Entry* Data = nullptr;
+    bool Checked = false;
+    std::vector<std::pair<int, std::string>> Computed;
+};
+
+template <class Entry>
+class RowList {
+public:
+    static constexpr int ColumnCount = RowTexts<Entry>::ColumnCount;
+
+    std::size_t Count() const { return rows_.size(); }
+    bool Empty() const { return rows_.empty(); }
+    const ListRow<Entry>& Row(std::size_t index) const { return rows_[index]; }
+    ListRow<Entry>& Row(std::size_t index) { return rows_[index]; }
+    const Entry* Data(std::size_t index) const { return rows_[index].Data; }
+    const std::string& Caption(std::size_t index) const { return rows_[index].Data->Name; }
+
+    // The text a cell shows.
+    std::string Cell(std::size_t row, int column) const {
+        for (const auto& [col, text] : rows_[row].Computed)
+            if (col == column) return text;
+        return RowTexts<Entry>::Cell(*rows_[row].Data, column);
+    }
+    // Writes a computed cell (replacing an earlier one of that column).
+    void SetCell(std::size_t row, int column, std::string text) {
+        for (auto& [col, old] : rows_[row].Computed)
+            if (col == column) { old = std::move(text); return; }
+        rows_[row].Computed.emplace_back(column, std::move(text));
+    }
+    // Drops a computed cell, so the entry's own text shows again.
+    void ResetCell(std::size_t row, int column) {
+        auto& computed = rows_[row].Computed;
+        for (auto it = computed.begin(); it != computed.end(); ++it)
+            if (it->first == column) { computed.erase(it); return; }
+    }
+
+    void Append(const Entry* entry) { rows_.push_back(ListRow<Entry>{entry, false, {}}); }
+    void Remove(std::size_t index) { rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(index)); }
+    void Clear() { rows_.clear(); }
+    void Reserve(std::size_t count) { rows_.reserve(count); }
+
+private:
+    std::vector<ListRow<Entry>> rows_;
+};
+
+using OptionRows = RowList<TKrOption>;
+using MoveRows = RowList<TKrMove>;
+using WeaponRows = RowList<TKrWeapon>;
+
+// Append a row for the entry; nothing happens for no list or no entry.
+void AddOptionRow(OptionRows* list, const TKrOption* entry);
+void AddMoveRow(MoveRows* list, const TKrMove* entry);
+void AddWeaponRow(WeaponRows* list, const TKrWeapon* entry);
+
+// Fills a picker's list: one row per catalog entry, in catalog order, none ticked.
+void FillPicker(OptionRows& picker, const TKROptionList& catalog);
+void FillPicker(MoveRows& picker, const TKRMoveList& catalog);
+void FillPicker(WeaponRows& picker, const TKRWeaponList& catalog);
+
+// Picker ticks.
+template <class Entry>
+void ClearChecks(RowList<Entry>& picker) {
+    for (std::size_t i = 0; i < picker.Count(); ++i) picker.Row(i).Checked = false;
+}
+// Ticks every row whose caption equals the name byte for byte.
+template <class Entry>
+void CheckByName(RowList<Entry>& picker, std::string_view name) {
+    for (std::size_t i = 0; i < picker.Count(); ++i)
+        if (picker.Caption(i) == name) picker.Row(i).Checked = true;
+}
+
+// The weapon picker's add command: the chosen row, paired with a follow-up
+// row directly below it, or with the row above when it is itself a follow-up
+// row (the next row is examined first, one neighbour only).
+void AddChosenWeapon(const WeaponRows& picker, std::size_t chosen, WeaponRows& target);
+
+}  // namespace kr

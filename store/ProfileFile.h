@@ -1,0 +1,71 @@
+// The profile-file store: files of named sections holding key=value entries,
+// used for the settings file and for unit files. Text is CP932 bytes and is
+// never converted. Section and key names match regardless of the case of
+// ASCII letters. Every write replaces the file atomically.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace kr {
+
+using ProfileEntries = std::vector<std::pair<std::string, std::string>>;
+
+// The content of a profile file held in memory, with the store's reading and
+// writing rules. Lines that an operation does not touch keep their bytes.
+class ProfileDocument {
+public:
+    ProfileDocument() = default;
+    explicit ProfileDocument(std::string_view bytes);
+
+    std::string ReadText(std::string_view section, std::string_view key, std::string_view fallback) const;
+    std::int32_t ReadNumber(std::string_view section, std::string_view key, std::int32_t fallback) const;
+    ProfileEntries ReadEntries(std::string_view section) const;
+
+    void WriteText(std::string_view section, std::string_view key, std::string_view value);
+    void WriteNumber(std::string_view section, std::string_view key, std::int32_t value);
+    void DeleteSection(std::string_view section);
+
+    std::string Bytes() const;
+
+private:
+    std::vector<std::string> lines_;  // each line with its own line break, if it had one
+};
+
+// A store bound to one file path. It keeps nothing between operations: each
+// read reads the file, each write reads, changes and atomically replaces it.
+class ProfileFile {
+public:
+    explicit ProfileFile(std::filesystem::path path) : path_(std::move(path)) {}
+
+    std::string ReadText(std::string_view section, std::string_view key, std::string_view fallback) const;
+    std::int32_t ReadNumber(std::string_view section, std::string_view key, std::int32_t fallback) const;
+    ProfileEntries ReadEntries(std::string_view section) const;
+
+    // Throw KrError "%s に書き込めません" when the file cannot be written; the
+    // file is then exactly as it was.
+    void WriteText(std::string_view section, std::string_view key, std::string_view value);
+    void WriteNumber(std::string_view section, std::string_view key, std::int32_t value);
+    void DeleteSection(std::string_view section);
+
+    // The whole file as one document (empty when it does not exist or cannot be read).
+    ProfileDocument Load() const;
+    // Replaces the file with the document's bytes, atomically.
+    void Save(const ProfileDocument& document) const;
+
+    const std::filesystem::path& Path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+// Writes bytes to a file through a temporary file in the same folder, flushed
+// and renamed over the target. Throws KrError "%s に書き込めません" (with the
+// path as given) on any failure, leaving the target as it was.
+void ReplaceFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+
+}  // namespace kr

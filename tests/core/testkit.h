@@ -1,0 +1,36 @@
+// Helpers shared by the core tests: temporary folders, files of exact bytes,
+// and CP932 bytes of UTF-8 literals made with iconv directly (not with the
+// program's own codec), so expected bytes never come from the code under test.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace testkit {
+
+// CP932 bytes of a UTF-8 literal.
+std::string Sj(std::string_view utf8);
+
+// A fresh empty folder, removed with everything in it when the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& Path() const { return path_; }
+    std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
+
+private:
+    std::filesystem::path path_;
+};
+
+void WriteBytes(const std::filesystem::path& path, std::string_view bytes);
+std::string ReadBytes(const std::filesystem::path& path);
+
+// Folder of the fixtures under tests/data, and of the catalogs we ship.
+std::filesystem::path TestData();
+std::filesystem::path ShippedData();
+
+}  // namespace testkit
