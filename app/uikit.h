@@ -1,0 +1,73 @@
+// Small pieces every window uses: the application's error box, the window
+// font, text conversion at the Qt boundary, window placement on screen, and
+// the seam through which dialogs and the desktop are reached.
+#pragma once
+
+#include "Pub1.h"
+#include "placement.h"
+
+#include <QFont>
+#include <QString>
+#include <QWidget>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace kr {
+
+extern const char* const ApplicationTitle;  // "ＫＲデザイナ" (UTF-8)
+
+// CP932 bytes <-> QString.
+QString Qs(std::string_view cp932);
+// The CP932 form of a QString, or nothing when a character has none.
+std::optional<std::string> ToCp932(const QString& text);
+// UTF-8 literal / message -> QString.
+inline QString Qu(std::string_view utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
+
+// The message as the error box shows it: "." is added unless the last
+// character sorts at or before ".".
+QString ErrorBoxText(const QString& message);
+// Modal box titled "ＫＲデザイナ" with the error icon.
+void ShowErrorBox(QWidget* parent, const QString& message);
+
+// Runs one command; a KrError (or any other std::exception) stops the
+// command and is shown in the error box. Exceptions never reach Qt's loop.
+void Guarded(QWidget* parent, const std::function<void()>& command);
+
+// "ＭＳ Ｐゴシック" at the given pixel size; a Japanese Gothic face stands in
+// where that face is not installed.
+QFont GothicFont(int pixelSize);
+// Registers the substitutes once per process.
+void InstallFontSubstitutes();
+
+// The outer frame of a window, and placing a window so that its outer frame
+// is the given one (also once a window manager has added its frame).
+Placement FramePlacement(const QWidget* window);
+void ApplyPlacement(QWidget* window, const Placement& placement);
+
+// Reads a window's placement from the settings file in `directory` /
+// writes it back (the write error goes to the error box, once).
+void RestorePlacement(QWidget* window, const std::filesystem::path& directory, const PlacementKeys& keys);
+void StorePlacement(QWidget* window, const std::filesystem::path& directory, const PlacementKeys& keys);
+
+// Where the program meets file dialogs and the desktop. The program uses the
+// real dialogs; tests put their own functions in.
+struct FileDialogRequest {
+    QString Filter;            // Qt filter text, e.g. "krファイル (*.kr);;全て (*.*)"
+    QString DefaultSuffix;     // "kr", "html"
+    QString InitialFileName;   // the dialog's kept file name
+    bool Save = false;
+};
+struct DesktopSeam {
+    // Returns the chosen path, or an empty string when cancelled.
+    std::function<QString(QWidget* parent, const FileDialogRequest&)> ChooseFile;
+    // Asks the desktop to open a document; the outcome is not looked at.
+    std::function<void(const QString& path)> OpenDocument;
+    // Replaces the clipboard with one plain text; false when it cannot be opened.
+    std::function<bool(const QString& text)> SetClipboardText;
+};
+DesktopSeam& Desktop();  // the real one unless a test replaced its functions
+
+}  // namespace kr

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "f_picker.h"
+
+namespace kr {
+
+// "オブション選択": the unit's options as ticks.
+class TfrmOption : public TfrmPicker {
+    Q_OBJECT
+public:
+    TfrmOption(QWidget* owner, Designer& designer, std::filesystem::path directory);
+    void ClearChecks();
+    void CheckByName(std::string_view name);
+    void lvwOptionDblClick();  // toggles the tick of the selected row
+
+private:
+    Designer& designer_;
+};
+
+}  // namespace kr

@@ -1,0 +1,106 @@
+// Shows a core row list in a QTreeView (report style) without one widget
+// item per cell: the model asks the list for a cell's text when it is drawn.
+#pragma once
+
+#include "com.h"
+
+#include <QAbstractTableModel>
+#include <QTreeView>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace kr {
+
+struct ColumnSpec {
+    const char* Caption;  // UTF-8
+    int Width;            // pixels
+    Qt::Alignment Align;  // Qt::AlignLeft, Qt::AlignRight or Qt::AlignHCenter
+};
+
+// Column layouts of the three kinds, for the pickers and the main window.
+extern const std::vector<ColumnSpec> MainOptionColumns;    // "オプション名" 100, ...
+extern const std::vector<ColumnSpec> MainMoveColumns;      // "移動方式" 200, ...
+extern const std::vector<ColumnSpec> WeaponColumns;        // the same in both windows
+extern const std::vector<ColumnSpec> PickerOptionColumns;  // "オプション名" 170, ...
+extern const std::vector<ColumnSpec> PickerMoveColumns;    // "移動方式" 150, ...
+
+class RowTableModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    // Row access the model needs, whatever the kind of entry.
+    struct Source {
+        virtual ~Source() = default;
+        virtual std::size_t Count() const = 0;
+        virtual std::string Cell(std::size_t row, int column) const = 0;
+        virtual bool Checked(std::size_t row) const = 0;
+        virtual void SetChecked(std::size_t row, bool checked) = 0;
+    };
+    template <class Entry>
+    static std::unique_ptr<Source> SourceOf(RowList<Entry>& list);
+
+    RowTableModel(std::unique_ptr<Source> source, std::vector<ColumnSpec> columns, bool checkable,
+                  QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+
+    // The core list changed (rows added, removed, cells rewritten): redraw all.
+    void Reset();
+    const std::vector<ColumnSpec>& Columns() const { return columns_; }
+
+private:
+    std::unique_ptr<Source> source_;
+    std::vector<ColumnSpec> columns_;
+    bool checkable_;
+};
+
+template <class Entry>
+std::unique_ptr<RowTableModel::Source> RowTableModel::SourceOf(RowList<Entry>& list) {
+    struct ListSource : Source {
+        explicit ListSource(RowList<Entry>& l) : list(l) {}
+        std::size_t Count() const override { return list.Count(); }
+        std::string Cell(std::size_t row, int column) const override { return list.Cell(row, column); }
+        bool Checked(std::size_t row) const override { return list.Row(row).Checked; }
+        void SetChecked(std::size_t row, bool checked) override { list.Row(row).Checked = checked; }
+        RowList<Entry>& list;
+    };
+    return std::make_unique<ListSource>(list);
+}
+
+// A report-style list view: header, whole-row selection, single selection,
+// selection kept visible without focus, flat border, 15-pixel font, no
+// sorting, column widths and alignments from the model.
+class ReportListView : public QTreeView {
+    Q_OBJECT
+public:
+    explicit ReportListView(QWidget* parent = nullptr);
+    void SetRowModel(RowTableModel* model);
+    RowTableModel* RowModel() const { return model_; }
+    // The selected row, or -1.
+    long SelectedRow() const;
+    void SelectRow(long row);  // -1 clears the selection
+
+    // Every key press (virtual key code, modifiers ignored by the handlers)
+    // is offered here first; a handler returns true when it used the key.
+    std::function<bool(int virtualKey)> KeyDown;
+    // Double-click anywhere in the list, on a row or below the rows.
+    std::function<void()> DoubleClicked;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    RowTableModel* model_ = nullptr;
+};
+
+// Windows virtual key code of a Qt key (F2 113, Delete 46, Esc 27, Enter 13, Space 32), or 0.
+int VirtualKeyOf(int qtKey);
+
+}  // namespace kr
