@@ -12,6 +12,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -67,6 +68,8 @@ struct DesktopSeam {
     std::function<void(const QString& path)> OpenDocument;
     // Replaces the clipboard with one plain text; false when it cannot be opened.
     std::function<bool(const QString& text)> SetClipboardText;
+    // Shows the application's error box (already with its final text).
+    std::function<void(QWidget* parent, const QString& text)> ShowErrorMessage;
 };
 DesktopSeam& Desktop();  // the real one unless a test replaced its functions
 

@@ -1,0 +1,147 @@
+// The main window "ＫＲデザイナ" and the start-up of a design session.
+//
+// How a command flows: a window handler (menu item, key, double-click) shows
+// a dialog or a picker if it must, then calls the core command on the
+// Designer state (templates, rebuilds, deletion, unit file, reports); every
+// command that changes the sheet ends with Recalculate, which rewrites the
+// figure texts and computed cells in the core; finally the handler refreshes
+// the widgets from the core state. No game rule lives in a window class, and
+// every handler runs inside Guarded(), so an error stops the command, shows
+// the error box, and never reaches Qt's event loop.
+#pragma once
+
+#include "designer.h"
+#include "f_move.h"
+#include "f_option.h"
+#include "f_weapon.h"
+#include "rowmodel.h"
+#include "uikit.h"
+
+#include <QAction>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenu>
+#include <QToolButton>
+
+#include <array>
+#include <filesystem>
+#include <memory>
+
+namespace kr {
+
+class TfrmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    // FormCreate: restores the placement from the settings file in
+    // `directory`, then loads the three catalogs from it.
+    TfrmMain(Designer& designer, Catalogs& catalogs, std::filesystem::path directory);
+    // FormDestroy: writes the placement.
+    ~TfrmMain() override;
+
+    // The pickers, created after this window.
+    void SetPickers(TfrmOption* options, TfrmMove* moves, TfrmWeapon* weapons);
+
+    // Commands.
+    void mnuNewClick(int number);
+    void mnuLoadClick();
+    void mnuSaveClick();
+    void mnuUpdateClick();
+    void mnuClipClick();
+    void mnuHtmlClick();
+    void mnuAddWpnClick();
+    void mnuDelWpnClick();
+    void lvwOptionDblClick();
+    void lvwMoveDblClick();
+    bool lvwOptionKeyDown(ReportListView* sender, int key);
+    bool lvwWeaponKeyDown(int key);
+    void tbrMainResize();
+
+    // Mirrors the core state in the widgets.
+    void RefreshSheet();
+
+    Designer& designer() { return designer_; }
+
+    // Components, named as the players' documentation names them.
+    QWidget* tbrMain = nullptr;
+    QToolButton* tbnOpen = nullptr;
+    QToolButton* tbnLoad = nullptr;
+    QLabel* lblName = nullptr;
+    QLineEdit* txtKrName = nullptr;
+    QLabel* lblClassP = nullptr;
+    QFrame* Panel1 = nullptr;
+    QLabel* lblClass = nullptr;
+    QFrame* pnlBase = nullptr;
+    QLabel *lblFire = nullptr, *lblBtl = nullptr, *lblSpd = nullptr, *lblSns = nullptr, *lblCP = nullptr;
+    QLabel *lblAmr = nullptr, *lblHP = nullptr, *lblPow = nullptr, *lblPunch = nullptr, *lblBP = nullptr,
+           *lblPlice = nullptr;
+    QLabel *lblCPC = nullptr;
+    ReportListView* lvwOption = nullptr;
+    ReportListView* lvwMove = nullptr;
+    ReportListView* lvwWeapon = nullptr;
+    QMenu* mnuFile = nullptr;
+    QMenu* mnuNew = nullptr;
+    QMenu* mnuOutput = nullptr;
+    std::array<QAction*, TemplateCount> mnuNewItems{};
+    QAction* mnuLoad = nullptr;
+    QAction* mnuSave = nullptr;
+    QAction* mnuUpdate = nullptr;
+    QAction* mnuClip = nullptr;
+    QAction* mnuHtml = nullptr;
+    QAction* mnuExit = nullptr;
+    QMenu* pmuWeapon = nullptr;
+    QAction* mnuAddWpn = nullptr;
+    QAction* mnuDelWpn = nullptr;
+
+    // The three file dialogs (their kept file names live in the Designer).
+    static FileDialogRequest dlgOpen();
+    static FileDialogRequest dlgSave();
+    static FileDialogRequest dlgSaveHtml();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildToolBar();
+    void BuildFigurePanel();
+    void BuildLists();
+    void BuildMenus();
+    void RefreshFigures();
+    void RefreshLists();
+    void RefreshName();
+    bool ChooseUnitFileToSave();
+    void WriteUnitFileGuarded();
+
+    Designer& designer_;
+    std::filesystem::path directory_;
+    TfrmOption* frmOption_ = nullptr;
+    TfrmMove* frmMove_ = nullptr;
+    TfrmWeapon* frmWeapon_ = nullptr;
+};
+
+// The program's windows over one catalog folder, created in the order main
+// window, option picker, move picker, weapon picker and destroyed in reverse,
+// each storing its placement as it goes.
+class DesignerSession {
+public:
+    explicit DesignerSession(std::filesystem::path directory);
+    ~DesignerSession();
+    DesignerSession(const DesignerSession&) = delete;
+    DesignerSession& operator=(const DesignerSession&) = delete;
+
+    TfrmMain& Main() { return *frmMain; }
+
+    Catalogs catalogs;
+    Designer designer{catalogs};
+    std::unique_ptr<TfrmMain> frmMain;
+    std::unique_ptr<TfrmOption> frmOption;
+    std::unique_ptr<TfrmMove> frmMove;
+    std::unique_ptr<TfrmWeapon> frmWeapon;
+};
+
+// Converts a path chosen in a dialog to a file-system path, and back.
+std::filesystem::path PathOf(const QString& path);
+QString PathString(const std::filesystem::path& path);
+
+}  // namespace kr
