@@ -1,0 +1,99 @@
+#include "Pub1.h"
+
+#include <charconv>
+#include <system_error>
+
+namespace kr {
+
+std::string FormatMessage(std::string_view pattern, std::string_view argument) {
+    std::string result;
+    result.reserve(pattern.size() + argument.size());
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] == '%' && i + 1 < pattern.size() && (pattern[i + 1] == 's' || pattern[i + 1] == 'd')) {
+            result.append(pattern.substr(0, i));
+            result.append(argument);
+            result.append(pattern.substr(i + 2));
+            return result;
+        }
+    }
+    result.append(pattern);
+    return result;
+}
+
+namespace {
+
+int HexDigitValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// One or more hexadecimal digits running to the end, value within 32 bits,
+// taken as a bit pattern.
+std::optional<std::int32_t> ParseHexDigits(std::string_view digits) {
+    if (digits.empty()) return std::nullopt;
+    std::uint64_t value = 0;
+    for (char c : digits) {
+        int d = HexDigitValue(c);
+        if (d < 0) return std::nullopt;
+        value = value * 16 + static_cast<std::uint64_t>(d);
+        if (value > 0xFFFFFFFFull) return std::nullopt;
+    }
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
+}
+
+// An optional sign and one or more decimal digits running to the end,
+// within the 32-bit signed range.
+std::optional<std::int32_t> ParseDecimal(std::string_view text) {
+    bool negative = false;
+    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    if (text.empty()) return std::nullopt;
+    const std::int64_t limit = negative ? 2147483648LL : 2147483647LL;
+    std::int64_t magnitude = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        magnitude = magnitude * 10 + (c - '0');
+        if (magnitude > limit) return std::nullopt;
+    }
+    return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
+}
+
+}  // namespace
+
+std::optional<std::int32_t> ParseInt(std::string_view text) {
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    if (text.empty()) return std::nullopt;
+    const char first = text.front();
+    if (first == '$' || first == 'x' || first == 'X') return ParseHexDigits(text.substr(1));
+    if (first == '0' && text.size() >= 2 && (text[1] == 'x' || text[1] == 'X'))
+        return ParseHexDigits(text.substr(2));
+    return ParseDecimal(text);
+}
+
+std::int32_t ParseIntDefault(std::string_view text, std::int32_t fallback) {
+    return ParseInt(text).value_or(fallback);
+}
+
+std::string DecimalText(std::int32_t value) {
+    char buffer[16];
+    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    (void)ec;  // eleven characters always fit
+    return std::string(buffer, end);
+}
+
+std::filesystem::path ApplicationDirectory() {
+    std::error_code ec;
+    std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", ec);
+    std::filesystem::path directory =
+        ec ? std::filesystem::current_path() : executable.parent_path();
+    // Appending an empty element leaves the trailing separator.
+    return directory / "";
+}
+
+std::string PathText(const std::filesystem::path& path) { return path.string(); }
+
+}  // namespace kr

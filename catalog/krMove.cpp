@@ -1,0 +1,20 @@
+#include "krMove.h"
+
+namespace kr {
+
+void CatalogTraits<TKrMove>::Fill(TKrMove& entry, const CatalogFields& fields) {
+    entry.Code = fields.Text(0);
+    entry.Name = fields.Text(1);
+    entry.ExtraText = fields.Text(2);
+    entry.Price = fields.Integer(3);
+    entry.CP = fields.Integer(4);
+    entry.BP = fields.Integer(5);
+    entry.Class = fields.Text(6);
+    entry.Movement = fields.Integer(7);
+    entry.HeavyPenalty = fields.Byte(8);
+    entry.Turning = fields.Integer(9);
+    entry.ExtraValue = fields.Integer(10);
+    entry.Notes = fields.LastText(11);
+}
+
+}  // namespace kr

@@ -1,0 +1,390 @@
+// Loading the three catalogs from their files: layout, failures and lookups.
+#include "Pub1.h"
+#include "catalog.h"
+#include "krMove.h"
+#include "krOption.h"
+#include "krWeapon.h"
+#include "testkit.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+
+using testkit::Sj;
+using testkit::TempDir;
+using testkit::WriteBytes;
+
+const std::string kOptionHeader = Sj("コード,オプション名,値段,CP,BP,ｸﾗｽ,射撃,格闘,回避,装甲,パワー,センサー,移動,予備,効果");
+const std::string kWeaponHeader = "code,name,kind,hitmode,price,cp,bp,class,damage,h1,h2,h3,h4,range,count,ind,rap,x,notes";
+const std::string kMoveHeader = "code,name,text,price,cp,bp,class,move,heavy,turn,x,notes";
+
+std::string ExpectedCannotOpen(const std::filesystem::path& file) {
+    return "ファイル " + file.string() + " は開けません";
+}
+
+std::string ExpectedIndexMessage(const char* column) {
+    return std::string("リストのインデックスが範囲を超えています (") + column + ")";
+}
+
+// Runs the call and returns the message of the KrError it raises.
+template <class Call>
+std::string ErrorOf(Call call) {
+    try {
+        call();
+    } catch (const kr::KrError& error) {
+        return error.what();
+    }
+    ADD_FAILURE() << "no error raised";
+    return {};
+}
+
+// ---------------------------------------------------------------- reading
+
+TEST(CatalogFile, MissingFileNamesTheFullPathAndLeavesTheCatalogEmpty) {
+    TempDir dir;
+    WriteBytes(dir / "option.csv", kOptionHeader + "\r\nO1,A,1,0,0,L,0,0,0,0,0,0,0,0,x\r\n");
+    kr::TKROptionList catalog;
+    catalog.LoadCatalog(dir.Path());
+    ASSERT_EQ(catalog.Count(), 1u);
+
+    std::filesystem::remove(dir / "option.csv");
+    EXPECT_EQ(ErrorOf([&] { catalog.LoadCatalog(dir.Path()); }), ExpectedCannotOpen(dir / "option.csv"));
+    EXPECT_EQ(catalog.Count(), 0u);
+    EXPECT_EQ(catalog.FindByName("A"), nullptr);
+}
+
+TEST(CatalogFile, EachKindReadsItsOwnFileName) {
+    TempDir dir;
+    kr::TKRWeaponList weapons;
+    kr::TKRMoveList moves;
+    EXPECT_EQ(ErrorOf([&] { weapons.LoadCatalog(dir.Path()); }), ExpectedCannotOpen(dir / "weapon.csv"));
+    EXPECT_EQ(ErrorOf([&] { moves.LoadCatalog(dir.Path()); }), ExpectedCannotOpen(dir / "move.csv"));
+}
+
+TEST(CatalogFile, UnreadableFileFailsLikeAMissingOne) {
+    TempDir dir;
+    std::filesystem::create_directory(dir / "move.csv");
+    kr::TKRMoveList moves;
+    EXPECT_EQ(ErrorOf([&] { moves.LoadCatalog(dir.Path()); }), ExpectedCannotOpen(dir / "move.csv"));
+
+    if (::geteuid() != 0) {  // permissions do not stop the superuser
+        WriteBytes(dir / "weapon.csv", kWeaponHeader + "\r\n");
+        std::filesystem::permissions(dir / "weapon.csv", std::filesystem::perms::none);
+        kr::TKRWeaponList weapons;
+        EXPECT_EQ(ErrorOf([&] { weapons.LoadCatalog(dir.Path()); }), ExpectedCannotOpen(dir / "weapon.csv"));
+    }
+}
+
+TEST(CatalogFile, ReadWholeFileKeepsEveryByte) {
+    TempDir dir;
+    const std::string bytes("\x00\x81\r\n\xFF z", 7);
+    WriteBytes(dir / "bytes.bin", bytes);
+    EXPECT_EQ(kr::ReadWholeFile(dir / "bytes.bin"), bytes);
+    WriteBytes(dir / "empty.bin", "");
+    EXPECT_EQ(kr::ReadWholeFile(dir / "empty.bin"), "");
+}
+
+TEST(CatalogFile, EmptyOrHeaderOnlyFileGivesAnEmptyCatalog) {
+    for (const std::string& text : {std::string(), kOptionHeader, kOptionHeader + "\r\n", std::string("\r\n")}) {
+        TempDir dir;
+        WriteBytes(dir / "option.csv", text);
+        kr::TKROptionList catalog;
+        EXPECT_NO_THROW(catalog.LoadCatalog(dir.Path()));
+        EXPECT_EQ(catalog.Count(), 0u);
+    }
+}
+
+TEST(CatalogFile, LastLineWithoutBreakIsLoaded) {
+    TempDir dir;
+    WriteBytes(dir / "option.csv", kOptionHeader + "\nO1,A,1,0,0,L,0,0,0,0,0,0,0,0,x\rO2,B,2,0,0,L,0,0,0,0,0,0,0,0,y");
+    kr::TKROptionList catalog;
+    catalog.LoadCatalog(dir.Path());
+    ASSERT_EQ(catalog.Count(), 2u);
+    EXPECT_EQ(catalog.EntryByIndex(1)->Name, "B");
+    EXPECT_EQ(catalog.EntryByIndex(1)->Effect, "y");
+}
+
+// ---------------------------------------------------------------- columns
+
+using Numbers = std::vector<std::int64_t>;
+using Texts = std::vector<std::string>;
+
+TEST(CatalogColumns, OptionFieldsInFileOrder) {
+    kr::TKROptionList catalog;
+    catalog.LoadCatalogText(kOptionHeader + "\r\n" +
+                            Sj("OP7,ﾓﾙｶﾞ製ｾﾝｻｰ,1200,1,2,M,3,4,-5,6,7,8,9,10,センサー+2") + "\r\n");
+    ASSERT_EQ(catalog.Count(), 1u);
+    const kr::TKrOption& o = *catalog.EntryByIndex(0);
+    EXPECT_EQ((Texts{o.Code, o.Name, o.Class, o.Effect}), (Texts{"OP7", Sj("ﾓﾙｶﾞ製ｾﾝｻｰ"), "M", Sj("センサー+2")}));
+    EXPECT_EQ((Numbers{o.Price, o.CP, o.BP, o.Fire, o.Melee, o.Evasion, o.Armor, o.Power, o.Sensor, o.MoveBonus, o.ExtraValue}),
+              (Numbers{1200, 1, 2, 3, 4, -5, 6, 7, 8, 9, 10}));
+}
+
+TEST(CatalogColumns, WeaponFieldsInFileOrder) {
+    kr::TKRWeaponList catalog;
+    catalog.LoadCatalogText(kWeaponHeader + "\r\n" +
+                            Sj("W9,11mmMG,機関銃,2,600,1,3,L,-2,1,0,-1,-3,4,12,1,0,77,\"連射,可\"") + "\r\n");
+    ASSERT_EQ(catalog.Count(), 1u);
+    const kr::TKrWeapon& w = *catalog.EntryByIndex(0);
+    EXPECT_EQ((Texts{w.Code, w.Name, w.Kind, w.Class, w.Count, w.Notes}),
+              (Texts{"W9", "11mmMG", Sj("機関銃"), "L", "12", Sj("連射,可")}));
+    EXPECT_EQ((Numbers{w.HitMode, w.Price, w.CP, w.BP, w.Damage, w.Hit1, w.Hit2, w.Hit3, w.Hit4, w.Range, w.Indirect,
+                       w.Rapid, w.ExtraValue}),
+              (Numbers{2, 600, 1, 3, -2, 1, 0, -1, -3, 4, 1, 0, 77}));
+}
+
+TEST(CatalogColumns, MoveFieldsInFileOrder) {
+    kr::TKRMoveList catalog;
+    catalog.LoadCatalogText(kMoveHeader + "\r\n" + Sj("M3,ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ,車輪,150,1,2,H,6,3,2,5,走行輪") + "\r\n");
+    ASSERT_EQ(catalog.Count(), 1u);
+    const kr::TKrMove& m = *catalog.EntryByIndex(0);
+    EXPECT_EQ((Texts{m.Code, m.Name, m.ExtraText, m.Class, m.Notes}),
+              (Texts{"M3", Sj("ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ"), Sj("車輪"), "H", Sj("走行輪")}));
+    EXPECT_EQ((Numbers{m.Price, m.CP, m.BP, m.Movement, m.HeavyPenalty, m.Turning, m.ExtraValue}),
+              (Numbers{150, 1, 2, 6, 3, 2, 5}));
+}
+
+TEST(CatalogColumns, EightBitColumnsKeepTheLowEightBits) {
+    kr::TKRWeaponList weapons;
+    weapons.LoadCatalogText(kWeaponHeader + "\r\n"
+                            "W1,A,k,257,0,0,0,L,0,0,0,0,0,0,,257,-1,0,n\r\n"
+                            "W2,B,k,$1FF,0,0,0,L,0,0,0,0,0,0,,256,-255,0,n\r\n");
+    ASSERT_EQ(weapons.Count(), 2u);
+    EXPECT_EQ(weapons.EntryByIndex(0)->HitMode, 1);
+    EXPECT_EQ(weapons.EntryByIndex(0)->Indirect, 1);
+    EXPECT_EQ(weapons.EntryByIndex(0)->Rapid, 255);
+    EXPECT_EQ(weapons.EntryByIndex(1)->HitMode, 255);
+    EXPECT_EQ(weapons.EntryByIndex(1)->Indirect, 0);
+    EXPECT_EQ(weapons.EntryByIndex(1)->Rapid, 1);
+
+    kr::TKRMoveList moves;
+    moves.LoadCatalogText(kMoveHeader + "\r\nM1,A,t,0,0,0,L,5,-1,0,0,n\r\nM2,B,t,0,0,0,L,5,258,0,0,n\r\n");
+    ASSERT_EQ(moves.Count(), 2u);
+    EXPECT_EQ(moves.EntryByIndex(0)->HeavyPenalty, 255);
+    EXPECT_EQ(moves.EntryByIndex(1)->HeavyPenalty, 2);
+}
+
+TEST(CatalogColumns, NumbersFollowTheIntegerRuleWithFallbackZero) {
+    kr::TKROptionList catalog;
+    catalog.LoadCatalogText(kOptionHeader + "\r\n"
+                            "O1,A,$1F4,x10,0x0A,L,12a,,+3, 4,2147483648,$FFFFFFFF,-0,1.5,e\r\n");
+    ASSERT_EQ(catalog.Count(), 1u);
+    const kr::TKrOption& o = *catalog.EntryByIndex(0);
+    EXPECT_EQ((Numbers{o.Price, o.CP, o.BP, o.Fire, o.Melee, o.Evasion, o.Armor, o.Power, o.Sensor, o.MoveBonus, o.ExtraValue}),
+              (Numbers{500, 16, 10, 0, 0, 3, 4, 0, -1, 0, 0}));
+}
+
+TEST(CatalogColumns, MissingLastColumnReadsAsOneSpace) {
+    kr::TKROptionList options;
+    options.LoadCatalogText(kOptionHeader + "\r\n"
+                            "O1,A,1,0,0,L,0,0,0,0,0,0,0,0\r\n"
+                            "O2,B,1,0,0,L,0,0,0,0,0,0,0,0,\r\n"
+                            "O3,C,1,0,0,L,0,0,0,0,0,0,0,0,\"\"\r\n");
+    ASSERT_EQ(options.Count(), 3u);
+    EXPECT_EQ(options.EntryByIndex(0)->Effect, " ");
+    EXPECT_EQ(options.EntryByIndex(1)->Effect, " ");
+    EXPECT_EQ(options.EntryByIndex(2)->Effect, "");
+
+    kr::TKRWeaponList weapons;
+    weapons.LoadCatalogText(kWeaponHeader + "\r\nW1,A,k,0,0,0,0,L,0,0,0,0,0,0,,0,0,0\r\n");
+    ASSERT_EQ(weapons.Count(), 1u);
+    EXPECT_EQ(weapons.EntryByIndex(0)->Notes, " ");
+    EXPECT_EQ(weapons.EntryByIndex(0)->Count, "");
+
+    kr::TKRMoveList moves;
+    moves.LoadCatalogText(kMoveHeader + "\r\nM1,A,t,0,0,0,L,5,0,0,0\r\n");
+    ASSERT_EQ(moves.Count(), 1u);
+    EXPECT_EQ(moves.EntryByIndex(0)->Notes, " ");
+}
+
+TEST(CatalogColumns, FieldsBeyondTheLastColumnAreIgnored) {
+    kr::TKRMoveList moves;
+    moves.LoadCatalogText(kMoveHeader + "\r\nM1,A,t,0,0,0,L,5,0,0,0,notes,extra,more\r\n");
+    ASSERT_EQ(moves.Count(), 1u);
+    EXPECT_EQ(moves.EntryByIndex(0)->Notes, "notes");
+}
+
+TEST(CatalogColumns, UnquotedSpaceInNameShiftsLaterColumns) {
+    kr::TKRWeaponList weapons;
+    weapons.LoadCatalogText(kWeaponHeader + "\r\n"
+                            "W1,Heavy Gun,cannon,1,500,0,0,L,3,0,0,0,0,5,,0,0,0,n\r\n"
+                            "W2,\"Heavy Gun\",cannon,1,500,0,0,L,3,0,0,0,0,5,,0,0,0,n\r\n");
+    ASSERT_EQ(weapons.Count(), 2u);
+    const kr::TKrWeapon& shifted = *weapons.EntryByIndex(0);
+    EXPECT_EQ(shifted.Name, "Heavy");
+    EXPECT_EQ(shifted.Kind, "Gun");
+    EXPECT_EQ(shifted.HitMode, 0);  // "cannon"
+    EXPECT_EQ(shifted.Price, 1);
+    EXPECT_EQ(shifted.CP, 500);
+    EXPECT_EQ(shifted.Class, "0");
+    EXPECT_EQ(shifted.Count, "5");
+    EXPECT_EQ(shifted.Notes, "0");
+    EXPECT_EQ(weapons.EntryByIndex(1)->Name, "Heavy Gun");
+    EXPECT_EQ(weapons.EntryByIndex(1)->Kind, "cannon");
+}
+
+TEST(CatalogColumns, QuotedFieldsKeepCommasAndQuotes) {
+    kr::TKRMoveList moves;
+    moves.LoadCatalogText(kMoveHeader + "\r\n" + Sj("M1,\"脚,二本\",t,0,0,0,L,5,0,0,0,\"「\"\"跳ぶ\"\"」,可\"") + "\r\n");
+    ASSERT_EQ(moves.Count(), 1u);
+    EXPECT_EQ(moves.EntryByIndex(0)->Name, Sj("脚,二本"));
+    EXPECT_EQ(moves.EntryByIndex(0)->Notes, Sj("「\"跳ぶ\"」,可"));
+}
+
+// ---------------------------------------------------------------- bad lines
+
+TEST(CatalogBadLine, LineCutShortNamesTheFirstMissingColumn) {
+    TempDir dir;
+    WriteBytes(dir / "option.csv", kOptionHeader + "\r\n"
+                                   "O1,A,1,0,0,L,0,0,0,0,0,0,0,0,x\r\n"
+                                   "O2,B,1,0,0,L,0,0,0,0,0,0,0\r\n"
+                                   "O3,C,1,0,0,L,0,0,0,0,0,0,0,0,z\r\n");
+    kr::TKROptionList catalog;
+    EXPECT_EQ(ErrorOf([&] { catalog.LoadCatalog(dir.Path()); }), ExpectedIndexMessage("13"));
+    ASSERT_EQ(catalog.Count(), 1u);
+    EXPECT_EQ(catalog.EntryByIndex(0)->Name, "A");
+    EXPECT_EQ(catalog.FindByName("B"), nullptr);
+    EXPECT_EQ(catalog.FindByName("C"), nullptr);
+}
+
+TEST(CatalogBadLine, EachKindNamesItsOwnMissingColumn) {
+    kr::TKRWeaponList weapons;
+    EXPECT_EQ(ErrorOf([&] { weapons.LoadCatalogText(kWeaponHeader + "\r\nW1,A,k,0,0,0,0,L,0,0,0,0,0,0,,0\r\n"); }),
+              ExpectedIndexMessage("16"));
+    EXPECT_EQ(weapons.Count(), 0u);
+
+    kr::TKRMoveList moves;
+    EXPECT_EQ(ErrorOf([&] { moves.LoadCatalogText(kMoveHeader + "\r\nM1,A\r\n"); }), ExpectedIndexMessage("2"));
+    EXPECT_EQ(moves.Count(), 0u);
+}
+
+TEST(CatalogBadLine, BlankLineStopsTheLoadAtColumnZero) {
+    const std::string good = "M1,A,t,0,0,0,L,5,0,0,0,n\r\n";
+    for (const std::string& gap : {std::string("\r\n"), std::string("  \t\r\n"), std::string(",\r\n")}) {
+        kr::TKRMoveList moves;
+        const std::string message = ErrorOf([&] {
+            moves.LoadCatalogText(kMoveHeader + "\r\n" + good + gap + "M2,B,t,0,0,0,L,5,0,0,0,n\r\n");
+        });
+        // A lone comma still gives one (empty) field, so column 1 is the first missing.
+        EXPECT_EQ(message, ExpectedIndexMessage(gap == ",\r\n" ? "1" : "0"));
+        ASSERT_EQ(moves.Count(), 1u);
+        EXPECT_EQ(moves.EntryByIndex(0)->Name, "A");
+    }
+}
+
+TEST(CatalogBadLine, TwoBreaksAtTheEndStopAfterEveryEntry) {
+    kr::TKRMoveList moves;
+    EXPECT_EQ(ErrorOf([&] {
+                  moves.LoadCatalogText(kMoveHeader + "\r\nM1,A,t,0,0,0,L,5,0,0,0,n\r\nM2,B,t,0,0,0,L,5,0,0,0,n\r\n\r\n");
+              }),
+              ExpectedIndexMessage("0"));
+    EXPECT_EQ(moves.Count(), 2u);
+}
+
+TEST(CatalogBadLine, NulByteEndsTheFile) {
+    using namespace std::string_literals;
+    kr::TKRMoveList moves;
+    moves.LoadCatalogText(kMoveHeader + "\r\nM1,A,t,0,0,0,L,5,0,0,0,n\r\n\0M2,B,t,0,0,0,L,5,0,0,0,n\r\n"s);
+    EXPECT_EQ(moves.Count(), 1u);
+}
+
+// ---------------------------------------------------------------- lookups
+
+TEST(CatalogLookup, FindByNameReturnsTheLastEntryOfThatName) {
+    kr::TKROptionList catalog;
+    catalog.LoadCatalogText(kOptionHeader + "\r\n" +
+                            Sj("O1,装甲,100,0,0,L,0,0,0,0,0,0,0,0,first\r\n"
+                               "O2,other,200,0,0,L,0,0,0,0,0,0,0,0,x\r\n"
+                               "O3,装甲,300,0,0,L,0,0,0,0,0,0,0,0,second\r\n"));
+    ASSERT_EQ(catalog.Count(), 3u);
+    const kr::TKrOption* found = catalog.FindByName(Sj("装甲"));
+    ASSERT_NE(found, nullptr);
+    EXPECT_EQ(found, catalog.EntryByIndex(2));
+    EXPECT_EQ(found->Effect, "second");
+    EXPECT_EQ(catalog.FindByName("other"), catalog.EntryByIndex(1));
+}
+
+TEST(CatalogLookup, FindByNameComparesBytesExactly) {
+    kr::TKROptionList catalog;
+    catalog.LoadCatalogText(kOptionHeader + "\r\nO1,\" Armor\",1,0,0,L,0,0,0,0,0,0,0,0,e\r\n");
+    EXPECT_EQ(catalog.FindByName(" Armor"), catalog.EntryByIndex(0));
+    for (const char* near : {"Armor", " armor", " Armor ", " Armo", ""}) EXPECT_EQ(catalog.FindByName(near), nullptr) << near;
+}
+
+TEST(CatalogLookup, ReloadAndClearForgetOldNames) {
+    kr::TKRMoveList moves;
+    moves.LoadCatalogText(kMoveHeader + "\r\nM1,Old,t,0,0,0,L,5,0,0,0,n\r\n");
+    ASSERT_NE(moves.FindByName("Old"), nullptr);
+    moves.LoadCatalogText(kMoveHeader + "\r\nM1,New,t,0,0,0,L,5,0,0,0,n\r\n");
+    EXPECT_EQ(moves.Count(), 1u);
+    EXPECT_EQ(moves.FindByName("Old"), nullptr);
+    EXPECT_EQ(moves.FindByName("New"), moves.EntryByIndex(0));
+    moves.Clear();
+    EXPECT_EQ(moves.Count(), 0u);
+    EXPECT_EQ(moves.FindByName("New"), nullptr);
+}
+
+// ---------------------------------------------------------------- shipped data
+
+class ShippedCatalogs : public ::testing::Test {
+protected:
+    void SetUp() override {
+        options.LoadCatalog(testkit::ShippedData());
+        weapons.LoadCatalog(testkit::ShippedData());
+        moves.LoadCatalog(testkit::ShippedData());
+    }
+    // Number of entry lines of a shipped file (every line but the header).
+    static std::size_t EntryLines(const char* name) {
+        const std::string bytes = testkit::ReadBytes(testkit::ShippedData() / name);
+        std::size_t breaks = 0;
+        for (char c : bytes) breaks += (c == '\n');
+        return breaks - 1;
+    }
+    kr::TKROptionList options;
+    kr::TKRWeaponList weapons;
+    kr::TKRMoveList moves;
+};
+
+TEST_F(ShippedCatalogs, EveryLineLoads) {
+    EXPECT_EQ(options.Count(), EntryLines("option.csv"));
+    EXPECT_EQ(weapons.Count(), EntryLines("weapon.csv"));
+    EXPECT_EQ(moves.Count(), EntryLines("move.csv"));
+    EXPECT_GE(options.Count(), 20u);
+    EXPECT_GE(weapons.Count(), 20u);
+    EXPECT_GE(moves.Count(), 20u);
+}
+
+TEST_F(ShippedCatalogs, TemplatePresetsAreThere) {
+    for (const char* name : {"ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ", "ﾎｳﾞｧﾘﾝｸﾞﾉｽﾞﾙ", "宇宙用ﾊﾞｰﾆｱ"})
+        EXPECT_NE(moves.FindByName(Sj(name)), nullptr) << name;
+    for (const char* name : {"出力強化Lv1", "ﾓﾙｶﾞ製ｾﾝｻｰ", "気密/防水加工"})
+        EXPECT_NE(options.FindByName(Sj(name)), nullptr) << name;
+    for (const char* name : {"ｱｰﾑﾊﾟﾝﾁ(火薬式)", "11mmMG", "ﾊﾟｲﾙﾊﾞﾝｶｰ付ｼｰﾙﾄﾞ(電磁式)"}) {
+        const kr::TKrWeapon* weapon = weapons.FindByName(Sj(name));
+        ASSERT_NE(weapon, nullptr) << name;
+        // A preset weapon is added alone, so no follow-up row may sit below it.
+        for (std::size_t i = 0; i + 1 < weapons.Count(); ++i) {
+            if (weapons.EntryByIndex(i) == weapon) {
+                EXPECT_NE(weapons.EntryByIndex(i + 1)->Name.substr(0, 2), Sj("└")) << name;
+            }
+        }
+    }
+}
+
+TEST_F(ShippedCatalogs, LaunchedFromTheProgramFolder) {
+    // The build copies the shipped files beside the executables.
+    const std::filesystem::path directory = kr::ApplicationDirectory();
+    EXPECT_EQ(directory.string().back(), '/');
+    EXPECT_TRUE(std::filesystem::equivalent(directory, KR_RUNTIME_DIR));
+    kr::TKRWeaponList fromProgramFolder;
+    fromProgramFolder.LoadCatalog();
+    EXPECT_EQ(fromProgramFolder.Count(), weapons.Count());
+}
+
+}  // namespace
