@@ -1,0 +1,384 @@
+#include "ProfileFile.h"
+
+#include "Pub1.h"
+#include "codec.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+#include <unordered_set>
+
+namespace kr {
+
+namespace {
+
+constexpr std::size_t MaxValueLength = 2047;     // a value read back is cut to this many bytes
+constexpr std::size_t EnumerationLimit = 16384;  // bytes for the key names of one section
+constexpr std::string_view LineBreak = "\r\n";
+
+const char* const WriteErrorPattern = "%s に書き込めません";
+
+[[noreturn]] void ThrowWriteError(const std::filesystem::path& path) {
+    throw KrError(FormatMessage(WriteErrorPattern, PathText(path)));
+}
+
+// Control characters and the space are blanks around keys and values.
+constexpr bool IsBlank(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte >= 1 && byte <= 32;
+}
+
+std::string_view TrimLeft(std::string_view text) {
+    std::size_t begin = 0;
+    while (begin < text.size() && IsBlank(text[begin])) ++begin;
+    return text.substr(begin);
+}
+
+std::string_view TrimRight(std::string_view text) {
+    std::size_t end = text.size();
+    while (end > 0 && IsBlank(text[end - 1])) --end;
+    return text.substr(0, end);
+}
+
+std::string_view Trim(std::string_view text) { return TrimRight(TrimLeft(text)); }
+
+constexpr char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// Section and key names match regardless of the case of ASCII letters. The
+// second byte of a double-byte character is compared as it is, so that two
+// different kanji never match because their trail bytes look like letters.
+bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (IsLeadByte(static_cast<unsigned char>(a[i])) && i + 1 < a.size()) {
+            if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
+            ++i;
+        } else if (UpperAscii(a[i]) != UpperAscii(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The form of a name under which SameName names are equal.
+std::string FoldedName(std::string_view name) {
+    std::string folded(name);
+    for (std::size_t i = 0; i < folded.size(); ++i) {
+        if (IsLeadByte(static_cast<unsigned char>(folded[i])))
+            ++i;
+        else
+            folded[i] = UpperAscii(folded[i]);
+    }
+    return folded;
+}
+
+enum class LineKind { Blank, Header, Entry, Other };
+
+struct ParsedLine {
+    LineKind Kind = LineKind::Blank;
+    std::string_view Name;   // section name of a header, key of an entry
+    std::string_view Value;  // value of an entry
+};
+
+// What one line of the file is. Blanks at the ends of the line, around the
+// key and around "=" are not part of any name or value.
+ParsedLine ParseLine(std::string_view line) {
+    const std::string_view text = Trim(line);
+    if (text.empty()) return {};
+    if (text.front() == '[') {
+        // The last "]" closes the name: a trail byte of a double-byte
+        // character inside the name may itself be "]".
+        const std::size_t close = text.rfind(']');
+        if (close == 0 || close == std::string_view::npos) return {LineKind::Other, {}, {}};
+        return {LineKind::Header, Trim(text.substr(1, close - 1)), {}};
+    }
+    const std::size_t equals = text.find('=');
+    if (equals == std::string_view::npos) return {LineKind::Other, {}, {}};
+    return {LineKind::Entry, TrimRight(text.substr(0, equals)), TrimLeft(text.substr(equals + 1))};
+}
+
+bool EndsWithBreak(const std::string& line) { return !line.empty() && line.back() == '\n'; }
+
+std::string EntryLine(std::string_view key, std::string_view value) {
+    std::string line;
+    line.reserve(key.size() + value.size() + 3);
+    line.append(key).append("=").append(value).append(LineBreak);
+    return line;
+}
+
+std::string HeaderLine(std::string_view section) {
+    std::string line;
+    line.reserve(section.size() + 4);
+    line.append("[").append(section).append("]").append(LineBreak);
+    return line;
+}
+
+enum class FileRead { Read, Missing, Unreadable };
+
+// Reads the whole file. A path naming nothing is Missing; a file that is
+// there but cannot be read (no permission, a directory) is Unreadable.
+FileRead ReadFileBytes(const std::filesystem::path& path, std::string& bytes) {
+    bytes.clear();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return (errno == ENOENT || errno == ENOTDIR) ? FileRead::Missing : FileRead::Unreadable;
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || S_ISDIR(status.st_mode)) {
+        ::close(fd);
+        return FileRead::Unreadable;
+    }
+    if (status.st_size > 0) bytes.reserve(static_cast<std::size_t>(status.st_size));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t count = ::read(fd, buffer, sizeof buffer);
+        if (count == 0) break;
+        if (count < 0) {
+            if (errno == EINTR) continue;
+            ::close(fd);
+            bytes.clear();
+            return FileRead::Unreadable;
+        }
+        bytes.append(buffer, static_cast<std::size_t>(count));
+    }
+    ::close(fd);
+    return FileRead::Read;
+}
+
+// The file's content as a document that a write will change. A file that is
+// there but cannot be read is not replaced by a file holding only the new
+// entry: the write fails instead.
+ProfileDocument LoadForWriting(const std::filesystem::path& path) {
+    std::string bytes;
+    switch (ReadFileBytes(path, bytes)) {
+        case FileRead::Read: return ProfileDocument(bytes);
+        case FileRead::Missing: return ProfileDocument();
+        case FileRead::Unreadable: break;
+    }
+    ThrowWriteError(path);
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t count = ::write(fd, bytes.data(), bytes.size());
+        if (count < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(count));
+    }
+    return true;
+}
+
+mode_t NewFileMode() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return static_cast<mode_t>(0666 & ~mask);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// ProfileDocument
+
+ProfileDocument::ProfileDocument(std::string_view bytes) {
+    std::size_t begin = 0;
+    while (begin < bytes.size()) {
+        const std::size_t newline = bytes.find('\n', begin);
+        const std::size_t end = newline == std::string_view::npos ? bytes.size() : newline + 1;
+        lines_.emplace_back(bytes.substr(begin, end - begin));
+        begin = end;
+    }
+}
+
+std::string ProfileDocument::Bytes() const {
+    std::size_t size = 0;
+    for (const auto& line : lines_) size += line.size();
+    std::string bytes;
+    bytes.reserve(size);
+    for (const auto& line : lines_) bytes += line;
+    return bytes;
+}
+
+namespace {
+
+// The header line of the first section of that name, or npos. Lines before
+// the first header belong to no section and are never a match.
+std::size_t FindHeader(const std::vector<std::string>& lines, std::string_view section, std::size_t from = 0) {
+    for (std::size_t i = from; i < lines.size(); ++i) {
+        const ParsedLine parsed = ParseLine(lines[i]);
+        if (parsed.Kind == LineKind::Header && SameName(parsed.Name, section)) return i;
+    }
+    return std::string::npos;
+}
+
+// One past the last line of the section whose header is at `header`.
+std::size_t SectionEnd(const std::vector<std::string>& lines, std::size_t header) {
+    std::size_t i = header + 1;
+    while (i < lines.size() && ParseLine(lines[i]).Kind != LineKind::Header) ++i;
+    return i;
+}
+
+}  // namespace
+
+std::string ProfileDocument::ReadText(std::string_view section, std::string_view key,
+                                      std::string_view fallback) const {
+    const std::size_t header = FindHeader(lines_, section);
+    if (header == std::string::npos) return std::string(fallback);
+    for (std::size_t i = header + 1; i < lines_.size(); ++i) {
+        const ParsedLine parsed = ParseLine(lines_[i]);
+        if (parsed.Kind == LineKind::Header) break;
+        if (parsed.Kind == LineKind::Entry && SameName(parsed.Name, key))
+            return std::string(parsed.Value.substr(0, MaxValueLength));
+    }
+    return std::string(fallback);
+}
+
+std::int32_t ProfileDocument::ReadNumber(std::string_view section, std::string_view key,
+                                         std::int32_t fallback) const {
+    std::string text = ReadText(section, key, "");
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) text.replace(0, 2, "$");
+    return ParseIntDefault(text, fallback);
+}
+
+ProfileEntries ProfileDocument::ReadEntries(std::string_view section) const {
+    ProfileEntries entries;
+    const std::size_t header = FindHeader(lines_, section);
+    if (header == std::string::npos) return entries;
+    // Every key line is enumerated, repeated keys included, while its name
+    // and one terminating byte still fit, leaving one byte for the end.
+    std::size_t used = 1;
+    std::unordered_set<std::string> seen;
+    for (std::size_t i = header + 1; i < lines_.size(); ++i) {
+        const ParsedLine parsed = ParseLine(lines_[i]);
+        if (parsed.Kind == LineKind::Header) break;
+        if (parsed.Kind != LineKind::Entry) continue;
+        if (used + parsed.Name.size() + 1 > EnumerationLimit) break;
+        used += parsed.Name.size() + 1;
+        // A repeated key reads as its first occurrence, which was handled already.
+        if (!seen.insert(FoldedName(parsed.Name)).second) continue;
+        if (parsed.Value.empty()) continue;
+        entries.emplace_back(std::string(parsed.Name), std::string(parsed.Value.substr(0, MaxValueLength)));
+    }
+    return entries;
+}
+
+void ProfileDocument::WriteText(std::string_view section, std::string_view key, std::string_view value) {
+    const std::size_t header = FindHeader(lines_, section);
+    if (header == std::string::npos) {
+        // A new section goes at the end of the file, right after its last line.
+        if (!lines_.empty() && !EndsWithBreak(lines_.back())) lines_.back() += LineBreak;
+        lines_.push_back(HeaderLine(section));
+        lines_.push_back(EntryLine(key, value));
+        return;
+    }
+    std::size_t last = header;  // the section's last line that is not blank
+    for (std::size_t i = header + 1; i < lines_.size(); ++i) {
+        const ParsedLine parsed = ParseLine(lines_[i]);
+        if (parsed.Kind == LineKind::Header) break;
+        if (parsed.Kind == LineKind::Blank) continue;
+        if (parsed.Kind == LineKind::Entry && SameName(parsed.Name, key)) {
+            // The key keeps the spelling it has in the file.
+            lines_[i] = EntryLine(parsed.Name, value);
+            return;
+        }
+        last = i;
+    }
+    if (!EndsWithBreak(lines_[last])) lines_[last] += LineBreak;
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(last + 1), EntryLine(key, value));
+}
+
+void ProfileDocument::WriteNumber(std::string_view section, std::string_view key, std::int32_t value) {
+    WriteText(section, key, DecimalText(value));
+}
+
+void ProfileDocument::DeleteSection(std::string_view section) {
+    // Every section of that name goes, with all its lines up to the next header.
+    std::size_t header = FindHeader(lines_, section);
+    while (header != std::string::npos) {
+        const std::size_t end = SectionEnd(lines_, header);
+        lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(header),
+                     lines_.begin() + static_cast<std::ptrdiff_t>(end));
+        header = FindHeader(lines_, section, header);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// ProfileFile
+
+ProfileDocument ProfileFile::Load() const {
+    std::string bytes;
+    if (ReadFileBytes(path_, bytes) != FileRead::Read) return ProfileDocument();
+    return ProfileDocument(bytes);
+}
+
+void ProfileFile::Save(const ProfileDocument& document) const { ReplaceFileAtomically(path_, document.Bytes()); }
+
+std::string ProfileFile::ReadText(std::string_view section, std::string_view key, std::string_view fallback) const {
+    return Load().ReadText(section, key, fallback);
+}
+
+std::int32_t ProfileFile::ReadNumber(std::string_view section, std::string_view key, std::int32_t fallback) const {
+    return Load().ReadNumber(section, key, fallback);
+}
+
+ProfileEntries ProfileFile::ReadEntries(std::string_view section) const { return Load().ReadEntries(section); }
+
+void ProfileFile::WriteText(std::string_view section, std::string_view key, std::string_view value) {
+    ProfileDocument document = LoadForWriting(path_);
+    document.WriteText(section, key, value);
+    Save(document);
+}
+
+void ProfileFile::WriteNumber(std::string_view section, std::string_view key, std::int32_t value) {
+    WriteText(section, key, DecimalText(value));
+}
+
+void ProfileFile::DeleteSection(std::string_view section) {
+    ProfileDocument document = LoadForWriting(path_);
+    const std::string before = document.Bytes();
+    document.DeleteSection(section);
+    // Deleting a section the file does not hold changes nothing, not even
+    // whether the file exists.
+    if (document.Bytes() == before) return;
+    Save(document);
+}
+
+// ---------------------------------------------------------------------------
+
+void ReplaceFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
+    if (!path.has_filename()) ThrowWriteError(path);
+    const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
+
+    // The new content goes to a file of a unique name beside the target, so
+    // that the rename that puts it in place stays within one file system.
+    std::string temporary = (folder / ".krmake-XXXXXX").string();
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0) ThrowWriteError(path);
+
+    bool written = false;
+    struct stat status {};
+    if (::stat(path.c_str(), &status) == 0) {
+        // An existing file keeps its permission bits; a directory is never replaced.
+        written = !S_ISDIR(status.st_mode) && ::fchmod(fd, status.st_mode & 07777) == 0;
+    } else {
+        written = errno == ENOENT && ::fchmod(fd, NewFileMode()) == 0;
+    }
+    written = written && WriteAll(fd, bytes) && ::fsync(fd) == 0;
+    written = (::close(fd) == 0) && written;
+    if (!written || ::rename(temporary.c_str(), path.c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        ThrowWriteError(path);
+    }
+
+    // Make the rename itself durable. The new content is already in place,
+    // so a folder that cannot be synced is no failure of the write.
+    const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd >= 0) {
+        ::fsync(folderFd);
+        ::close(folderFd);
+    }
+}
+
+}  // namespace kr

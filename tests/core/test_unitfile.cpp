@@ -1,0 +1,390 @@
+// The unit file against the shipped catalogs: the exact bytes of a save,
+// round trips, what loading keeps and drops, and failed saves and loads.
+#include "unitfile.h"
+#include "Pub1.h"
+#include "testkit.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+using kr::Designer;
+using kr::ProfileEntries;
+using kr::ProfileFile;
+using kr::UnitSheet;
+using testkit::ReadBytes;
+using testkit::Sj;
+using testkit::TempDir;
+using testkit::WriteBytes;
+
+namespace {
+
+template <class Entry>
+std::vector<std::string> Captions(const kr::RowList<Entry>& rows) {
+    std::vector<std::string> captions;
+    for (std::size_t i = 0; i < rows.Count(); ++i) captions.push_back(rows.Caption(i));
+    return captions;
+}
+
+template <class Entry>
+std::vector<std::string> Ticked(const kr::RowList<Entry>& picker) {
+    std::vector<std::string> ticked;
+    for (std::size_t i = 0; i < picker.Count(); ++i)
+        if (picker.Row(i).Checked) ticked.push_back(picker.Caption(i));
+    return ticked;
+}
+
+std::vector<std::string> SjList(std::initializer_list<const char*> names) {
+    std::vector<std::string> list;
+    for (const char* name : names) list.push_back(Sj(name));
+    return list;
+}
+
+// Everything a load may change, to compare a designer before and after.
+struct DesignerState {
+    std::string name, unitClass;
+    std::vector<std::int32_t> figures;
+    std::vector<std::string> options, moves, weapons, optionTicks, moveTicks;
+    std::filesystem::path openFile, saveFile;
+    std::string fireBox;
+    bool operator==(const DesignerState&) const = default;
+};
+
+DesignerState StateOf(const Designer& d) {
+    const UnitSheet& s = d.Sheet;
+    return {s.UnitName, s.UnitClass,
+            {s.BaseFire, s.BaseMelee, s.BaseEvasion, s.BaseArmor, s.BaseDurability, s.BasePower, s.BasePunch,
+             s.BaseSensor, s.BaseCP, s.BackpackCapacity, s.BasePrice},
+            Captions(s.Options), Captions(s.Moves), Captions(s.Weapons), Ticked(d.OptionPicker),
+            Ticked(d.MovePicker), d.OpenFileName, d.SaveFileName, s.Boxes.Fire};
+}
+
+std::string ErrorOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const kr::KrError& error) {
+        return error.what();
+    }
+    return "";
+}
+
+std::string WriteErrorOf(const std::filesystem::path& path) { return path.string() + " に書き込めません"; }
+
+std::set<std::string> FolderListing(const std::filesystem::path& folder) {
+    std::set<std::string> names;
+    for (const auto& item : std::filesystem::directory_iterator(folder)) names.insert(item.path().filename().string());
+    return names;
+}
+
+// Runs a check in a child process whose files may grow to at most `sizeLimit`
+// bytes and which, like any user but root, cannot read files without read
+// permission. Returns 0 when the check held, 1 when not, 100 when the child
+// could not give up root's rights.
+int InRestrictedChild(rlim_t sizeLimit, const std::function<bool()>& check) {
+    const pid_t child = fork();
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{sizeLimit, sizeLimit};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        if (geteuid() == 0 && setuid(65534) != 0) _exit(100);
+        _exit(check() ? 0 : 1);
+    }
+    int status = 0;
+    if (child == -1 || waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
+}
+
+class UnitFile : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        catalogs_ = std::make_unique<kr::Catalogs>();
+        ASSERT_TRUE(kr::LoadCatalogs(*catalogs_, testkit::ShippedData()).empty());
+    }
+    static void TearDownTestSuite() { catalogs_.reset(); }
+
+    void SetUp() override { kr::FillPickers(designer); }
+
+    std::unique_ptr<Designer> NewDesigner() const {
+        auto fresh = std::make_unique<Designer>(*catalogs_);
+        kr::FillPickers(*fresh);
+        return fresh;
+    }
+
+    // Appends a row for each named entry of the catalog.
+    template <class Entry, class Catalog>
+    static void Add(kr::RowList<Entry>& rows, const Catalog& catalog, std::initializer_list<const char*> names) {
+        for (const char* name : names) {
+            const Entry* entry = catalog.FindByName(Sj(name));
+            ASSERT_NE(entry, nullptr) << name;
+            rows.Append(entry);
+        }
+    }
+    void AddWeapons(std::initializer_list<const char*> names) { Add(designer.Sheet.Weapons, catalogs_->Weapon, names); }
+    void AddMoves(std::initializer_list<const char*> names) { Add(designer.Sheet.Moves, catalogs_->Move, names); }
+    void AddOptions(std::initializer_list<const char*> names) { Add(designer.Sheet.Options, catalogs_->Option, names); }
+
+    static inline std::unique_ptr<kr::Catalogs> catalogs_;
+    Designer designer{*catalogs_};
+    TempDir folder;
+};
+
+// The first template's file, line by line.
+const char* const Template1File =
+    "[基本性能]\r\n"
+    "名称=KRM-11-LS グラナイト\r\n"
+    "射撃=0\r\n"
+    "格闘=0\r\n"
+    "回避=0\r\n"
+    "装甲=5\r\n"
+    "ＨＰ=20\r\n"
+    "パワー=6\r\n"
+    "センサー=0\r\n"
+    "パンチ=6\r\n"
+    "カスタムポイント=0\r\n"
+    "価格=8200\r\n"
+    "クラス=M\r\n"
+    "[移動]\r\n"
+    "MOVE0=ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ\r\n"
+    "[武装]\r\n"
+    "WEAPON0=ｱｰﾑﾊﾟﾝﾁ(火薬式)\r\n"
+    "WEAPON1=ｱｰﾑﾊﾟﾝﾁ(火薬式)\r\n";
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Saving
+
+TEST_F(UnitFile, FirstTemplateSavedIntoANewFileGivesItsEighteenLines) {
+    kr::ApplyTemplate(designer, 1);
+    const auto path = folder / "granite.kr";
+    kr::WriteUnitFile(path, designer.Sheet);
+    EXPECT_EQ(ReadBytes(path), Sj(Template1File));
+    // Overwriting a file the program wrote gives the same content again.
+    kr::WriteUnitFile(path, designer.Sheet);
+    EXPECT_EQ(ReadBytes(path), Sj(Template1File));
+    EXPECT_EQ(FolderListing(folder.Path()), std::set<std::string>{"granite.kr"});
+}
+
+TEST_F(UnitFile, SavingIntoAnExistingFileKeepsOtherSectionsAndDropsEmptiedLists) {
+    const auto path = folder / "old.kr";
+    WriteBytes(path, Sj("[基本性能]\r\n名称=旧名\r\nメモ=残す\r\n\r\n[メモ]\r\nA=1\r\n"
+                        "[オプション]\r\nOPTION0=暗視ｶﾒﾗ\r\n[移動]\r\nMOVE0=二脚歩行\r\nMOVE1=四脚歩行\r\n"));
+    kr::ApplyTemplate(designer, 1);
+    kr::WriteUnitFile(path, designer.Sheet);
+    EXPECT_EQ(ReadBytes(path), Sj("[基本性能]\r\n名称=KRM-11-LS グラナイト\r\nメモ=残す\r\n"
+                                  "射撃=0\r\n格闘=0\r\n回避=0\r\n装甲=5\r\nＨＰ=20\r\nパワー=6\r\nセンサー=0\r\n"
+                                  "パンチ=6\r\nカスタムポイント=0\r\n価格=8200\r\nクラス=M\r\n\r\n"
+                                  "[メモ]\r\nA=1\r\n"
+                                  "[移動]\r\nMOVE0=ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ\r\n"
+                                  "[武装]\r\nWEAPON0=ｱｰﾑﾊﾟﾝﾁ(火薬式)\r\nWEAPON1=ｱｰﾑﾊﾟﾝﾁ(火薬式)\r\n"));
+}
+
+TEST_F(UnitFile, FailedSaveLeavesTheOldFileOrNoFile) {
+    const auto path = folder / "old.kr";
+    const auto fresh = folder / "new.kr";
+    const auto locked = folder / "locked.kr";
+    const std::string old = Sj("[基本性能]\r\n名称=旧\r\n");
+    WriteBytes(path, old);
+    WriteBytes(locked, old);
+    std::filesystem::permissions(locked, std::filesystem::perms(0200));
+    std::filesystem::permissions(folder.Path(), std::filesystem::perms(0777));
+    kr::ApplyTemplate(designer, 1);
+    // The new content is larger than the child may write; a file it cannot
+    // read must not be replaced by what this save writes alone.
+    const int cutShort = InRestrictedChild(64, [&] {
+        return ErrorOf([&] { kr::WriteUnitFile(path, designer.Sheet); }) == WriteErrorOf(path) &&
+               ErrorOf([&] { kr::WriteUnitFile(fresh, designer.Sheet); }) == WriteErrorOf(fresh);
+    });
+    const int unreadable = InRestrictedChild(RLIM_INFINITY, [&] {
+        return ErrorOf([&] { kr::WriteUnitFile(locked, designer.Sheet); }) == WriteErrorOf(locked);
+    });
+    if (cutShort == 100) GTEST_SKIP() << "cannot give up root's rights";
+    EXPECT_EQ(cutShort, 0) << "a save cut short did not fail with the store's write error";
+    EXPECT_EQ(unreadable, 0) << "a save over an unreadable file did not fail with the store's write error";
+    EXPECT_EQ(ReadBytes(path), old);
+    EXPECT_EQ(ReadBytes(locked), old);
+    EXPECT_EQ(FolderListing(folder.Path()), (std::set<std::string>{"old.kr", "locked.kr"}));
+}
+
+TEST_F(UnitFile, SavingOverADirectoryFailsAndLeavesItAlone) {
+    const auto path = folder / "unit.kr";
+    std::filesystem::create_directory(path);
+    kr::ApplyTemplate(designer, 1);
+    EXPECT_EQ(ErrorOf([&] { kr::WriteUnitFile(path, designer.Sheet); }), WriteErrorOf(path));
+    EXPECT_TRUE(std::filesystem::is_directory(path));
+    EXPECT_EQ(FolderListing(folder.Path()), std::set<std::string>{"unit.kr"});
+}
+
+// ---------------------------------------------------------------------------
+// Round trips
+
+TEST_F(UnitFile, LongListsAndAllFiguresRoundTrip) {
+    UnitSheet& sheet = designer.Sheet;
+    sheet.UnitName = Sj("試作機 改");
+    sheet.UnitClass = "XH";
+    sheet.BaseFire = 1;
+    sheet.BaseMelee = -2;
+    sheet.BaseEvasion = 3;
+    sheet.BaseArmor = 4;
+    sheet.BaseDurability = 5;
+    sheet.BasePower = 6;
+    sheet.BaseSensor = 7;
+    sheet.BasePunch = 8;
+    sheet.BaseCP = -9;
+    sheet.BasePrice = 2147483647;
+    sheet.BackpackCapacity = 2;
+    AddWeapons({"11mmMG", "7.7mmMG", "20mmｵｰﾄｷｬﾉﾝ", "ﾋｰﾄﾅｲﾌ", "ﾁｪｰﾝｿｰﾄﾞ", "火炎放射器", "対戦車ﾗｲﾌﾙ",
+                "ﾊﾝﾄﾞｸﾞﾚﾈｰﾄﾞ", "ﾍﾋﾞｰﾊﾝﾏｰ", "迫撃砲", "11mmMG", "ﾚｰﾙｶﾞﾝ"});
+    AddMoves({"二脚歩行", "四脚歩行", "無限軌道", "ﾎｳﾞｧﾘﾝｸﾞﾉｽﾞﾙ", "ｽｹｰﾀｰﾕﾆｯﾄ", "ｼﾞｬﾝﾌﾟﾕﾆｯﾄ", "水中推進器",
+              "宇宙用ﾊﾞｰﾆｱ", "ﾛｹｯﾄﾀﾞｯｼｭ", "六脚歩行", "大型ﾎｲｰﾙ"});
+    AddOptions({"増加装甲", "暗視ｶﾒﾗ", "気密/防水加工", "ﾛｹｯﾄﾌﾞｰｽﾀｰ", "射撃管制装置", "出力強化Lv1", "出力強化Lv2",
+                "格闘ﾌﾟﾛｸﾞﾗﾑ", "ｽﾀﾋﾞﾗｲｻﾞｰ", "反応装甲", "ﾓﾙｶﾞ製ｾﾝｻｰ"});
+    const auto path = folder / "long.kr";
+    kr::WriteUnitFile(path, sheet);
+
+    const ProfileEntries weapons = ProfileFile(path).ReadEntries(Sj("武装"));
+    ASSERT_EQ(weapons.size(), 12u);
+    for (std::size_t n = 0; n < weapons.size(); ++n) EXPECT_EQ(weapons[n].first, "WEAPON" + std::to_string(n));
+    EXPECT_EQ(ProfileFile(path).ReadEntries(Sj("移動")).back().first, "MOVE10");
+    EXPECT_EQ(ProfileFile(path).ReadEntries(Sj("オプション")).back().first, "OPTION10");
+
+    auto loaded = NewDesigner();
+    kr::LoadUnitFile(path, *loaded);
+    const UnitSheet& back = loaded->Sheet;
+    EXPECT_EQ(back.UnitName, Sj("試作機 改"));
+    EXPECT_EQ(back.UnitClass, "XH");
+    EXPECT_EQ((std::vector<std::int32_t>{back.BaseFire, back.BaseMelee, back.BaseEvasion, back.BaseArmor,
+                                         back.BaseDurability, back.BasePower, back.BaseSensor, back.BasePunch,
+                                         back.BaseCP, back.BasePrice}),
+              (std::vector<std::int32_t>{1, -2, 3, 4, 5, 6, 7, 8, -9, 2147483647}));
+    EXPECT_EQ(back.BackpackCapacity, 6);
+    EXPECT_EQ(Captions(back.Weapons), Captions(sheet.Weapons));
+    EXPECT_EQ(Captions(back.Moves), Captions(sheet.Moves));
+    EXPECT_EQ(Captions(back.Options), Captions(sheet.Options));
+    // The pickers tick each loaded name once, in catalog order.
+    EXPECT_EQ(Ticked(loaded->MovePicker).size(), 11u);
+    EXPECT_EQ(Ticked(loaded->OptionPicker).size(), 11u);
+    EXPECT_TRUE(Ticked(loaded->WeaponPicker).empty());
+    EXPECT_EQ(loaded->SaveFileName, path);
+    EXPECT_EQ(loaded->OpenFileName, path);
+}
+
+TEST_F(UnitFile, WeaponWithFollowUpRowIsTwoConsecutiveEntries) {
+    AddWeapons({"11mmMG", "ﾛｹｯﾄﾎﾟｯﾄﾞ", "└追加ﾎﾟｯﾄﾞ", "ﾋｰﾄﾅｲﾌ"});
+    const auto path = folder / "pair.kr";
+    kr::WriteUnitFile(path, designer.Sheet);
+    const std::string bytes = ReadBytes(path);
+    EXPECT_NE(bytes.find(Sj("[武装]\r\nWEAPON0=11mmMG\r\nWEAPON1=ﾛｹｯﾄﾎﾟｯﾄﾞ\r\nWEAPON2=└追加ﾎﾟｯﾄﾞ\r\n"
+                            "WEAPON3=ﾋｰﾄﾅｲﾌ\r\n")),
+              std::string::npos)
+        << bytes;
+    auto loaded = NewDesigner();
+    kr::LoadUnitFile(path, *loaded);
+    EXPECT_EQ(Captions(loaded->Sheet.Weapons), SjList({"11mmMG", "ﾛｹｯﾄﾎﾟｯﾄﾞ", "└追加ﾎﾟｯﾄﾞ", "ﾋｰﾄﾅｲﾌ"}));
+}
+
+// ---------------------------------------------------------------------------
+// Loading
+
+TEST_F(UnitFile, ListEntriesLoadInFileOrderWhateverTheirKeys) {
+    const auto path = folder / "order.kr";
+    WriteBytes(path, Sj("[武装]\r\nWEAPON2=ﾋｰﾄﾅｲﾌ\r\nWEAPON0=11mmMG\r\nWEAPON1=\r\nANY=迫撃砲\r\nweapon2=ﾚｰﾙｶﾞﾝ\r\n"));
+    kr::LoadUnitFile(path, designer);
+    EXPECT_EQ(Captions(designer.Sheet.Weapons), SjList({"ﾋｰﾄﾅｲﾌ", "11mmMG", "迫撃砲"}));
+}
+
+TEST_F(UnitFile, NamesTheCatalogsLackAreDroppedAndTickNothing) {
+    designer.OptionPicker.Row(0).Checked = true;  // ticks from before the load go
+    const auto path = folder / "unknown.kr";
+    WriteBytes(path, Sj("[移動]\r\nMOVE0=反重力\r\nMOVE1=二脚歩行\r\n"
+                        "[武装]\r\nWEAPON0=光線銃\r\nWEAPON1=11mmMG\r\n"
+                        "[オプション]\r\nOPTION0=ｽﾃﾙｽ\r\nOPTION1=暗視ｶﾒﾗ\r\nOPTION2=暗視ｶﾒﾗ \r\n"));
+    kr::LoadUnitFile(path, designer);
+    EXPECT_EQ(Captions(designer.Sheet.Moves), SjList({"二脚歩行"}));
+    EXPECT_EQ(Captions(designer.Sheet.Weapons), SjList({"11mmMG"}));
+    EXPECT_EQ(Captions(designer.Sheet.Options), SjList({"暗視ｶﾒﾗ", "暗視ｶﾒﾗ"}));
+    EXPECT_EQ(Ticked(designer.MovePicker), SjList({"二脚歩行"}));
+    EXPECT_EQ(Ticked(designer.OptionPicker), SjList({"暗視ｶﾒﾗ"}));
+}
+
+TEST_F(UnitFile, CapacityFollowsTheLoadedClass) {
+    // The second template is class H with a capacity of 4; the file does not keep it.
+    kr::ApplyTemplate(designer, 2);
+    ASSERT_EQ(designer.Sheet.BackpackCapacity, 4);
+    const auto heavy = folder / "heavy.kr";
+    kr::WriteUnitFile(heavy, designer.Sheet);
+    kr::LoadUnitFile(heavy, designer);
+    EXPECT_EQ(designer.Sheet.UnitClass, "H");
+    EXPECT_EQ(designer.Sheet.BackpackCapacity, 5);
+
+    const auto lower = folder / "lower.kr";
+    WriteBytes(lower, Sj("[基本性能]\r\nクラス=xh\r\n"));
+    kr::LoadUnitFile(lower, designer);
+    EXPECT_EQ(designer.Sheet.UnitClass, "XH");
+    EXPECT_EQ(designer.Sheet.BackpackCapacity, 6);
+
+    WriteBytes(lower, Sj("[基本性能]\r\nクラス=l\r\n"));
+    kr::LoadUnitFile(lower, designer);
+    EXPECT_EQ(designer.Sheet.UnitClass, "L");
+    EXPECT_EQ(designer.Sheet.BackpackCapacity, 2);
+}
+
+TEST_F(UnitFile, NameAndNumbersAreReadWithoutSurroundingBlanks) {
+    designer.Sheet.UnitName = Sj("  グラナイト 改\t ");
+    const auto path = folder / "blank.kr";
+    kr::WriteUnitFile(path, designer.Sheet);
+    kr::LoadUnitFile(path, designer);
+    EXPECT_EQ(designer.Sheet.UnitName, Sj("グラナイト 改"));
+
+    WriteBytes(path, Sj("[基本性能]\r\n 装甲 =  0x10 \r\n価格=abc\r\nＨＰ=-3\r\n"));
+    kr::LoadUnitFile(path, designer);
+    EXPECT_EQ(designer.Sheet.BaseArmor, 16);
+    EXPECT_EQ(designer.Sheet.BasePrice, 0);
+    EXPECT_EQ(designer.Sheet.BaseDurability, -3);
+}
+
+TEST_F(UnitFile, EmptyFileLoadsAnEmptySheet) {
+    kr::ApplyTemplate(designer, 4);
+    const auto path = folder / "empty.kr";
+    WriteBytes(path, "");
+    kr::LoadUnitFile(path, designer);
+    const UnitSheet& sheet = designer.Sheet;
+    EXPECT_EQ(sheet.UnitName, "");
+    EXPECT_EQ(sheet.UnitClass, "");
+    EXPECT_EQ((std::vector<std::int32_t>{sheet.BaseFire, sheet.BaseMelee, sheet.BaseEvasion, sheet.BaseArmor,
+                                         sheet.BaseDurability, sheet.BasePower, sheet.BaseSensor, sheet.BasePunch,
+                                         sheet.BaseCP, sheet.BasePrice}),
+              std::vector<std::int32_t>(10, 0));
+    EXPECT_EQ(sheet.BackpackCapacity, 6);
+    EXPECT_TRUE(sheet.Options.Empty() && sheet.Moves.Empty() && sheet.Weapons.Empty());
+    EXPECT_TRUE(Ticked(designer.OptionPicker).empty());
+    EXPECT_TRUE(Ticked(designer.MovePicker).empty());
+    EXPECT_EQ(designer.SaveFileName, path);
+    EXPECT_EQ(designer.OpenFileName, path);
+}
+
+TEST_F(UnitFile, PathThatCannotBeReadLeavesTheDesignerAsItWas) {
+    kr::ApplyTemplate(designer, 4);
+    designer.SaveFileName = folder / "before.kr";
+    const DesignerState before = StateOf(designer);
+
+    const auto missing = folder / "missing.kr";
+    EXPECT_EQ(ErrorOf([&] { kr::LoadUnitFile(missing, designer); }), "ファイル " + missing.string() + " は開けません");
+    EXPECT_TRUE(StateOf(designer) == before);
+
+    const auto directory = folder / "folder.kr";
+    std::filesystem::create_directory(directory);
+    EXPECT_EQ(ErrorOf([&] { kr::LoadUnitFile(directory, designer); }),
+              "ファイル " + directory.string() + " は開けません");
+    EXPECT_TRUE(StateOf(designer) == before);
+}
