@@ -1,0 +1,379 @@
+// The clipboard text and the HTML page of a design.
+//
+// Both reports copy texts: the name box, the figure boxes and the cells of
+// the three lists as the main window shows them, plus a few base figures in
+// decimal. Nothing is computed here. Literals are kept as UTF-8 below and
+// turned into CP932 once per process; the text itself is built in one string
+// reserved up front, since a unit may carry a thousand rows.
+#include "reports.h"
+
+#include "Pub1.h"
+#include "codec.h"
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kr {
+
+namespace {
+
+constexpr std::string_view LineEnd = "\r\n";
+
+// Room for one report: a fixed part plus a generous share per row, so the
+// string grows at most rarely.
+std::size_t EstimatedSize(const UnitSheet& sheet, std::size_t fixed, std::size_t perRow) {
+    return fixed + perRow * (sheet.Options.Count() + sheet.Moves.Count() + sheet.Weapons.Count());
+}
+
+// One field of an equipment line: its label and the list column it prints.
+struct FieldGroup {
+    std::string Label;  // CP932, ends with the full-width colon
+    int Column;
+};
+
+struct ClipboardLiterals {
+    std::string Separator = ", ";
+    std::string BasicHeading = Sjis("[基本性能]");
+    std::string MoveHeading = Sjis("[移動]");
+    std::string WeaponHeading = Sjis("[武器]");
+    std::string OptionHeading = Sjis("[その他]");
+    std::string Name = Sjis("名称");
+    std::string Class = Sjis("クラス");
+    std::string Fire = Sjis("射撃修正");
+    std::string Melee = Sjis("格闘修正");
+    std::string Evasion = Sjis("回避修正");
+    std::string Sensor = Sjis("センサー");
+    std::string Armor = Sjis("装甲");
+    std::string Durability = Sjis("耐久力");
+    std::string Power = Sjis("パワー");
+    std::string Punch = Sjis("パンチ");
+    std::string BP = Sjis("ＢＰ");
+    std::string BaseBP = Sjis("ＢＰ(元)");
+    std::string CP = Sjis("ＣＰ");
+    std::string BaseCP = Sjis("ＣＰ(元)");
+    std::string Price = Sjis("価格");
+    std::string BasePrice = Sjis("価格(元)");
+
+    // Column numbers are those of the list rows (name 0, then the cells).
+    std::vector<FieldGroup> MoveFields{
+        {Sjis("移動："), 4}, {Sjis("旋回："), 5}, {Sjis("ＣＰ："), 2},
+        {Sjis("ＢＰ："), 3}, {Sjis("価格："), 1}, {Sjis("備考："), 7}};
+    std::vector<FieldGroup> WeaponFields{
+        {Sjis("威力："), 5}, {Sjis("命中："), 6}, {Sjis("回数："), 7}, {Sjis("射程："), 8},
+        {Sjis("連射："), 9}, {Sjis("間接："), 10}, {Sjis("ＣＰ："), 3}, {Sjis("ＢＰ："), 4},
+        {Sjis("価格："), 2}, {Sjis("備考："), 12}};
+    std::vector<FieldGroup> OptionFields{
+        {Sjis("効果："), 5}, {Sjis("ＣＰ："), 2}, {Sjis("ＢＰ："), 3}, {Sjis("価格："), 1}};
+};
+
+const ClipboardLiterals& Clip() {
+    static const ClipboardLiterals literals;
+    return literals;
+}
+
+// "label, value" and the line end.
+void AppendFigureLine(std::string& out, const std::string& label, std::string_view value) {
+    out += label;
+    out += Clip().Separator;
+    out += value;
+    out += LineEnd;
+}
+
+// An empty line, the heading, and one line per row: the name, then for each
+// field ", label：cell".
+template <class Entry>
+void AppendSection(std::string& out, const std::string& heading, const RowList<Entry>& rows,
+                   const std::vector<FieldGroup>& fields) {
+    out += LineEnd;
+    out += heading;
+    out += LineEnd;
+    for (std::size_t row = 0; row < rows.Count(); ++row) {
+        out += rows.Caption(row);
+        for (const FieldGroup& field : fields) {
+            out += Clip().Separator;
+            out += field.Label;
+            out += rows.Cell(row, field.Column);
+        }
+        out += LineEnd;
+    }
+}
+
+// --- HTML ---------------------------------------------------------------
+
+// Writes a source text so that the browser reads it as text. Double-byte
+// characters are copied whole: their trail bytes (0x40 to 0xFC) can look
+// like ASCII letters and must not be taken for anything else, although they
+// never coincide with the four characters replaced here.
+void AppendEscaped(std::string& out, std::string_view text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const unsigned char byte = static_cast<unsigned char>(text[i]);
+        if (IsLeadByte(byte) && i + 1 < text.size()) {
+            out += text[i];
+            out += text[++i];
+            continue;
+        }
+        switch (byte) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            default: out += text[i]; break;
+        }
+    }
+}
+
+struct HtmlLiterals {
+    // Head and heading.
+    std::string TitleOpen = "  <title>";
+    std::string TitleClose = "</title>";
+    std::string Meta = R"(  <meta http-equiv="content-type" content="text/html; charset=Shift_JIS">)";
+    std::string HeadingOpen = "<h1>";
+    std::string HeadingClose = "</h1>";
+
+    // Tables in general.
+    std::string BodyOpen = "    <tbody>";
+    std::string BodyClose = "    </tbody>";
+    std::string OptionBodyClose = "  </tbody>";
+    std::string TableClose = "</table>";
+    std::string Gap = "<br><br>";
+    std::string RowOpen = "        <tr>";
+    std::string RowClose = "        </tr>";
+    std::string CellClose = "</td>";
+
+    // The basic figures.
+    std::string BasicTitle = Sjis("<h2>基本性能</h2>");
+    std::string Table60 = R"(<table cellpadding="2" cellspacing="0" border="1" width="60%">)";
+    std::string ValueOpen = R"(          <td align="Center">)";
+    std::string WideValueOpen = R"(          <td width="10%" align="Center">)";
+    std::string Class = Sjis("          <td>クラス</td>");
+    std::string Power = Sjis("          <td>パワー</td>");
+    std::string Fire = Sjis("          <td>射撃修正</td>");
+    std::string Punch = Sjis("          <td>パンチ</td>");
+    std::string Melee = Sjis("          <td>格闘修正</td>");
+    std::string Backpack = Sjis("          <td>バックパック</td>");
+    std::string Evasion = Sjis("          <td>回避修正</td>");
+    std::string CustomPoints = Sjis("          <td>カスタムポイント</td>");
+    std::string Sensor = Sjis("          <td>センサー</td>");
+    std::string BaseCustomPoints = Sjis(R"(          <td width="30%">カスタムポイント(元)</td>)");
+    std::string Armor = Sjis(R"(          <td width="30%">装甲</td>)");
+    std::string Price = Sjis("          <td>価格</td>");
+    std::string Durability = Sjis("          <td>耐久力</td>");
+    std::string BasePrice = Sjis("          <td>価格(元)</td>");
+
+    // Row cells of the move and weapon tables.
+    std::string NameOpen = "          <td>";
+
+    // The locomotion table.
+    std::vector<std::string> MoveHead{
+        Sjis("<h2>移動</h2>"),
+        R"(<table cellpadding="2" cellspacing="0" border="1" width="70%">)",
+        BodyOpen,
+        RowOpen,
+        Sjis(R"(          <th width="40%">移動形式</th>)"),
+        Sjis(R"(          <th width="15%">移動力</th>)"),
+        Sjis(R"(          <th width="15%">旋回値</th>)"),
+        R"(          <th width="5%">CP</th>)",
+        R"(          <th width="5%">BP</th>)",
+        Sjis("          <th>価格</th>"),
+        Sjis("          <th>備考</th>"),
+        RowClose};
+    std::vector<int> MoveColumns{4, 5, 2, 3, 1, 7};
+
+    // The weapon table; its rows open with ten spaces.
+    std::vector<std::string> WeaponHead{
+        Sjis("<h2>武器</h2>"),
+        R"(<table cellpadding="2" cellspacing="0" border="1" width="100%">)",
+        BodyOpen,
+        RowOpen,
+        Sjis("          <th>名称</th>"),
+        Sjis(R"(          <th width="7%">威力</th>)"),
+        Sjis("          <th>命中</th>"),
+        Sjis(R"(          <th width="7%">回数</th>)"),
+        Sjis(R"(          <th width="7%">射程</th>)"),
+        Sjis(R"(          <th width="7%">連射</th>)"),
+        Sjis(R"(          <th width="7%">間接</th>)"),
+        R"(          <th width="5%">CP</th>)",
+        R"(          <th width="5%">BP</th>)",
+        Sjis("          <th>価格</th>"),
+        Sjis("          <th>備考</th>"),
+        RowClose};
+    std::string WeaponRowOpen = "          <tr>";
+    std::vector<int> WeaponColumns{5, 6, 7, 8, 9, 10, 3, 4, 2, 12};
+
+    // The option table; its rows sit two spaces further out.
+    std::vector<std::string> OptionHead{
+        Sjis("<h2>その他</h2>"),
+        Table60,
+        BodyOpen,
+        RowOpen,
+        Sjis("          <th>名称</th>"),
+        Sjis("          <th>効果</th>"),
+        R"(          <th width="5%">CP</th>)",
+        R"(          <th width="5%">BP</th>)",
+        Sjis("          <th>価格</th>"),
+        RowClose};
+    std::string OptionRowOpen = "      <tr>";
+    std::string OptionRowClose = "      </tr>";
+    std::string OptionTextOpen = "        <td>";
+    std::string OptionValueOpen = R"(        <td align="Center">)";
+    int OptionEffectColumn = 5;
+    std::vector<int> OptionColumns{2, 3, 1};
+};
+
+const HtmlLiterals& Html() {
+    static const HtmlLiterals literals;
+    return literals;
+}
+
+void AppendLine(std::string& out, std::string_view literal) {
+    out += literal;
+    out += LineEnd;
+}
+
+void AppendLines(std::string& out, const std::vector<std::string>& literals) {
+    for (const std::string& literal : literals) AppendLine(out, literal);
+}
+
+// opening literal, the escaped source text, closing literal.
+void AppendValueLine(std::string& out, std::string_view open, std::string_view value, std::string_view close) {
+    out += open;
+    AppendEscaped(out, value);
+    out += close;
+    out += LineEnd;
+}
+
+// One table row of the basic figures: two label and value pairs.
+void AppendFigurePair(std::string& out, const std::string& firstLabel, const std::string& firstOpen,
+                      std::string_view firstValue, const std::string& secondLabel,
+                      const std::string& secondOpen, std::string_view secondValue) {
+    const HtmlLiterals& h = Html();
+    AppendLine(out, h.RowOpen);
+    AppendLine(out, firstLabel);
+    AppendValueLine(out, firstOpen, firstValue, h.CellClose);
+    AppendLine(out, secondLabel);
+    AppendValueLine(out, secondOpen, secondValue, h.CellClose);
+    AppendLine(out, h.RowClose);
+}
+
+void AppendTableEnd(std::string& out) {
+    const HtmlLiterals& h = Html();
+    AppendLine(out, h.BodyClose);
+    AppendLine(out, h.TableClose);
+    AppendLine(out, h.Gap);
+}
+
+}  // namespace
+
+std::string BuildClipboardText(const UnitSheet& sheet) {
+    const ClipboardLiterals& c = Clip();
+    const FigureTexts& boxes = sheet.Boxes;
+
+    std::string out;
+    out.reserve(EstimatedSize(sheet, 512, 256));
+
+    out += c.BasicHeading;
+    out += LineEnd;
+    AppendFigureLine(out, c.Name, sheet.UnitName);
+    AppendFigureLine(out, c.Class, boxes.Class);
+    AppendFigureLine(out, c.Fire, boxes.Fire);
+    AppendFigureLine(out, c.Melee, boxes.Melee);
+    AppendFigureLine(out, c.Evasion, boxes.Evasion);
+    AppendFigureLine(out, c.Sensor, boxes.Sensor);
+    AppendFigureLine(out, c.Armor, boxes.Armor);
+    AppendFigureLine(out, c.Durability, boxes.Durability);
+    AppendFigureLine(out, c.Power, boxes.Power);
+    AppendFigureLine(out, c.Punch, boxes.Punch);
+    AppendFigureLine(out, c.BP, boxes.BP);
+    AppendFigureLine(out, c.BaseBP, DecimalText(sheet.BackpackCapacity));
+    AppendFigureLine(out, c.CP, boxes.CP);
+    AppendFigureLine(out, c.BaseCP, DecimalText(sheet.BaseCP));
+    AppendFigureLine(out, c.Price, boxes.Price);
+    AppendFigureLine(out, c.BasePrice, DecimalText(sheet.BasePrice));
+
+    AppendSection(out, c.MoveHeading, sheet.Moves, c.MoveFields);
+    AppendSection(out, c.WeaponHeading, sheet.Weapons, c.WeaponFields);
+    AppendSection(out, c.OptionHeading, sheet.Options, c.OptionFields);
+    out += LineEnd;
+    return out;
+}
+
+std::string BuildHtmlPage(const UnitSheet& sheet) {
+    const HtmlLiterals& h = Html();
+    const FigureTexts& boxes = sheet.Boxes;
+
+    std::string out;
+    out.reserve(EstimatedSize(sheet, 4096, 640));
+
+    AppendLine(out, "<html>");
+    AppendLine(out, "<head>");
+    AppendValueLine(out, h.TitleOpen, sheet.UnitName, h.TitleClose);
+    AppendLine(out, h.Meta);
+    AppendLine(out, "</head>");
+    AppendLine(out, "<body>");
+    AppendValueLine(out, h.HeadingOpen, sheet.UnitName, h.HeadingClose);
+    AppendLine(out, "<br>");
+
+    AppendLine(out, h.BasicTitle);
+    AppendLine(out, h.Table60);
+    AppendLine(out, h.BodyOpen);
+    const std::string& A = h.ValueOpen;
+    const std::string& W = h.WideValueOpen;
+    AppendFigurePair(out, h.Class, A, boxes.Class, h.Power, A, boxes.Power);
+    AppendFigurePair(out, h.Fire, W, boxes.Fire, h.Punch, A, boxes.Punch);
+    AppendFigurePair(out, h.Melee, A, boxes.Melee, h.Backpack, W, boxes.BP);
+    AppendFigurePair(out, h.Evasion, A, boxes.Evasion, h.CustomPoints, A, boxes.CP);
+    AppendFigurePair(out, h.Sensor, A, boxes.Sensor, h.BaseCustomPoints, A, DecimalText(sheet.BaseCP));
+    AppendFigurePair(out, h.Armor, A, boxes.Armor, h.Price, A, boxes.Price);
+    AppendFigurePair(out, h.Durability, A, boxes.Durability, h.BasePrice, A, DecimalText(sheet.BasePrice));
+    AppendTableEnd(out);
+
+    AppendLines(out, h.MoveHead);
+    for (std::size_t row = 0; row < sheet.Moves.Count(); ++row) {
+        AppendLine(out, h.RowOpen);
+        AppendValueLine(out, h.NameOpen, sheet.Moves.Caption(row), h.CellClose);
+        for (int column : h.MoveColumns)
+            AppendValueLine(out, A, sheet.Moves.Cell(row, column), h.CellClose);
+        AppendLine(out, h.RowClose);
+    }
+    AppendTableEnd(out);
+
+    AppendLines(out, h.WeaponHead);
+    for (std::size_t row = 0; row < sheet.Weapons.Count(); ++row) {
+        AppendLine(out, h.WeaponRowOpen);
+        AppendValueLine(out, h.NameOpen, sheet.Weapons.Caption(row), h.CellClose);
+        for (int column : h.WeaponColumns)
+            AppendValueLine(out, A, sheet.Weapons.Cell(row, column), h.CellClose);
+        AppendLine(out, h.RowClose);
+    }
+    AppendTableEnd(out);
+
+    AppendLines(out, h.OptionHead);
+    for (std::size_t row = 0; row < sheet.Options.Count(); ++row) {
+        AppendLine(out, h.OptionRowOpen);
+        AppendValueLine(out, h.OptionTextOpen, sheet.Options.Caption(row), h.CellClose);
+        AppendValueLine(out, h.OptionTextOpen, sheet.Options.Cell(row, h.OptionEffectColumn), h.CellClose);
+        for (int column : h.OptionColumns)
+            AppendValueLine(out, h.OptionValueOpen, sheet.Options.Cell(row, column), h.CellClose);
+        AppendLine(out, h.OptionRowClose);
+    }
+    AppendLine(out, h.OptionBodyClose);
+    AppendLine(out, h.TableClose);
+    AppendLine(out, h.Gap);
+    AppendLine(out, "</body>");
+    AppendLine(out, "</html>");
+    return out;
+}
+
+void WriteHtmlFile(const std::filesystem::path& path, const std::string& page) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) throw KrError(FormatMessage("ファイル %s を作成できません", PathText(path)));
+    const bool written = std::fwrite(page.data(), 1, page.size(), file) == page.size();
+    // Closing flushes what is still buffered, so its failure is a write failure too.
+    const bool closed = std::fclose(file) == 0;
+    if (!written || !closed) throw KrError("ストリームへの書き込みエラー");
+}
+
+}  // namespace kr

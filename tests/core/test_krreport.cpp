@@ -1,0 +1,184 @@
+// The krreport program, run as a separate process on unit files of known bytes.
+#include "Pub1.h"
+#include "designer.h"
+#include "reports.h"
+#include "testkit.h"
+#include "unitfile.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+using testkit::Sj;
+
+namespace {
+
+struct Outcome {
+    int Status = -1;
+    std::string Out;
+    std::string Err;
+};
+
+std::string Quoted(const std::string& arg) { return "'" + arg + "'"; }
+
+Outcome RunTool(const std::vector<std::string>& args) {
+    testkit::TempDir capture;
+    std::string command = Quoted(KR_RUNTIME_DIR "/krreport");
+    for (const std::string& arg : args) command += " " + Quoted(arg);
+    command += " >" + Quoted((capture / "out").string()) + " 2>" + Quoted((capture / "err").string());
+    const int raw = std::system(command.c_str());
+    Outcome outcome;
+    outcome.Status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    outcome.Out = testkit::ReadBytes(capture / "out");
+    outcome.Err = testkit::ReadBytes(capture / "err");
+    return outcome;
+}
+
+// A unit of class "m" (read as "M") with a weapon and its follow-up row, an
+// option of class "H" (one extra custom point) and a name with markup.
+const std::string PrototypeUnit = Sj(
+    "[基本性能]\r\n"
+    "名称=試作機<甲>\r\n"
+    "射撃=1\r\n"
+    "格闘=0\r\n"
+    "回避=-2\r\n"
+    "装甲=6\r\n"
+    "ＨＰ=25\r\n"
+    "パワー=7\r\n"
+    "センサー=0\r\n"
+    "パンチ=7\r\n"
+    "カスタムポイント=-1\r\n"
+    "価格=9000\r\n"
+    "クラス=m\r\n"
+    "[移動]\r\n"
+    "MOVE0=ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ\r\n"
+    "[武装]\r\n"
+    "WEAPON0=6連装ﾐｻｲﾙﾗﾝﾁｬｰ\r\n"
+    "WEAPON1=└予備弾倉\r\n"
+    "[オプション]\r\n"
+    "OPTION0=出力強化Lv1\r\n");
+
+const std::string SmallUnit = Sj(
+    "[基本性能]\r\n"
+    "名称=偵察機\r\n"
+    "クラス=L\r\n"
+    "[武装]\r\n"
+    "WEAPON0=11mmMG\r\n");
+
+// What the designer shows after loading the file.
+class KrReportOnUnitFiles : public ::testing::Test {
+protected:
+    KrReportOnUnitFiles() { EXPECT_TRUE(kr::LoadCatalogs(catalogs, testkit::ShippedData()).empty()); }
+
+    template <class Build>
+    std::string ReportOf(const fs::path& unit, Build build) {
+        kr::Designer designer(catalogs);
+        kr::FillPickers(designer);
+        kr::LoadUnitFile(unit, designer);
+        kr::Recalculate(designer.Sheet);
+        return build(designer.Sheet);
+    }
+    std::string TextOf(const fs::path& unit) { return ReportOf(unit, kr::BuildClipboardText); }
+    std::string PageOf(const fs::path& unit) { return ReportOf(unit, kr::BuildHtmlPage); }
+
+    kr::Catalogs catalogs;
+    testkit::TempDir dir;
+    const std::string data = testkit::ShippedData().string();
+};
+
+}  // namespace
+
+TEST_F(KrReportOnUnitFiles, TextOfOneUnitGoesToStandardOutput) {
+    const fs::path unit = dir / "proto.kr";
+    testkit::WriteBytes(unit, PrototypeUnit);
+    const Outcome run = RunTool({"--catalogs", data, "--text", unit.string()});
+    EXPECT_EQ(run.Status, 0);
+    EXPECT_EQ(run.Err, "");
+    EXPECT_EQ(run.Out, TextOf(unit));
+    // The follow-up row is there, right after its weapon.
+    EXPECT_NE(run.Out.find(Sj("\r\n└予備弾倉, ")), std::string::npos);
+}
+
+// Without --catalogs the catalogs beside the program are used.
+TEST_F(KrReportOnUnitFiles, HtmlOfOneUnitGoesToTheNamedFile) {
+    const fs::path unit = dir / "proto.kr";
+    testkit::WriteBytes(unit, PrototypeUnit);
+    const fs::path page = dir / "page.html";
+    const Outcome run = RunTool({"--html", "-o", page.string(), unit.string()});
+    EXPECT_EQ(run.Status, 0);
+    EXPECT_EQ(run.Out, "");
+    EXPECT_EQ(testkit::ReadBytes(page), PageOf(unit));
+    EXPECT_NE(testkit::ReadBytes(page).find(Sj("<h1>試作機&lt;甲&gt;</h1>\r\n")), std::string::npos);
+}
+
+TEST_F(KrReportOnUnitFiles, Utf8OptionConvertsTheText) {
+    const fs::path unit = dir / "small.kr";
+    testkit::WriteBytes(unit, SmallUnit);
+    const Outcome run = RunTool({"--catalogs", data, "--text", "--utf8", unit.string()});
+    EXPECT_EQ(run.Status, 0);
+    const std::string start = "[基本性能]\r\n名称, 偵察機\r\nクラス, L\r\n";
+    EXPECT_EQ(run.Out.substr(0, start.size()), start);
+    EXPECT_NE(run.Out.find("11mmMG, 威力：3, 命中：+1/0/-1/-2, 回数：∞"), std::string::npos);
+}
+
+TEST_F(KrReportOnUnitFiles, SeveralUnitsGoToAFolderAndAnUnreadableOneIsReported) {
+    const fs::path proto = dir / "proto.kr";
+    const fs::path small = dir / "small.kr";
+    const fs::path missing = dir / "missing.kr";
+    testkit::WriteBytes(proto, PrototypeUnit);
+    testkit::WriteBytes(small, SmallUnit);
+    const fs::path out = dir / "reports" / "html";
+    const Outcome run =
+        RunTool({"--catalogs", data, "--html", "-o", out.string(), proto.string(), missing.string(), small.string()});
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_NE(run.Err.find("ファイル " + missing.string() + " は開けません"), std::string::npos);
+    EXPECT_EQ(testkit::ReadBytes(out / "proto.html"), PageOf(proto));
+    EXPECT_EQ(testkit::ReadBytes(out / "small.html"), PageOf(small));
+    EXPECT_FALSE(fs::exists(out / "missing.html"));
+}
+
+TEST_F(KrReportOnUnitFiles, UsageErrorsExitWithTwoAndWriteNothing) {
+    const std::string unit = (dir / "small.kr").string();
+    testkit::WriteBytes(unit, SmallUnit);
+    const std::vector<std::vector<std::string>> cases = {
+        {},
+        {"--text"},
+        {"--text", "--html", unit},
+        {"--bogus", "--text", unit},
+        {"--text", unit, unit},
+        {"--html", "--utf8", unit},
+        {"--text", unit, "-o"},
+    };
+    for (const auto& args : cases) {
+        const Outcome run = RunTool(args);
+        std::string shown;
+        for (const auto& arg : args) shown += arg + " ";
+        EXPECT_EQ(run.Status, 2) << shown;
+        EXPECT_EQ(run.Out, "") << shown;
+        EXPECT_NE(run.Err.find("krreport"), std::string::npos) << shown;
+    }
+}
+
+TEST_F(KrReportOnUnitFiles, MissingCatalogFolderFailsButTheUnitIsStillWritten) {
+    const fs::path unit = dir / "small.kr";
+    testkit::WriteBytes(unit, SmallUnit);
+    const fs::path nowhere = dir / "no-catalogs";
+    const Outcome run = RunTool({"--catalogs", nowhere.string(), "--text", unit.string()});
+    EXPECT_NE(run.Status, 0);
+    EXPECT_NE(run.Err.find("weapon.csv は開けません"), std::string::npos);
+    // Nothing found in the empty catalogs: the unit has no rows.
+    EXPECT_NE(run.Out.find(Sj("[武器]\r\n\r\n[その他]\r\n\r\n")), std::string::npos);
+}
+
+TEST(KrReportTool, HelpExplainsTheOptions) {
+    const Outcome run = RunTool({"--help"});
+    EXPECT_EQ(run.Status, 0);
+    EXPECT_NE(run.Out.find("--catalogs"), std::string::npos);
+    EXPECT_EQ(run.Err, "");
+}
