@@ -32,6 +32,19 @@ public:
     State validate(QString& input, int&) const override { return ToCp932(input) ? Acceptable : Invalid; }
 };
 
+// The tool bar: a framed strip that tells its owner when its width changes.
+class ToolBarFrame : public QFrame {
+public:
+    using QFrame::QFrame;
+    std::function<void()> Resized;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QFrame::resizeEvent(event);
+        if (Resized) Resized();
+    }
+};
+
 QLabel* FigureBox(QWidget* parent, int left, int top, int width, Qt::Alignment align) {
     auto* box = new QLabel(parent);
     box->setGeometry(left, top, width, 18);
@@ -111,12 +124,13 @@ void TfrmMain::SetPickers(TfrmOption* options, TfrmMove* moves, TfrmWeapon* weap
 }
 
 void TfrmMain::BuildToolBar() {
-    tbrMain = new QFrame(this);
+    auto* bar = new ToolBarFrame(this);
+    bar->Resized = [this] { tbrMainResize(); };
+    tbrMain = bar;
     tbrMain->setObjectName(QStringLiteral("tbrMain"));
-    static_cast<QFrame*>(tbrMain)->setFrameStyle(QFrame::Box | QFrame::Plain);
-    static_cast<QFrame*>(tbrMain)->setLineWidth(1);
+    bar->setFrameStyle(QFrame::Box | QFrame::Plain);
+    bar->setLineWidth(1);
     tbrMain->setFixedHeight(27);
-    tbrMain->installEventFilter(this);
 
     auto button = [this](QAction* action, QStyle::StandardPixmap icon, int left) {
         auto* b = new QToolButton(tbrMain);
@@ -167,11 +181,6 @@ void TfrmMain::tbrMainResize() {
     txtKrName->resize(std::max(0, tbrMain->width() - left - 100), txtKrName->height());
     lblClassP->move(txtKrName->geometry().right() + 1, 2);
     Panel1->move(lblClassP->geometry().right() + 1, 2);
-}
-
-bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == tbrMain && event->type() == QEvent::Resize) tbrMainResize();
-    return QMainWindow::eventFilter(watched, event);
 }
 
 void TfrmMain::BuildFigurePanel() {

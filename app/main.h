@@ -99,9 +99,6 @@ public:
     static FileDialogRequest dlgSave();
     static FileDialogRequest dlgSaveHtml();
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void BuildToolBar();
     void BuildFigurePanel();

@@ -2,6 +2,8 @@
 
 #include "codec.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
@@ -57,48 +59,70 @@ QFont GothicFont(int pixelSize) {
     return font;
 }
 
-Placement FramePlacement(const QWidget* window) {
-    const QRect frame = window->frameGeometry();
-    return Placement{frame.x(), frame.y(), frame.height(), frame.width()};
-}
-
 namespace {
 
 // Once a window manager has given a shown window its frame, the client size
-// is corrected so that the outer frame has the placement asked for.
+// is corrected so that the outer frame has the placement asked for. Until
+// then the window's placement is the one asked for, so a window closed
+// before its frame is known stores exactly what it read.
 class FrameKeeper : public QObject {
 public:
-    FrameKeeper(QWidget* window, const Placement& wanted) : QObject(window), window_(window), wanted_(wanted) {
+    FrameKeeper(QWidget* window, const Placement& wanted)
+        : QObject(window), window_(window), wanted_(wanted), client_(window->size()) {
         window->installEventFilter(this);
     }
-    void SetWanted(const Placement& wanted) { wanted_ = wanted; pending_ = true; }
+    void SetWanted(const Placement& wanted) {
+        wanted_ = wanted;
+        client_ = window_->size();
+        pending_ = true;
+    }
+    // Whether the window still stands as it was placed, its frame not yet known.
+    bool Pending() const { return pending_ && window_->size() == client_; }
+    const Placement& Wanted() const { return wanted_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == window_ && event->type() == QEvent::Show && pending_) {
-            QPointer<QWidget> window = window_;
-            QTimer::singleShot(0, this, [this, window] {
-                if (!window) return;
-                pending_ = false;
-                const QRect frame = window->frameGeometry();
-                const QRect client = window->geometry();
-                const int extraWidth = frame.width() - client.width();
-                const int extraHeight = frame.height() - client.height();
-                if (extraWidth == 0 && extraHeight == 0) return;
-                window->resize(wanted_.Width - extraWidth, wanted_.Height - extraHeight);
-                window->move(wanted_.Left, wanted_.Top);
-            });
-        }
+        const auto type = event->type();
+        if (watched == window_ && pending_ &&
+            (type == QEvent::Show || type == QEvent::Move || type == QEvent::Resize))
+            QTimer::singleShot(0, this, [this] { Settle(); });
         return false;
     }
 
 private:
+    void Settle() {
+        if (!pending_ || !window_->isVisible()) return;
+        const QRect frame = window_->frameGeometry();
+        const QRect client = window_->geometry();
+        const int extraWidth = frame.width() - client.width();
+        const int extraHeight = frame.height() - client.height();
+        if (extraWidth == 0 && extraHeight == 0) return;  // no frame (yet)
+        pending_ = false;
+        // Sized since it was placed (by the user): leave it as it is.
+        if (window_->size() != client_) return;
+        if (frame.width() != wanted_.Width || frame.height() != wanted_.Height)
+            window_->resize(wanted_.Width - extraWidth, wanted_.Height - extraHeight);
+    }
+
     QWidget* window_;
     Placement wanted_;
+    QSize client_;  // the client size given when placed
     bool pending_ = true;
 };
 
+FrameKeeper* KeeperOf(const QWidget* window) {
+    for (QObject* child : window->children())
+        if (auto* keeper = dynamic_cast<FrameKeeper*>(child)) return keeper;
+    return nullptr;
+}
+
 }  // namespace
+
+Placement FramePlacement(const QWidget* window) {
+    if (const FrameKeeper* keeper = KeeperOf(window); keeper && keeper->Pending()) return keeper->Wanted();
+    const QRect frame = window->frameGeometry();
+    return Placement{frame.x(), frame.y(), frame.height(), frame.width()};
+}
 
 void ApplyPlacement(QWidget* window, const Placement& placement) {
     const QRect frame = window->frameGeometry();
@@ -106,9 +130,8 @@ void ApplyPlacement(QWidget* window, const Placement& placement) {
     const int extraWidth = frame.width() - client.width();
     const int extraHeight = frame.height() - client.height();
     window->move(placement.Left, placement.Top);
-    window->resize(placement.Width - extraWidth, placement.Height - extraHeight);
-    auto* keeper = window->findChild<FrameKeeper*>(QString(), Qt::FindDirectChildrenOnly);
-    if (keeper)
+    window->resize(std::max(1, placement.Width - extraWidth), std::max(1, placement.Height - extraHeight));
+    if (FrameKeeper* keeper = KeeperOf(window))
         keeper->SetWanted(placement);
     else
         new FrameKeeper(window, placement);

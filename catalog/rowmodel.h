@@ -95,9 +95,13 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     RowTableModel* model_ = nullptr;
+    // The release that ends a double-click the view has handled itself.
+    bool swallowRelease_ = false;
 };
 
 // Windows virtual key code of a Qt key (F2 113, Delete 46, Esc 27, Enter 13, Space 32), or 0.

@@ -1,0 +1,31 @@
+#include "f_option.h"
+
+#include "uikit.h"
+
+namespace kr {
+
+TfrmOption::TfrmOption(QWidget* owner, Designer& designer, std::filesystem::path directory)
+    : TfrmPicker(owner, "オブション選択", OptionPickerKeys, std::move(directory)), designer_(designer) {
+    FormCreate(RowTableModel::SourceOf(designer_.OptionPicker), PickerOptionColumns, true);
+    lvw_->DoubleClicked = [this] { Guarded(this, [this] { lvwOptionDblClick(); }); };
+}
+
+void TfrmOption::ClearChecks() {
+    kr::ClearChecks(designer_.OptionPicker);
+    Refresh();
+}
+
+void TfrmOption::CheckByName(std::string_view name) {
+    kr::CheckByName(designer_.OptionPicker, name);
+    Refresh();
+}
+
+void TfrmOption::lvwOptionDblClick() {
+    const long row = lvw_->SelectedRow();
+    if (row < 0) return;
+    const bool checked = designer_.OptionPicker.Row(static_cast<std::size_t>(row)).Checked;
+    model_->setData(model_->index(static_cast<int>(row), 0), checked ? Qt::Unchecked : Qt::Checked,
+                    Qt::CheckStateRole);
+}
+
+}  // namespace kr

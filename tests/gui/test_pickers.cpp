@@ -1,0 +1,287 @@
+// The three picker windows over the shipped catalogs: layout, modal showing,
+// ticks, the weapon add command, placement, and the list adapter's cost.
+#include "f_move.h"
+#include "f_option.h"
+#include "f_weapon.h"
+#include "uikit.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <fstream>
+#include <memory>
+
+using namespace kr;
+
+namespace {
+
+struct Session {
+    explicit Session(const Catalogs& catalogs) : designer(catalogs) { FillPickers(designer); }
+    void Create() {
+        const std::filesystem::path directory = dir.path().toStdString();
+        option = std::make_unique<TfrmOption>(nullptr, designer, directory);
+        move = std::make_unique<TfrmMove>(nullptr, designer, directory);
+        weapon = std::make_unique<TfrmWeapon>(nullptr, designer, directory);
+    }
+    std::filesystem::path SettingsFile() const { return std::filesystem::path(dir.path().toStdString()) / "KRMAKE.INI"; }
+
+    QTemporaryDir dir;
+    Designer designer;
+    std::unique_ptr<TfrmOption> option;  // destroyed last, as at shutdown
+    std::unique_ptr<TfrmMove> move;
+    std::unique_ptr<TfrmWeapon> weapon;
+};
+
+// Shows the picker modally, runs `whileOpen` inside its loop, then sends Esc
+// to its list. True when ShowModal returned through Esc and the window is hidden.
+bool RunModal(TfrmPicker& picker, const std::function<void()>& whileOpen = {}) {
+    bool wasModal = false;
+    bool timedOut = false;
+    QTimer::singleShot(0, &picker, [&] {
+        wasModal = picker.isVisible() && QApplication::activeModalWidget() == &picker;
+        if (whileOpen) whileOpen();
+        QTest::keyClick(picker.List(), Qt::Key_Escape);
+    });
+    QTimer::singleShot(5000, &picker, [&] {
+        timedOut = true;
+        picker.done(0);
+    });
+    picker.ShowModal();
+    return wasModal && !timedOut && !picker.isVisible();
+}
+
+// What a user's double-click delivers: press, release, double-click, release.
+void DoubleClick(QWidget* viewport, QPoint at) {
+    QTest::mousePress(viewport, Qt::LeftButton, {}, at);
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, at);
+    QTest::mouseDClick(viewport, Qt::LeftButton, {}, at);
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, at);
+}
+
+// A point on a row's second cell, away from the check box.
+QPoint OnRow(ReportListView* list, int row) { return list->visualRect(list->model()->index(row, 1)).center(); }
+// A point on a row's check box, at the left end of its first cell.
+QPoint OnCheckBox(ReportListView* list, int row) {
+    const QRect cell = list->visualRect(list->model()->index(row, 0));
+    return {cell.left() + 9, cell.center().y()};
+}
+
+bool Ticked(const RowTableModel* model, int row) {
+    return model->index(row, 0).data(Qt::CheckStateRole).toInt() == Qt::Checked;
+}
+
+struct Column {
+    const char* Caption;
+    int Width;
+    Qt::Alignment Align;
+};
+const Qt::Alignment L = Qt::AlignLeft, R = Qt::AlignRight, C = Qt::AlignHCenter;
+
+void CheckColumns(const ReportListView* list, const std::vector<Column>& expected) {
+    const QAbstractItemModel* model = list->model();
+    QCOMPARE(model->columnCount(), static_cast<int>(expected.size()));
+    for (int i = 0; i < model->columnCount(); ++i) {
+        const Column& column = expected[static_cast<std::size_t>(i)];
+        QCOMPARE(model->headerData(i, Qt::Horizontal, Qt::DisplayRole).toString(), QString::fromUtf8(column.Caption));
+        QCOMPARE(list->columnWidth(i), column.Width);
+        const auto align = Qt::Alignment(model->index(0, i).data(Qt::TextAlignmentRole).toInt());
+        QCOMPARE(align & Qt::AlignHorizontal_Mask, column.Align);
+    }
+}
+
+}  // namespace
+
+class PickerTest : public QObject {
+    Q_OBJECT
+    Catalogs catalogs_;
+
+private slots:
+    void initTestCase() {
+        QVERIFY(LoadCatalogs(catalogs_, KR_SHIPPED_DATA_DIR).empty());
+        QVERIFY(catalogs_.Option.Count() > 2 && catalogs_.Move.Count() > 2 && catalogs_.Weapon.Count() > 2);
+    }
+
+    void layoutShowsWholeCatalogs() {
+        Session s(catalogs_);
+        s.Create();
+        QCOMPARE(s.option->windowTitle(), QStringLiteral("オブション選択"));
+        QCOMPARE(s.move->windowTitle(), QStringLiteral("移動方法選択"));
+        QCOMPARE(s.weapon->windowTitle(), QStringLiteral("武器選択"));
+        CheckColumns(s.option->List(), {{"オプション名", 170, L}, {"値段", 55, R}, {"CP", 35, C}, {"BP", 35, C},
+                                        {"ｸﾗｽ", 38, C}, {"効果", 200, L}});
+        CheckColumns(s.move->List(), {{"移動方式", 150, L}, {"値段", 55, R}, {"CP", 35, C}, {"BP", 35, C},
+                                      {"移動", 45, C}, {"旋回", 45, C}, {"ｸﾗｽ", 38, C}, {"備考", 300, L}});
+        CheckColumns(s.weapon->List(),
+                     {{"武器名称", 200, L}, {"種別", 70, C}, {"値段", 55, R}, {"CP", 33, C}, {"BP", 33, C},
+                      {"威力", 45, C}, {"命中判定", 100, C}, {"回数", 45, C}, {"射程", 45, C}, {"連射", 45, C},
+                      {"間接", 45, C}, {"ｸﾗｽ", 38, C}, {"備考", 300, L}});
+        // The main window's lists differ only in the first column's width.
+        QCOMPARE(MainOptionColumns.front().Width, 100);
+        QCOMPARE(MainMoveColumns.front().Width, 200);
+
+        // One row per entry in catalog order; check boxes, unticked, only in the first column of two pickers.
+        const RowTableModel* weapons = s.weapon->Model();
+        const int last = static_cast<int>(catalogs_.Weapon.Count()) - 1;
+        QCOMPARE(weapons->rowCount(), last + 1);
+        QCOMPARE(weapons->index(last, 0).data().toString(), Qs(catalogs_.Weapon.EntryByIndex(last)->Name));
+        QVERIFY(!weapons->index(0, 0).data(Qt::CheckStateRole).isValid());
+        QCOMPARE(s.move->Model()->index(0, 0).data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
+        QVERIFY(!s.move->Model()->index(0, 1).data(Qt::CheckStateRole).isValid());
+    }
+
+    void opensModallyAndKeepsStateBetweenShowings() {
+        Session s(catalogs_);
+        s.Create();
+        QVERIFY(RunModal(*s.move, [&] {
+            // The outer frame, once the window system has framed the window.
+            QTRY_COMPARE(FramePlacement(s.move.get()).Width, 550);
+            QTRY_COMPARE(FramePlacement(s.move.get()).Height, 150);
+            s.move->List()->SelectRow(2);
+            s.move->Model()->setData(s.move->Model()->index(1, 0), Qt::Checked, Qt::CheckStateRole);
+            s.move->resize(600, 300);
+        }));
+        QVERIFY(s.designer.MovePicker.Row(1).Checked);
+        QVERIFY(RunModal(*s.move, [&] {
+            QCOMPARE(s.move->List()->SelectedRow(), 2L);
+            QVERIFY(Ticked(s.move->Model(), 1));
+            QCOMPARE(s.move->size(), QSize(600, 300));
+        }));
+    }
+
+    void ticksByDoubleClickAndCheckBox() {
+        Session s(catalogs_);
+        s.Create();
+        TfrmOption& picker = *s.option;
+        picker.resize(600, 900);  // every row on screen, empty space below them
+        ReportListView* list = picker.List();
+        QWidget* viewport = list->viewport();
+        const RowTableModel* model = picker.Model();
+        const int rows = model->rowCount();
+        QVERIFY(RunModal(picker, [&] {
+            // Double-click with no row selected, below the rows: nothing.
+            const QPoint below(20, list->visualRect(model->index(rows - 1, 0)).bottom() + 20);
+            QVERIFY(viewport->rect().contains(below));
+            list->SelectRow(-1);
+            DoubleClick(viewport, below);
+            QCOMPARE(list->SelectedRow(), -1L);
+            for (int row = 0; row < rows; ++row) QVERIFY(!Ticked(model, row));
+
+            // Double-click on a row toggles its tick, once per double-click.
+            DoubleClick(viewport, OnRow(list, 1));
+            QCOMPARE(list->SelectedRow(), 1L);
+            QVERIFY(Ticked(model, 1));
+            DoubleClick(viewport, OnRow(list, 1));
+            QVERIFY(!Ticked(model, 1));
+
+            // A click on the check box toggles; a double-click on it toggles once in all.
+            QTest::mouseClick(viewport, Qt::LeftButton, {}, OnCheckBox(list, 2));
+            QVERIFY(Ticked(model, 2));
+            DoubleClick(viewport, OnCheckBox(list, 2));
+            QVERIFY(!Ticked(model, 2));
+
+            // Enter neither toggles nor closes.
+            list->SelectRow(3);
+            QTest::keyClick(list, Qt::Key_Return);
+            QVERIFY(!Ticked(model, 3));
+            QVERIFY(picker.isVisible());
+        }));
+        QVERIFY(!s.designer.OptionPicker.Row(1).Checked && !s.designer.OptionPicker.Row(2).Checked);
+
+        // The main window's tick commands, shown in the list at once.
+        const std::string& name = s.designer.OptionPicker.Caption(4);
+        picker.CheckByName(name);
+        QVERIFY(Ticked(model, 4));
+        picker.ClearChecks();
+        QVERIFY(!Ticked(model, 4));
+        QVERIFY(!s.designer.OptionPicker.Row(4).Checked);
+    }
+
+    void weaponAddCommand() {
+        Session s(catalogs_);
+        s.Create();
+        const WeaponRows& rows = s.designer.WeaponPicker;
+        auto followUp = [&](std::size_t i) { return i < rows.Count() && IsFollowUpName(rows.Caption(i)); };
+        std::size_t pair = 0, plain = 0;
+        while (pair + 1 < rows.Count() && !followUp(pair + 1)) ++pair;
+        while (plain < rows.Count() && (followUp(plain) || followUp(plain + 1))) ++plain;
+        QVERIFY(pair + 1 < rows.Count() && plain < rows.Count());
+
+        int appended = 0;
+        s.weapon->WeaponsAppended = [&] { ++appended; };
+        const WeaponRows& sheet = s.designer.Sheet.Weapons;
+        ReportListView* list = s.weapon->List();
+        QVERIFY(RunModal(*s.weapon, [&] {
+            QTest::keyClick(list, Qt::Key_Return);  // no selection
+            QCOMPARE(sheet.Count(), std::size_t{0});
+            QCOMPARE(appended, 0);
+
+            list->SelectRow(static_cast<long>(plain));
+            QTest::keyClick(list, Qt::Key_Return);
+            QTest::keyClick(list, Qt::Key_Space);
+            QTest::keyClick(list, Qt::Key_Return, Qt::ControlModifier);
+            QTest::keyClick(list, Qt::Key_Enter, Qt::KeypadModifier);
+            DoubleClick(list->viewport(), OnRow(list, static_cast<int>(plain)));
+            QCOMPARE(sheet.Count(), std::size_t{5});
+            QCOMPARE(appended, 5);
+            for (std::size_t i = 0; i < sheet.Count(); ++i) QCOMPARE(sheet.Data(i), rows.Data(plain));
+
+            // The follow-up row comes along, whichever of the two is chosen.
+            list->SelectRow(static_cast<long>(pair + 1));
+            QTest::keyClick(list, Qt::Key_Space);
+            QCOMPARE(sheet.Count(), std::size_t{7});
+            QCOMPARE(sheet.Data(5), rows.Data(pair));
+            QCOMPARE(sheet.Data(6), rows.Data(pair + 1));
+            QCOMPARE(appended, 6);
+        }));
+    }
+
+    void placementIsRestoredAndStored() {
+        Session s(catalogs_);
+        std::ofstream(s.SettingsFile(), std::ios::binary) << "[GENERAL]\r\nO_WIDTH=800\r\n";
+        s.Create();
+        QVERIFY(RunModal(*s.option, [&] {
+            QTRY_COMPARE(FramePlacement(s.option.get()).Width, 800);
+            QTRY_COMPARE(FramePlacement(s.option.get()).Height, 137);
+        }));
+        s.weapon.reset();
+        s.move.reset();
+        s.option.reset();
+
+        const ProfileFile settings(s.SettingsFile());
+        auto number = [&](const char* key) { return settings.ReadNumber("GENERAL", key, -99999); };
+        QVERIFY(number("O_LEFT") != -99999 && number("O_TOP") != -99999);
+        // The move and weapon pickers were never shown: their designed values.
+        const std::pair<const char*, int> stored[] = {
+            {"O_HEIGHT", 137}, {"O_WIDTH", 800}, {"M_LEFT", 436}, {"M_TOP", 573}, {"M_HEIGHT", 150},
+            {"M_WIDTH", 550},  {"W_LEFT", 526},  {"W_TOP", 541},  {"W_HEIGHT", 143}, {"W_WIDTH", 561}};
+        for (const auto& [key, value] : stored) QVERIFY2(number(key) == value, (std::string(key) + "=" + std::to_string(number(key))).c_str());
+    }
+
+    // A catalog of 100,000 entries: showing the list asks only for the cells on screen.
+    void largeListReadsOnlyVisibleCells() {
+        struct CountingSource : RowTableModel::Source {
+            std::size_t Count() const override { return 100000; }
+            std::string Cell(std::size_t, int) const override { ++cells; return "x"; }
+            bool Checked(std::size_t) const override { return false; }
+            void SetChecked(std::size_t, bool) override {}
+            mutable long cells = 0;
+        };
+        auto source = std::make_unique<CountingSource>();
+        const CountingSource* counter = source.get();
+        RowTableModel model(std::move(source), PickerOptionColumns, true);
+        ReportListView list;
+        list.SetRowModel(&model);
+        list.resize(535, 137);
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        list.SelectRow(99999);
+        QApplication::processEvents();
+        QVERIFY(counter->cells > 0);
+        QVERIFY(counter->cells < 2000);
+    }
+};
+
+QTEST_MAIN(PickerTest)
+#include "test_pickers.moc"
