@@ -20,12 +20,6 @@ void TfrmOption::CheckByName(std::string_view name) {
     Refresh();
 }
 
-void TfrmOption::lvwOptionDblClick() {
-    const long row = lvw_->SelectedRow();
-    if (row < 0) return;
-    const bool checked = designer_.OptionPicker.Row(static_cast<std::size_t>(row)).Checked;
-    model_->setData(model_->index(static_cast<int>(row), 0), checked ? Qt::Unchecked : Qt::Checked,
-                    Qt::CheckStateRole);
-}
+void TfrmOption::lvwOptionDblClick() { ToggleSelectedTick(); }
 
 }  // namespace kr

@@ -36,6 +36,14 @@ void TfrmPicker::FormCreate(std::unique_ptr<RowTableModel::Source> source, std::
     layout->addWidget(lvw_);
 }
 
+void TfrmPicker::ToggleSelectedTick() {
+    const long row = lvw_->SelectedRow();
+    if (row < 0) return;
+    const QModelIndex cell = model_->index(static_cast<int>(row), 0);
+    const bool checked = model_->data(cell, Qt::CheckStateRole).toInt() == Qt::Checked;
+    model_->setData(cell, checked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
+}
+
 void TfrmPicker::ShowModal() {
     exec();
 }

@@ -28,6 +28,8 @@ public:
 protected:
     TfrmPicker(QWidget* owner, const char* captionUtf8, const PlacementKeys& keys,
                std::filesystem::path directory);
+    // Inverts the tick of the selected row; nothing without a selection.
+    void ToggleSelectedTick();
     // FormCreate: placement, then the list (rows filled by the caller beforehand).
     void FormCreate(std::unique_ptr<RowTableModel::Source> source, std::vector<ColumnSpec> columns,
                     bool checkable);
