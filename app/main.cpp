@@ -105,8 +105,8 @@ TfrmMain::TfrmMain(Designer& designer, Catalogs& catalogs, std::filesystem::path
     setTabOrder(lvwMove, lvwWeapon);
 
     // FormCreate: placement first, then the catalogs, each on its own.
-    setMinimumSize(MainWindowKeys.Design.Width, MainWindowKeys.Design.Height);
     RestorePlacement(this, directory_, MainWindowKeys);
+    SetMinimumFrameSize(this, QSize(MainWindowKeys.Design.Width, MainWindowKeys.Design.Height));
     for (const std::string& failure : LoadCatalogs(catalogs, directory_))
         ShowErrorBox(this, QString::fromUtf8(failure.c_str()));
 

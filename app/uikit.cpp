@@ -79,6 +79,11 @@ public:
     // Whether the window still stands as it was placed, its frame not yet known.
     bool Pending() const { return pending_ && window_->size() == client_; }
     const Placement& Wanted() const { return wanted_; }
+    // The smallest outer frame the user may size the window to.
+    void SetMinimumFrame(const QSize& minimum) {
+        minimumFrame_ = minimum;
+        window_->setMinimumSize(minimum);
+    }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
@@ -98,6 +103,8 @@ private:
         const int extraHeight = frame.height() - client.height();
         if (extraWidth == 0 && extraHeight == 0) return;  // no frame (yet)
         pending_ = false;
+        if (minimumFrame_.isValid())
+            window_->setMinimumSize(minimumFrame_.width() - extraWidth, minimumFrame_.height() - extraHeight);
         // Sized since it was placed (by the user): leave it as it is.
         if (window_->size() != client_) return;
         if (frame.width() != wanted_.Width || frame.height() != wanted_.Height)
@@ -107,6 +114,7 @@ private:
     QWidget* window_;
     Placement wanted_;
     QSize client_;  // the client size given when placed
+    QSize minimumFrame_;
     bool pending_ = true;
 };
 
@@ -135,6 +143,12 @@ void ApplyPlacement(QWidget* window, const Placement& placement) {
         keeper->SetWanted(placement);
     else
         new FrameKeeper(window, placement);
+}
+
+void SetMinimumFrameSize(QWidget* window, const QSize& minimum) {
+    FrameKeeper* keeper = KeeperOf(window);
+    if (!keeper) keeper = new FrameKeeper(window, FramePlacement(window));
+    keeper->SetMinimumFrame(minimum);
 }
 
 void RestorePlacement(QWidget* window, const std::filesystem::path& directory, const PlacementKeys& keys) {

@@ -47,6 +47,8 @@ void InstallFontSubstitutes();
 // is the given one (also once a window manager has added its frame).
 Placement FramePlacement(const QWidget* window);
 void ApplyPlacement(QWidget* window, const Placement& placement);
+// The smallest outer frame (window manager's frame included) the window may have.
+void SetMinimumFrameSize(QWidget* window, const QSize& minimum);
 
 // Reads a window's placement from the settings file in `directory` /
 // writes it back (the write error goes to the error box, once).

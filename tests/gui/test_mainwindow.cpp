@@ -1,0 +1,877 @@
+// The main window over a copy of the shipped catalogs: layout, placement in
+// the settings file, catalog failures at start, the equipment commands, the
+// unit file commands and both reports, driven through real key and mouse
+// events and through the desktop seam in place of dialogs and the clipboard.
+#include "main.h"
+#include "reports.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMenuBar>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <deque>
+#include <filesystem>
+#include <memory>
+
+using namespace kr;
+namespace fs = std::filesystem;
+
+namespace {
+
+// A catalog folder: a temporary directory holding copies of the shipped
+// catalogs (all of them, unless some are left out on purpose).
+struct Folder {
+    explicit Folder(const QStringList& leaveOut = {}) {
+        for (const char* name : {"option.csv", "weapon.csv", "move.csv"}) {
+            const QString file = QString::fromLatin1(name);
+            if (!leaveOut.contains(file))
+                QFile::copy(QStringLiteral(KR_SHIPPED_DATA_DIR "/") + file, dir.filePath(file));
+        }
+    }
+    fs::path Path() const { return fs::path(dir.path().toStdString()); }
+    QString File(const QString& name) const { return dir.filePath(name); }
+    QString Settings() const { return File(QStringLiteral("KRMAKE.INI")); }
+
+    QTemporaryDir dir;
+};
+
+QByteArray ReadBytes(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    return file.readAll();
+}
+
+// The CP932 bytes of a text.
+QByteArray Cp932(const QString& text) { return QByteArray::fromStdString(ToCp932(text).value_or("?")); }
+
+// Types the text into the widget, one key press per character, as a keyboard
+// (or an input method committing its text) would.
+void TypeText(QWidget* widget, const QString& text) {
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(widget, &press);
+        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(widget, &release);
+    }
+}
+
+void WriteBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) file.write(bytes);
+}
+
+// Stands in for the file dialogs, the desktop viewer, the clipboard and the
+// error box while it lives; the real functions come back afterwards.
+class FakeDesktop {
+public:
+    FakeDesktop() : saved_(Desktop()) {
+        Desktop().ChooseFile = [this](QWidget*, const FileDialogRequest& request) {
+            Requests.push_back(request);
+            if (Answers.empty()) return QString();
+            const QString answer = Answers.front();
+            Answers.pop_front();
+            return answer;
+        };
+        Desktop().OpenDocument = [this](const QString& path) {
+            Opened.append(path);
+            OpenedContents.append(ReadBytes(path));
+        };
+        Desktop().SetClipboardText = [this](const QString& text) {
+            if (!ClipboardWorks) return false;
+            Clipboard.append(text);
+            return true;
+        };
+        Desktop().ShowErrorMessage = [this](QWidget*, const QString& text) { Errors.append(text); };
+    }
+    ~FakeDesktop() { Desktop() = saved_; }
+    FakeDesktop(const FakeDesktop&) = delete;
+    FakeDesktop& operator=(const FakeDesktop&) = delete;
+
+    std::deque<QString> Answers;  // what the dialogs return, in turn; an empty text cancels
+    std::vector<FileDialogRequest> Requests;
+    QStringList Opened;
+    QList<QByteArray> OpenedContents;  // each document's bytes when it was handed over
+    bool ClipboardWorks = true;
+    QStringList Clipboard;
+    QStringList Errors;
+
+private:
+    DesktopSeam saved_;
+};
+
+// Starts the program's windows on the folder and shows the main window, as
+// the entry does.
+std::unique_ptr<DesignerSession> Start(const Folder& folder) {
+    auto session = std::make_unique<DesignerSession>(folder.Path());
+    session->Main().show();
+    return session;
+}
+
+// What happened to the picker a command opened.
+struct PickerRun {
+    TfrmPicker* Opened = nullptr;
+    int Openings = 0;
+    bool ClosedByEsc = true;
+};
+
+// Runs a command. A picker that it shows modally is handed to `whileOpen`
+// and then closed with Esc on its list (or, should Esc not close it, closed
+// from here and reported).
+PickerRun RunCommand(const std::function<void()>& command,
+                     const std::function<void(TfrmPicker&)>& whileOpen = {}) {
+    PickerRun run;
+    TfrmPicker* escaped = nullptr;
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* picker = qobject_cast<TfrmPicker*>(QApplication::activeModalWidget());
+        if (!picker || !picker->isVisible()) return;
+        if (picker == escaped) {
+            run.ClosedByEsc = false;
+            picker->done(0);
+            return;
+        }
+        run.Opened = picker;
+        ++run.Openings;
+        if (whileOpen) whileOpen(*picker);
+        escaped = picker;
+        QTest::keyClick(picker->List(), Qt::Key_Escape);
+    });
+    poll.start();
+    command();
+    poll.stop();
+    return run;
+}
+
+// The outer frame the window would store, as a rectangle.
+QRect Frame(const QWidget* window) {
+    const Placement p = FramePlacement(window);
+    return {p.Left, p.Top, p.Width, p.Height};
+}
+
+// Waits until the window system has framed the shown window and the window
+// has settled into its placement.
+void WaitForFrame(QWidget* window) {
+    QTRY_VERIFY(window->frameGeometry().size() != window->size());
+    QTest::qWait(20);
+}
+
+// What a user's double-click delivers: press, release, double-click, release.
+void DoubleClick(QWidget* viewport, QPoint at) {
+    QTest::mousePress(viewport, Qt::LeftButton, {}, at);
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, at);
+    QTest::mouseDClick(viewport, Qt::LeftButton, {}, at);
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, at);
+}
+
+QPoint OnRow(ReportListView* list, int row) { return list->visualRect(list->model()->index(row, 1)).center(); }
+
+// A point in the list's empty area below its rows.
+QPoint BelowRows(ReportListView* list) {
+    const int rows = list->model()->rowCount();
+    const int y = rows == 0 ? list->viewport()->height() / 2
+                            : list->visualRect(list->model()->index(rows - 1, 0)).bottom() + 15;
+    return {30, y};
+}
+
+QStringList Captions(const ReportListView* list) {
+    QStringList captions;
+    const QAbstractItemModel* model = list->model();
+    for (int row = 0; row < model->rowCount(); ++row) captions.append(model->index(row, 0).data().toString());
+    return captions;
+}
+
+QStringList Ticked(const TfrmPicker& picker) {
+    QStringList names;
+    const QAbstractItemModel* model = picker.Model();
+    for (int row = 0; row < model->rowCount(); ++row)
+        if (model->index(row, 0).data(Qt::CheckStateRole).toInt() == Qt::Checked)
+            names.append(model->index(row, 0).data().toString());
+    return names;
+}
+
+int RowOf(const TfrmPicker& picker, const QString& caption) {
+    const QAbstractItemModel* model = picker.Model();
+    for (int row = 0; row < model->rowCount(); ++row)
+        if (model->index(row, 0).data().toString() == caption) return row;
+    return -1;
+}
+
+// The eleven figure boxes, in the panel's reading order, then the class box.
+QStringList Figures(const TfrmMain& w) {
+    return {w.lblFire->text(), w.lblBtl->text(), w.lblSpd->text(),   w.lblSns->text(),
+            w.lblCP->text(),   w.lblAmr->text(), w.lblHP->text(),    w.lblPow->text(),
+            w.lblPunch->text(), w.lblBP->text(), w.lblPlice->text(), w.lblClass->text()};
+}
+
+// KRH-X31-LS as the template leaves it: fire +1, melee +1, evasion -4,
+// sensor 0+2, custom points -1+1+1+0 (options) +0 (wheels) +1 (shield) = 2,
+// armour 6, durability 25, power 7+1, punch 8, backpack 1 (shield), price
+// 9000 + 1000+1200+600 + 0 + 2600 = 14400.
+const QStringList Template4Figures{"+1", "+1", "-4", "+2", "2", "6", "25", "8", "8", "1", "14400", "H"};
+
+struct Column {
+    const char* Caption;
+    int Width;
+    Qt::Alignment Align;
+};
+const Qt::Alignment L = Qt::AlignLeft, R = Qt::AlignRight, C = Qt::AlignHCenter;
+
+void CheckColumns(const ReportListView* list, const std::vector<Column>& expected) {
+    const QAbstractItemModel* model = list->model();
+    QCOMPARE(model->columnCount(), static_cast<int>(expected.size()));
+    for (int i = 0; i < model->columnCount(); ++i) {
+        const Column& column = expected[static_cast<std::size_t>(i)];
+        QCOMPARE(model->headerData(i, Qt::Horizontal, Qt::DisplayRole).toString(), QString::fromUtf8(column.Caption));
+        QCOMPARE(list->columnWidth(i), column.Width);
+        const auto headerAlign = Qt::Alignment(model->headerData(i, Qt::Horizontal, Qt::TextAlignmentRole).toInt());
+        QCOMPARE(headerAlign & Qt::AlignHorizontal_Mask, column.Align);
+        if (model->rowCount() > 0) {
+            const auto align = Qt::Alignment(model->index(0, i).data(Qt::TextAlignmentRole).toInt());
+            QCOMPARE(align & Qt::AlignHorizontal_Mask, column.Align);
+        }
+    }
+}
+
+void CheckMainColumns(const TfrmMain& w) {
+    CheckColumns(w.lvwOption, {{"オプション名", 100, L}, {"値段", 55, R}, {"CP", 35, C}, {"BP", 35, C},
+                               {"ｸﾗｽ", 38, C}, {"効果", 200, L}});
+    CheckColumns(w.lvwMove, {{"移動方式", 200, L}, {"値段", 55, R}, {"CP", 35, C}, {"BP", 35, C},
+                             {"移動", 45, C}, {"旋回", 45, C}, {"ｸﾗｽ", 38, C}, {"備考", 300, L}});
+    CheckColumns(w.lvwWeapon, {{"武器名称", 200, L}, {"種別", 70, C}, {"値段", 55, R}, {"CP", 33, C},
+                               {"BP", 33, C}, {"威力", 45, C}, {"命中判定", 100, C}, {"回数", 45, C},
+                               {"射程", 45, C}, {"連射", 45, C}, {"間接", 45, C}, {"ｸﾗｽ", 38, C},
+                               {"備考", 300, L}});
+}
+
+// The settings file a first run leaves behind when no window was moved: the
+// windows write their keys as they are destroyed, weapon picker first.
+const QByteArray FirstRunSettings =
+    "[GENERAL]\r\n"
+    "W_LEFT=526\r\nW_TOP=541\r\nW_HEIGHT=143\r\nW_WIDTH=561\r\n"
+    "M_LEFT=436\r\nM_TOP=573\r\nM_HEIGHT=150\r\nM_WIDTH=550\r\n"
+    "O_LEFT=519\r\nO_TOP=526\r\nO_HEIGHT=137\r\nO_WIDTH=535\r\n"
+    "LEFT=201\r\nTOP=168\r\nHEIGHT=523\r\nWIDTH=600\r\n";
+
+// The weapon picker row of the first follow-up weapon ("└..."), whose own
+// weapon stands right above it.
+int FirstFollowUpRow(const TfrmPicker& picker) {
+    const QAbstractItemModel* model = picker.Model();
+    for (int row = 1; row < model->rowCount(); ++row)
+        if (model->index(row, 0).data().toString().startsWith(QChar(0x2514))) return row;
+    return -1;
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void layoutAtStart() {
+        Folder folder;
+        FakeDesktop desktop;
+        auto session = Start(folder);
+        TfrmMain& w = session->Main();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(desktop.Errors.isEmpty());
+
+        QCOMPARE(w.windowTitle(), QStringLiteral("ＫＲデザイナ"));
+        WaitForFrame(&w);
+        QCOMPARE(w.frameGeometry().topLeft(), QPoint(201, 168));
+        QCOMPARE(Frame(&w), QRect(201, 168, 600, 523));
+        QCOMPARE(Frame(&w), w.frameGeometry());
+        // The design size is also the smallest the window can be made.
+        w.resize(300, 200);
+        QTest::qWait(20);
+        QCOMPARE(w.frameGeometry().size(), QSize(600, 523));
+        QVERIFY(w.frameGeometry().width() >= 600 && w.frameGeometry().height() >= 523);
+
+        // The figure panel: captions left of their boxes, boxes blank at start.
+        struct Figure {
+            const char* Caption;
+            int CaptionLeft;
+            QLabel* Box;
+            QRect Geometry;
+        };
+        const Figure figures[] = {
+            {"射撃修正", 12, w.lblFire, {77, 10, 33, 18}},
+            {"格闘修正", 124, w.lblBtl, {189, 10, 33, 18}},
+            {"回避修正", 236, w.lblSpd, {301, 10, 33, 18}},
+            {"センサー", 344, w.lblSns, {405, 10, 33, 18}},
+            {"カスタムポイント", 456, w.lblCP, {545, 10, 33, 18}},
+            {"装甲", 12, w.lblAmr, {45, 34, 33, 18}},
+            {"耐久力", 88, w.lblHP, {137, 33, 33, 18}},
+            {"パワー", 180, w.lblPow, {225, 33, 33, 18}},
+            {"パンチ", 268, w.lblPunch, {312, 33, 33, 18}},
+            {"ﾊﾞｯｸﾊﾟｯｸ", 356, w.lblBP, {419, 34, 33, 18}},
+            {"価格(GD)", 460, w.lblPlice, {525, 34, 53, 18}},
+        };
+        const QList<QLabel*> panelLabels = w.pnlBase->findChildren<QLabel*>(Qt::FindDirectChildrenOnly);
+        for (const Figure& figure : figures) {
+            const QString caption = QString::fromUtf8(figure.Caption);
+            QLabel* label = nullptr;
+            for (QLabel* candidate : panelLabels)
+                if (candidate->text() == caption) label = candidate;
+            QVERIFY2(label, figure.Caption);
+            QCOMPARE(label->x(), figure.CaptionLeft);
+            QCOMPARE(label->font().pixelSize(), label == w.lblCPC ? 13 : 15);
+            QCOMPARE(figure.Box->parentWidget(), w.pnlBase);
+            QCOMPARE(figure.Box->geometry(), figure.Geometry);
+            QCOMPARE(figure.Box->palette().color(QPalette::Window), QColor(221, 221, 255));
+            QVERIFY(figure.Box->autoFillBackground());
+            QCOMPARE(figure.Box->alignment() & Qt::AlignHorizontal_Mask,
+                     figure.Box == w.lblPlice ? Qt::AlignRight : Qt::AlignHCenter);
+            QCOMPARE(figure.Box->text(), QString());
+            QCOMPARE(figure.Box->focusPolicy(), Qt::NoFocus);
+        }
+        QCOMPARE(w.lblCPC->text(), QStringLiteral("カスタムポイント"));
+        QCOMPARE(w.pnlBase->height(), 60);
+        QCOMPARE(w.tbrMain->height(), 27);
+
+        // The class box in its panel, blank; the name box empty.
+        QCOMPARE(w.lblClassP->text(), QStringLiteral("　クラス "));
+        QCOMPARE(w.lblName->text(), QStringLiteral(" 名称 "));
+        QCOMPARE(w.Panel1->size(), QSize(36, 22));
+        QCOMPARE(w.lblClass->parentWidget(), w.Panel1);
+        QCOMPARE(w.lblClass->size(), QSize(30, 18));
+        QCOMPARE(w.lblClass->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+        QCOMPARE(w.lblClass->palette().color(QPalette::Window), QColor(221, 221, 255));
+        QCOMPARE(w.lblClass->text(), QString());
+        QCOMPARE(w.txtKrName->text(), QString());
+        QCOMPARE(w.txtKrName->x(), 98);
+        QCOMPARE(w.txtKrName->height(), 22);
+
+        // The three lists: empty and disabled until the first recalculation.
+        for (ReportListView* list : {w.lvwOption, w.lvwMove, w.lvwWeapon}) {
+            QVERIFY(!list->isEnabled());
+            QCOMPARE(list->model()->rowCount(), 0);
+        }
+        QCOMPARE(w.lvwOption->height(), 99);
+        QCOMPARE(w.lvwMove->height(), 109);
+        CheckMainColumns(w);
+
+        // Menus, captions and shortcuts.
+        const QList<QAction*> bar = w.menuBar()->actions();
+        QCOMPARE(bar.size(), 1);
+        QCOMPARE(bar.front()->text(), QStringLiteral("&File"));
+        QCOMPARE(bar.front()->menu(), w.mnuFile);
+        const QList<QAction*> file = w.mnuFile->actions();
+        QCOMPARE(file.size(), 9);
+        QCOMPARE(file[0]->menu(), w.mnuNew);
+        QCOMPARE(file[0]->text(), QStringLiteral("新規作成"));
+        QVERIFY(file[1]->isSeparator() && file[5]->isSeparator() && file[7]->isSeparator());
+        QCOMPARE(file[2], w.mnuLoad);
+        QCOMPARE(file[3], w.mnuSave);
+        QCOMPARE(file[4], w.mnuUpdate);
+        QCOMPARE(file[6]->menu(), w.mnuOutput);
+        QCOMPARE(file[6]->text(), QStringLiteral("出力"));
+        QCOMPARE(file[8], w.mnuExit);
+        QCOMPARE(w.mnuLoad->text(), QStringLiteral("読み込み"));
+        QCOMPARE(w.mnuLoad->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
+        QCOMPARE(w.mnuSave->text(), QStringLiteral("保存"));
+        QVERIFY(w.mnuSave->shortcut().isEmpty());
+        QCOMPARE(w.mnuUpdate->text(), QStringLiteral("上書き保存"));
+        QCOMPARE(w.mnuUpdate->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
+        QCOMPARE(w.mnuExit->text(), QStringLiteral("終了"));
+        QCOMPARE(w.mnuExit->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
+        QStringList templates;
+        for (QAction* item : w.mnuNew->actions()) templates.append(item->text());
+        QCOMPARE(templates, (QStringList{"KRM-11-LS", "KRH-21-LS", "KRH-22-LS", "KRH-X31-LS", "KRS-41-LA"}));
+        const QList<QAction*> output = w.mnuOutput->actions();
+        QCOMPARE(output.size(), 2);
+        QCOMPARE(output[0], w.mnuClip);
+        QCOMPARE(output[1], w.mnuHtml);
+        QCOMPARE(w.mnuClip->text(), QStringLiteral("クリップボード"));
+        QCOMPARE(w.mnuHtml->text(), QStringLiteral("HTML"));
+        const QList<QAction*> popup = w.pmuWeapon->actions();
+        QCOMPARE(popup.size(), 2);
+        QCOMPARE(popup[0], w.mnuAddWpn);
+        QCOMPARE(popup[1], w.mnuDelWpn);
+        QCOMPARE(w.mnuAddWpn->text(), QStringLiteral("追加"));
+        QCOMPARE(w.mnuDelWpn->text(), QStringLiteral("削除"));
+        // The two tool buttons run the load and save commands.
+        QCOMPARE(w.tbnOpen->defaultAction(), w.mnuLoad);
+        QCOMPARE(w.tbnLoad->defaultAction(), w.mnuSave);
+
+        // Once a template has enabled the lists: Tab goes name box, options, moves, weapons.
+        w.mnuNewClick(4);
+        CheckMainColumns(w);  // the rows came in; the columns stay as they were
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.txtKrName->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), w.txtKrName);
+        for (QWidget* next : std::initializer_list<QWidget*>{w.lvwOption, w.lvwMove, w.lvwWeapon}) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), next);
+        }
+
+        // Widening the window widens the name box alone; the class keeps the last 100 pixels.
+        const int nameWidth = w.txtKrName->width();
+        w.resize(w.width() + 200, w.height());
+        QTRY_COMPARE(w.txtKrName->width(), nameWidth + 200);
+        const int barWidth = w.tbrMain->width();
+        QCOMPARE(w.txtKrName->geometry().right() + 1, barWidth - 100);
+        QVERIFY(w.lblClassP->x() >= barWidth - 100);
+        QVERIFY(w.Panel1->geometry().right() < barWidth);
+        QVERIFY(w.lblClassP->geometry().right() < w.Panel1->x());
+    }
+
+    void placementInSettingsFile() {
+        // First run: the sixteen keys in the order the windows are destroyed.
+        Folder folder;
+        {
+            FakeDesktop desktop;
+            auto session = Start(folder);
+            WaitForFrame(&session->Main());
+            session->Main().close();
+            session.reset();
+            QVERIFY(desktop.Errors.isEmpty());
+        }
+        const QByteArray firstRun = ReadBytes(folder.Settings());
+        QCOMPARE(firstRun, FirstRunSettings);
+        QVERIFY(firstRun.startsWith(FirstRunSettings.left(FirstRunSettings.indexOf("HEIGHT="))));
+
+        // A second run without a change leaves the file byte for byte as it was.
+        {
+            FakeDesktop desktop;
+            auto session = Start(folder);
+            WaitForFrame(&session->Main());
+            session.reset();
+            QVERIFY(desktop.Errors.isEmpty());
+        }
+        QCOMPARE(ReadBytes(folder.Settings()), firstRun);
+
+        // A file holding only LEFT moves the window; the rest keep their design values.
+        Folder moved;
+        WriteBytes(moved.Settings(), "[GENERAL]\r\nLEFT=300\r\n");
+        {
+            FakeDesktop desktop;
+            auto session = Start(moved);
+            WaitForFrame(&session->Main());
+            QCOMPARE(session->Main().frameGeometry().topLeft(), QPoint(300, 168));
+        }
+        const ProfileFile stored(moved.Path() / "KRMAKE.INI");
+        QCOMPARE(stored.ReadNumber("GENERAL", "LEFT", 0), 300);
+        QCOMPARE(stored.ReadNumber("GENERAL", "TOP", 0), 168);
+        const QSize size(stored.ReadNumber("GENERAL", "WIDTH", 0), stored.ReadNumber("GENERAL", "HEIGHT", 0));
+        QCOMPARE(size, QSize(600, 523));
+        QVERIFY(ReadBytes(moved.Settings()).startsWith("[GENERAL]\r\nLEFT=300\r\nW_LEFT=526\r\n"));
+
+        // A settings file that cannot be written: one error box per window, and
+        // the windows are all destroyed.
+        Folder locked;
+        QVERIFY(QDir(locked.dir.path()).mkdir(QStringLiteral("KRMAKE.INI")));
+        {
+            FakeDesktop desktop;
+            auto session = Start(locked);
+            QVERIFY(QTest::qWaitForWindowExposed(&session->Main()));
+            QVERIFY(desktop.Errors.isEmpty());
+            session.reset();
+            const QString message = locked.Settings() + QStringLiteral(" に書き込めません.");
+            QCOMPARE(desktop.Errors, (QStringList{message, message, message, message}));
+        }
+    }
+
+    void catalogFailuresAtStart() {
+        {
+            Folder folder({QStringLiteral("weapon.csv")});
+            FakeDesktop desktop;
+            auto session = Start(folder);
+            QCOMPARE(desktop.Errors,
+                     QStringList{QStringLiteral("ファイル ") + folder.File(QStringLiteral("weapon.csv")) +
+                                 QStringLiteral(" は開けません.")});
+            QCOMPARE(session->frmWeapon->Model()->rowCount(), 0);
+            QVERIFY(session->Main().isVisible());
+            // Each catalog loads on its own: the ones after a failed file load in full.
+            QCOMPARE(session->frmOption->Model()->rowCount(), 22);
+            QVERIFY(session->frmMove->Model()->rowCount() > 0);
+        }
+        {
+            // move.csv is last: the other two load in full.
+            Folder folder({QStringLiteral("move.csv")});
+            FakeDesktop desktop;
+            auto session = Start(folder);
+            QCOMPARE(desktop.Errors.size(), 1);
+            QVERIFY(desktop.Errors.front().contains(folder.File(QStringLiteral("move.csv"))));
+            QCOMPARE(session->frmWeapon->Model()->rowCount(), 26);
+            QCOMPARE(session->frmOption->Model()->rowCount(), 22);
+            QCOMPARE(session->frmMove->Model()->rowCount(), 0);
+        }
+        {
+            // Two files missing: each failure has its own box, in the load order.
+            Folder folder({QStringLiteral("option.csv"), QStringLiteral("move.csv")});
+            FakeDesktop desktop;
+            auto session = Start(folder);
+            QVERIFY(!desktop.Errors.isEmpty());
+            QCOMPARE(desktop.Errors.front(), QStringLiteral("ファイル ") + folder.File(QStringLiteral("option.csv")) +
+                                                 QStringLiteral(" は開けません."));
+            QCOMPARE(desktop.Errors.size(), 2);
+            QCOMPARE(desktop.Errors.back(), QStringLiteral("ファイル ") + folder.File(QStringLiteral("move.csv")) +
+                                                QStringLiteral(" は開けません."));
+            QCOMPARE(session->frmWeapon->Model()->rowCount(), 26);
+        }
+    }
+
+    void editingCommands() {
+        Folder folder;
+        FakeDesktop desktop;
+        auto session = Start(folder);
+        TfrmMain& w = session->Main();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+
+        // Right after start the lists take no input.
+        for (ReportListView* list : {w.lvwOption, w.lvwMove, w.lvwWeapon}) {
+            const PickerRun byKey = RunCommand([&] { QTest::keyClick(list, Qt::Key_F2); });
+            QCOMPARE(byKey.Openings, 0);
+            const PickerRun byMouse = RunCommand([&] { DoubleClick(list->viewport(), BelowRows(list)); });
+            QCOMPARE(byMouse.Openings, 0);
+            QTest::keyClick(list, Qt::Key_Delete);
+        }
+        QCOMPARE(Figures(w), QStringList(12, QString()));
+
+        w.mnuNewClick(4);
+        QCOMPARE(Figures(w), Template4Figures);
+        QCOMPARE(Captions(w.lvwOption), (QStringList{"出力強化Lv1", "ﾓﾙｶﾞ製ｾﾝｻｰ", "気密/防水加工"}));
+
+        // F2 in the option list: the picker opens; ticking one more option
+        // rebuilds the list in catalog order and recalculates.
+        TfrmPicker& options = *session->frmOption;
+        const int fireControl = RowOf(options, QStringLiteral("射撃管制装置"));
+        QVERIFY(fireControl >= 0);
+        PickerRun run = RunCommand([&] { QTest::keyClick(w.lvwOption, Qt::Key_F2); }, [&](TfrmPicker& picker) {
+            QCOMPARE(Ticked(picker), (QStringList{"ﾓﾙｶﾞ製ｾﾝｻｰ", "気密/防水加工", "出力強化Lv1"}));
+            picker.Model()->setData(picker.Model()->index(fireControl, 0), Qt::Checked, Qt::CheckStateRole);
+        });
+        QCOMPARE(run.Opened, &options);
+        QCOMPARE(run.Openings, 1);
+        QVERIFY(run.ClosedByEsc);
+        QCOMPARE(Captions(w.lvwOption), (QStringList{"ﾓﾙｶﾞ製ｾﾝｻｰ", "気密/防水加工", "射撃管制装置", "出力強化Lv1"}));
+        // Fire control: fire +1, 1 custom point, 1800 GD.
+        QCOMPARE(w.lblFire->text(), QStringLiteral("+2"));
+        QCOMPARE(w.lblCP->text(), QStringLiteral("3"));
+        QCOMPARE(w.lblPlice->text(), QStringLiteral("16200"));
+
+        // A double-click in the option list opens the same picker; no change, same list.
+        run = RunCommand([&] { DoubleClick(w.lvwOption->viewport(), OnRow(w.lvwOption, 0)); });
+        QCOMPARE(run.Opened, &options);
+        QCOMPARE(Captions(w.lvwOption).size(), 4);
+
+        // Ctrl+F2 in the move list opens the move picker; unticking the wheels empties the list.
+        run = RunCommand([&] { QTest::keyClick(w.lvwMove, Qt::Key_F2, Qt::ControlModifier); },
+                         [&](TfrmPicker& picker) {
+                             QCOMPARE(Ticked(picker), QStringList{"ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ"});
+                             const int wheels = RowOf(picker, QStringLiteral("ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ"));
+                             picker.Model()->setData(picker.Model()->index(wheels, 0), Qt::Unchecked,
+                                                     Qt::CheckStateRole);
+                         });
+        QCOMPARE(run.Opened, session->frmMove.get());
+        QCOMPARE(w.lvwMove->model()->rowCount(), 0);
+        run = RunCommand([&] { DoubleClick(w.lvwMove->viewport(), BelowRows(w.lvwMove)); });
+        QCOMPARE(run.Opened, session->frmMove.get());
+
+        // F2 in the weapon list and a double-click below its rows open the weapon picker.
+        TfrmPicker& weapons = *session->frmWeapon;
+        QCOMPARE(RunCommand([&] { QTest::keyClick(w.lvwWeapon, Qt::Key_F2); }).Opened, &weapons);
+        QCOMPARE(RunCommand([&] { DoubleClick(w.lvwWeapon->viewport(), BelowRows(w.lvwWeapon)); }).Opened, &weapons);
+        QCOMPARE(w.lvwWeapon->model()->rowCount(), 1);
+        QCOMPARE(w.lblPlice->text(), QStringLiteral("16200"));
+
+        // Enter on the missile launcher adds it with its spare magazine; the
+        // figures follow once the picker has closed.
+        const int magazine = FirstFollowUpRow(weapons);
+        QVERIFY(magazine > 0);
+        const QString launcher = weapons.Model()->index(magazine - 1, 0).data().toString();
+        const QString follow = weapons.Model()->index(magazine, 0).data().toString();
+        QCOMPARE(follow, QStringLiteral("└予備弾倉"));
+        QCOMPARE(launcher, QStringLiteral("6連装ﾐｻｲﾙﾗﾝﾁｬｰ"));
+        const QStringList withPair{"ﾊﾟｲﾙﾊﾞﾝｶｰ付ｼｰﾙﾄﾞ(電磁式)", launcher, follow};
+        run = RunCommand([&] { QTest::keyClick(w.lvwWeapon, Qt::Key_F2); }, [&](TfrmPicker& picker) {
+            picker.List()->SelectRow(magazine - 1);
+            QTest::keyClick(picker.List(), Qt::Key_Return);
+            QCOMPARE(Captions(w.lvwWeapon), withPair);  // shown while the picker is still open
+            QCOMPARE(w.lblPlice->text(), QStringLiteral("16200"));
+        });
+        QCOMPARE(run.Opened, &weapons);
+        // Launcher 2400 GD, 1 CP, 2 BP (class H on an H unit); magazine 400 GD, 0 CP, 1 BP.
+        QCOMPARE(w.lblPlice->text(), QStringLiteral("19000"));
+        QCOMPARE(w.lblCP->text(), QStringLiteral("4"));
+        QCOMPARE(w.lblBP->text(), QStringLiteral("4"));
+
+        // Delete on the magazine removes it with its launcher.
+        w.lvwWeapon->SelectRow(2);
+        QTest::keyClick(w.lvwWeapon, Qt::Key_Delete);
+        QCOMPARE(Captions(w.lvwWeapon), QStringList{"ﾊﾟｲﾙﾊﾞﾝｶｰ付ｼｰﾙﾄﾞ(電磁式)"});
+        QCOMPARE(w.lblPlice->text(), QStringLiteral("16200"));
+        QCOMPARE(w.lblCP->text(), QStringLiteral("3"));
+        QCOMPARE(w.lblBP->text(), QStringLiteral("1"));
+
+        // The pop-up menu's items run the same commands.
+        run = RunCommand([&] { w.mnuAddWpn->trigger(); }, [&](TfrmPicker& picker) {
+            picker.List()->SelectRow(magazine - 1);
+            QTest::keyClick(picker.List(), Qt::Key_Space);
+        });
+        QCOMPARE(run.Opened, &weapons);
+        QCOMPARE(Captions(w.lvwWeapon), withPair);
+        QCOMPARE(w.lblPlice->text(), QStringLiteral("19000"));
+        w.lvwWeapon->SelectRow(1);
+        w.mnuDelWpn->trigger();
+        QCOMPARE(Captions(w.lvwWeapon), QStringList{"ﾊﾟｲﾙﾊﾞﾝｶｰ付ｼｰﾙﾄﾞ(電磁式)"});
+        QCOMPARE(w.lblPlice->text(), QStringLiteral("16200"));
+
+        // Delete without a selection, and Delete in the other two lists, remove nothing.
+        w.lvwWeapon->SelectRow(-1);
+        QTest::keyClick(w.lvwWeapon, Qt::Key_Delete);
+        w.mnuDelWpn->trigger();
+        QCOMPARE(w.lvwWeapon->model()->rowCount(), 1);
+        w.lvwOption->SelectRow(0);
+        QTest::keyClick(w.lvwOption, Qt::Key_Delete);
+        QCOMPARE(w.lvwOption->model()->rowCount(), 4);
+        run = RunCommand([&] { QTest::keyClick(w.lvwOption, Qt::Key_Delete); });
+        QCOMPARE(run.Openings, 0);
+
+        // Deleting the last weapon leaves base figures, options and moves: 16200 - 2600.
+        w.lvwWeapon->SelectRow(0);
+        QTest::keyClick(w.lvwWeapon, Qt::Key_Delete);
+        QCOMPARE(w.lvwWeapon->model()->rowCount(), 0);
+        QCOMPARE(w.lblPlice->text(), QStringLiteral("13600"));
+        QCOMPARE(w.lblCP->text(), QStringLiteral("2"));
+        QCOMPARE(w.lblBP->text(), QStringLiteral("0"));
+        QVERIFY(desktop.Errors.isEmpty());
+    }
+
+    void unitFileCommands() {
+        Folder folder;
+        FakeDesktop desktop;
+        auto session = Start(folder);
+        TfrmMain& w = session->Main();
+        const QString unit = folder.File(QStringLiteral("quartz.kr"));
+
+        // A cancelled load from a fresh start still recalculates: the lists
+        // come alive and the boxes show the empty sheet's figures.
+        w.mnuLoadClick();
+        QCOMPARE(desktop.Requests.size(), std::size_t{1});
+        QVERIFY(!desktop.Requests[0].Save);
+        QVERIFY(desktop.Requests[0].Filter.contains(QStringLiteral("*.kr")));
+        QCOMPARE(desktop.Requests[0].DefaultSuffix, QStringLiteral("kr"));
+        QVERIFY(w.lvwOption->isEnabled() && w.lvwMove->isEnabled() && w.lvwWeapon->isEnabled());
+        QCOMPARE(Figures(w), (QStringList{"0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", ""}));
+
+        // Overwrite after a template asks for a name; cancelling writes nothing and the next one asks again.
+        w.mnuNewClick(4);
+        desktop.Requests.clear();
+        w.mnuUpdateClick();
+        QCOMPARE(desktop.Requests.size(), std::size_t{1});
+        QVERIFY(desktop.Requests[0].Save);
+        QVERIFY(desktop.Requests[0].Filter.contains(QStringLiteral("*.kr")));
+        QCOMPARE(desktop.Requests[0].DefaultSuffix, QStringLiteral("kr"));
+        QCOMPARE(QDir(folder.dir.path()).entryList({QStringLiteral("*.kr")}, QDir::Files), QStringList());
+        desktop.Answers = {unit};
+        w.mnuUpdateClick();
+        QCOMPARE(desktop.Requests.size(), std::size_t{2});
+        QVERIFY(QFileInfo::exists(unit));
+        const QByteArray written = ReadBytes(unit);
+        QVERIFY(written.startsWith(Cp932(QStringLiteral("[基本性能]\r\n名称=KRH-X31-LS クォーツ\r\n"))));
+
+        // Save always asks, and writes to the chosen file.
+        const QString copy = folder.File(QStringLiteral("copy.kr"));
+        desktop.Answers = {copy};
+        w.mnuSaveClick();
+        QCOMPARE(desktop.Requests.size(), std::size_t{3});
+        QCOMPARE(desktop.Requests[2].InitialFileName, unit);
+        QCOMPARE(ReadBytes(copy), written);
+
+        // Overwrite after a load writes straight back to the loaded file.
+        desktop.Answers = {unit};
+        w.mnuLoadClick();
+        QCOMPARE(desktop.Requests.size(), std::size_t{4});
+        QCOMPARE(w.txtKrName->text(), QStringLiteral("KRH-X31-LS クォーツ"));
+        w.txtKrName->selectAll();
+        TypeText(w.txtKrName, QStringLiteral("クォーツ改"));
+        w.mnuUpdateClick();
+        QCOMPARE(desktop.Requests.size(), std::size_t{4});
+        QVERIFY(ReadBytes(unit).contains(Cp932(QStringLiteral("名称=クォーツ改\r\n"))));
+        QCOMPARE(ReadBytes(copy), written);
+        // The open dialog offers the file it loaded last; cancelling it keeps the design.
+        const QStringList weaponsBefore = Captions(w.lvwWeapon);
+        w.mnuLoadClick();
+        QCOMPARE(desktop.Requests.back().InitialFileName, unit);
+        QCOMPARE(w.txtKrName->text(), QStringLiteral("クォーツ改"));
+        QCOMPARE(Captions(w.lvwWeapon), weaponsBefore);
+        QCOMPARE(Figures(w), Template4Figures);
+
+        // Loading a path that names no file: the error box, and the design,
+        // the ticks and the remembered unit file stay as they were.
+        const QString missing = folder.File(QStringLiteral("missing.kr"));
+        const QStringList optionsBefore = Captions(w.lvwOption);
+        const std::vector<bool> ticksBefore = [&] {
+            std::vector<bool> ticks;
+            for (std::size_t i = 0; i < w.designer().OptionPicker.Count(); ++i)
+                ticks.push_back(w.designer().OptionPicker.Row(i).Checked);
+            return ticks;
+        }();
+        desktop.Answers = {missing};
+        w.mnuLoadClick();
+        QCOMPARE(desktop.Errors, QStringList{QStringLiteral("ファイル ") + missing + QStringLiteral(" は開けません.")});
+        QCOMPARE(Captions(w.lvwOption), optionsBefore);
+        QCOMPARE(Captions(w.lvwWeapon), weaponsBefore);
+        QCOMPARE(w.txtKrName->text(), QStringLiteral("クォーツ改"));
+        for (std::size_t i = 0; i < ticksBefore.size(); ++i)
+            QCOMPARE(w.designer().OptionPicker.Row(i).Checked, bool(ticksBefore[i]));
+        desktop.Requests.clear();
+        w.mnuUpdateClick();
+        QVERIFY(desktop.Requests.empty());  // still the loaded file, no dialog
+        QVERIFY(!QFileInfo::exists(missing));
+        QVERIFY(ReadBytes(unit).contains(Cp932(QStringLiteral("名称=クォーツ改\r\n"))));
+        desktop.Errors.clear();
+
+        // Template 4, edited, saved, and loaded in a fresh session: same
+        // name, rows, figures and picker ticks.
+        w.mnuNewClick(4);
+        const int fireControl = RowOf(*session->frmOption, QStringLiteral("射撃管制装置"));
+        RunCommand([&] { w.lvwOptionDblClick(); }, [&](TfrmPicker& picker) {
+            picker.Model()->setData(picker.Model()->index(fireControl, 0), Qt::Checked, Qt::CheckStateRole);
+        });
+        const int magazine = FirstFollowUpRow(*session->frmWeapon);
+        RunCommand([&] { w.mnuAddWpnClick(); }, [&](TfrmPicker& picker) {
+            picker.List()->SelectRow(magazine);
+            QTest::keyClick(picker.List(), Qt::Key_Return);
+        });
+        w.txtKrName->selectAll();
+        TypeText(w.txtKrName, QStringLiteral("ｸｫｰﾂ・改"));
+        const QString edited = folder.File(QStringLiteral("edited.kr"));
+        desktop.Answers = {edited};
+        w.mnuSaveClick();
+        const QStringList rows[] = {Captions(w.lvwOption), Captions(w.lvwMove), Captions(w.lvwWeapon)};
+        const QStringList figures = Figures(w);
+        const QStringList optionTicks = Ticked(*session->frmOption);
+        const QStringList moveTicks = Ticked(*session->frmMove);
+        QCOMPARE(rows[2].size(), 3);
+        QCOMPARE(optionTicks.size(), 4);
+        session.reset();
+
+        auto again = Start(folder);
+        TfrmMain& v = again->Main();
+        desktop.Answers = {edited};
+        v.mnuLoadClick();
+        QCOMPARE(v.txtKrName->text(), QStringLiteral("ｸｫｰﾂ・改"));
+        QCOMPARE(Captions(v.lvwOption), rows[0]);
+        QCOMPARE(Captions(v.lvwMove), rows[1]);
+        QCOMPARE(Captions(v.lvwWeapon), rows[2]);
+        QCOMPARE(Figures(v), figures);
+        QCOMPARE(Ticked(*again->frmOption), optionTicks);
+        QCOMPARE(Ticked(*again->frmMove), moveTicks);
+        QVERIFY(desktop.Errors.isEmpty());
+    }
+
+    void reports() {
+        Folder folder;
+        FakeDesktop desktop;
+        auto session = Start(folder);
+        TfrmMain& w = session->Main();
+        const UnitSheet& sheet = w.designer().Sheet;
+
+        // The clipboard gets the report text, also for the empty sheet.
+        w.mnuClipClick();
+        QCOMPARE(desktop.Clipboard, QStringList{Qs(BuildClipboardText(sheet))});
+        w.mnuNewClick(4);
+        w.mnuClipClick();
+        QCOMPARE(desktop.Clipboard.size(), 2);
+        QCOMPARE(desktop.Clipboard[1], Qs(BuildClipboardText(sheet)));
+        QVERIFY(desktop.Clipboard[1].contains(QStringLiteral("KRH-X31-LS クォーツ")));
+        QVERIFY(desktop.Errors.isEmpty());
+        desktop.ClipboardWorks = false;
+        w.mnuClipClick();
+        QCOMPARE(desktop.Errors, QStringList{QStringLiteral("クリップボードを開くことができません.")});
+        desktop.Errors.clear();
+
+        // HTML: a cancelled dialog touches nothing.
+        const QStringList before = QDir(folder.dir.path()).entryList(QDir::Files);
+        w.mnuHtmlClick();
+        QCOMPARE(desktop.Requests.size(), std::size_t{1});
+        QVERIFY(desktop.Requests[0].Save);
+        QCOMPARE(desktop.Requests[0].DefaultSuffix, QStringLiteral("html"));
+        QVERIFY(desktop.Requests[0].Filter.contains(QStringLiteral("*.htm")));
+        QVERIFY(desktop.Requests[0].Filter.contains(QStringLiteral("*.html")));
+        QCOMPARE(desktop.Requests[0].InitialFileName, QString());
+        QCOMPARE(QDir(folder.dir.path()).entryList(QDir::Files), before);
+        QVERIFY(desktop.Opened.isEmpty());
+
+        // A chosen file is written, then handed to the viewer.
+        const QString page = folder.File(QStringLiteral("quartz.html"));
+        const QByteArray expected = QByteArray::fromStdString(BuildHtmlPage(sheet));
+        desktop.Answers = {page};
+        w.mnuHtmlClick();
+        QCOMPARE(ReadBytes(page), expected);
+        QCOMPARE(desktop.Opened, QStringList{page});
+        QCOMPARE(desktop.OpenedContents.front(), expected);
+
+        // The dialog offers that name again, also after a template.
+        w.mnuNewClick(1);
+        w.mnuHtmlClick();
+        QCOMPARE(desktop.Requests.back().InitialFileName, page);
+        QCOMPARE(ReadBytes(page), expected);
+
+        // A file that cannot be created: the error box, and no viewer.
+        const QString plain = folder.File(QStringLiteral("plain.txt"));
+        WriteBytes(plain, "x");
+        const QString unwritable = plain + QStringLiteral("/granite.html");
+        desktop.Answers = {unwritable};
+        w.mnuHtmlClick();
+        QCOMPARE(desktop.Errors, QStringList{QStringLiteral("ファイル ") + unwritable + QStringLiteral(" を作成できません.")});
+        QCOMPARE(desktop.Opened.size(), 1);
+        w.mnuHtmlClick();
+        QCOMPARE(desktop.Requests.back().InitialFileName, unwritable);
+    }
+
+    void batchReportsMatchTheDesigner() {
+        const QString krreport = QCoreApplication::applicationDirPath() + QStringLiteral("/krreport");
+        QVERIFY2(QFileInfo(krreport).isExecutable(), qPrintable(krreport + " is not built"));
+        Folder folder;
+        FakeDesktop desktop;
+        const QString unit = folder.File(QStringLiteral("quartz.kr"));
+        {
+            auto session = Start(folder);
+            session->Main().mnuNewClick(4);
+            desktop.Answers = {unit};
+            session->Main().mnuSaveClick();
+        }
+        QVERIFY(QFileInfo::exists(unit));
+
+        auto run = [&](const char* kind) {
+            QProcess process;
+            process.start(krreport, {QStringLiteral("--catalogs"), folder.dir.path(), QString::fromLatin1(kind), unit});
+            if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit ||
+                process.exitCode() != 0)
+                return QByteArray("krreport failed: ") + process.readAllStandardError();
+            return process.readAllStandardOutput();
+        };
+        const QByteArray text = run("--text");
+        const QByteArray html = run("--html");
+
+        auto session = Start(folder);
+        TfrmMain& w = session->Main();
+        desktop.Answers = {unit};
+        w.mnuLoadClick();
+        w.mnuClipClick();
+        QCOMPARE(desktop.Clipboard.size(), 1);
+        const std::optional<std::string> clipboard = ToCp932(desktop.Clipboard.front());
+        QVERIFY(clipboard);
+        QCOMPARE(QByteArray::fromStdString(*clipboard), text);
+
+        const QString page = folder.File(QStringLiteral("quartz.html"));
+        desktop.Answers = {page};
+        w.mnuHtmlClick();
+        QCOMPARE(ReadBytes(page), html);
+        QVERIFY(desktop.Errors.isEmpty());
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "test_mainwindow.moc"
