@@ -62,7 +62,7 @@ std::string ReadWholeFile(const std::filesystem::path& path) {
     return bytes;
 }
 
-const std::string& CatalogFields::Text(int column) const {
+std::string_view CatalogFields::Text(int column) const {
     if (column < 0 || static_cast<std::size_t>(column) >= fields_.size())
         throw KrError(FormatMessage("リストのインデックスが範囲を超えています (%d)", DecimalText(column)));
     return fields_[static_cast<std::size_t>(column)];
@@ -76,7 +76,7 @@ std::uint8_t CatalogFields::Byte(int column) const {
 
 std::string CatalogFields::LastText(int column) const {
     if (column >= 0 && static_cast<std::size_t>(column) < fields_.size())
-        return fields_[static_cast<std::size_t>(column)];
+        return std::string(fields_[static_cast<std::size_t>(column)]);
     return " ";
 }
 
@@ -100,8 +100,12 @@ void CatalogList<Entry>::LoadCatalogText(std::string_view text) {
     if (lines.size() < 2) return;
     entries_.reserve(lines.size() - 1);
     byName_.reserve(lines.size() - 1);
+    // One buffer of field views and one of quoted text serve every line.
+    std::vector<std::string_view> views;
+    std::string quoted;
     for (std::size_t i = 1; i < lines.size(); ++i) {
-        const CatalogFields fields(SplitCommaText(lines[i]));
+        SplitCommaFields(lines[i], views, quoted);
+        const CatalogFields fields(views);
         auto entry = std::make_unique<Entry>();
         // A line cut short throws here: the entry is dropped, the earlier
         // ones stay and the later lines are not read.

@@ -19,9 +19,10 @@ std::string ReadWholeFile(const std::filesystem::path& path);
 // Fields of one catalog line, with the rule for a missing column.
 class CatalogFields {
 public:
-    explicit CatalogFields(std::vector<std::string> fields) : fields_(std::move(fields)) {}
+    // The fields are views into the line being read; they must outlive this.
+    explicit CatalogFields(const std::vector<std::string_view>& fields) : fields_(fields) {}
     // The text of a column; throws KrError "リストのインデックスが範囲を超えています (%d)".
-    const std::string& Text(int column) const;
+    std::string_view Text(int column) const;
     // ParseIntDefault of the column with fallback 0.
     std::int32_t Integer(int column) const;
     // The low eight bits of Integer(column).
@@ -30,7 +31,7 @@ public:
     std::string LastText(int column) const;
 
 private:
-    std::vector<std::string> fields_;
+    const std::vector<std::string_view>& fields_;
 };
 
 // Traits per kind: `static constexpr const char* FileName` and

@@ -21,10 +21,12 @@ inline std::size_t SkipBlanks(std::string_view line, std::size_t pos) {
     return pos;
 }
 
-// Reads a quoted field whose opening quote is at `pos`; returns the position
-// after the closing quote, or the end of the line when there is none.
+// Reads a quoted field whose opening quote is at `pos`, appending its text to
+// `field`; returns the position after the closing quote, or the end of the
+// line when there is none.
 std::size_t ReadQuoted(std::string_view line, std::size_t pos, std::string& field) {
     const std::size_t n = line.size();
+    const std::size_t base = field.size();
     std::size_t start = pos + 1;
     std::size_t i = start;
     // Where the text's last character starts, to drop it when the quote is
@@ -49,22 +51,25 @@ std::size_t ReadQuoted(std::string_view line, std::size_t pos, std::string& fiel
     }
     // No closing quote: the rest of the line less its last character.
     field.append(line.data() + start, n - start);
-    if (lastCharInField != std::string::npos) field.resize(lastCharInField);
+    field.resize(lastCharInField != std::string::npos ? lastCharInField : base);
     return n;
 }
 
 }  // namespace
 
-std::vector<std::string> SplitCommaText(std::string_view line) {
-    std::vector<std::string> fields;
-    // Room for one field per comma and one more, so the vector grows once.
-    fields.reserve(static_cast<std::size_t>(std::count(line.begin(), line.end(), ',')) + 1);
+void SplitCommaFields(std::string_view line, std::vector<std::string_view>& fields, std::string& quoted) {
+    fields.clear();
+    quoted.clear();
+    // Quoted text is never longer than the line, so the buffer never moves
+    // and the views into it stay valid.
+    quoted.reserve(line.size());
     const std::size_t n = line.size();
     std::size_t i = SkipBlanks(line, 0);
     while (i < n) {
-        std::string& field = fields.emplace_back();
         if (line[i] == '"') {
-            i = ReadQuoted(line, i, field);
+            const std::size_t begin = quoted.size();
+            i = ReadQuoted(line, i, quoted);
+            fields.emplace_back(quoted.data() + begin, quoted.size() - begin);
         } else {
             const std::size_t start = i;
             while (i < n) {
@@ -72,12 +77,18 @@ std::vector<std::string> SplitCommaText(std::string_view line) {
                 if (c == ',' || IsBlank(c)) break;
                 i += CharLength(line, i);
             }
-            field.assign(line.data() + start, i - start);
+            fields.push_back(line.substr(start, i - start));
         }
         i = SkipBlanks(line, i);
         if (i < n && line[i] == ',') i = SkipBlanks(line, i + 1);
     }
-    return fields;
+}
+
+std::vector<std::string> SplitCommaText(std::string_view line) {
+    std::vector<std::string_view> views;
+    std::string quoted;
+    SplitCommaFields(line, views, quoted);
+    return std::vector<std::string>(views.begin(), views.end());
 }
 
 std::vector<std::string_view> SplitLines(std::string_view text) {

@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace kr {
@@ -301,6 +302,41 @@ void ProfileDocument::DeleteSection(std::string_view section) {
         lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(header),
                      lines_.begin() + static_cast<std::ptrdiff_t>(end));
         header = FindHeader(lines_, section, header);
+    }
+}
+
+void ProfileDocument::ReplaceSection(std::string_view section, const ProfileEntries& entries) {
+    DeleteSection(section);
+    if (entries.empty()) return;
+    // With the section gone, the first write starts it at the end of the file
+    // and each later one either rewrites the line of a key written before or
+    // appends after the section's last line, which is then the file's last
+    // line. That holds while the header and every entry line read back as
+    // such; otherwise the writes go one by one.
+    const std::string headerLine = HeaderLine(section);  // the parsed name views it
+    const ParsedLine header = ParseLine(headerLine);
+    bool plain = header.Kind == LineKind::Header && SameName(header.Name, section);
+    for (std::size_t i = 0; plain && i < entries.size(); ++i)
+        plain = ParseLine(EntryLine(entries[i].first, entries[i].second)).Kind == LineKind::Entry;
+    if (!plain) {
+        for (const auto& [key, value] : entries) WriteText(section, key, value);
+        return;
+    }
+    if (!lines_.empty() && !EndsWithBreak(lines_.back())) lines_.back() += LineBreak;
+    lines_.push_back(HeaderLine(section));
+    // The first line of the section whose key, as it reads back, matches a name.
+    std::unordered_map<std::string, std::size_t> lineOfKey;
+    for (const auto& [key, value] : entries) {
+        const auto found = lineOfKey.find(FoldedName(key));
+        if (found != lineOfKey.end()) {
+            // The key keeps the spelling it has in the file.
+            std::string& old = lines_[found->second];
+            old = EntryLine(ParseLine(old).Name, value);
+            continue;
+        }
+        std::string line = EntryLine(key, value);
+        lineOfKey.try_emplace(FoldedName(ParseLine(line).Name), lines_.size());
+        lines_.push_back(std::move(line));
     }
 }
 

@@ -29,6 +29,9 @@ public:
     void WriteText(std::string_view section, std::string_view key, std::string_view value);
     void WriteNumber(std::string_view section, std::string_view key, std::int32_t value);
     void DeleteSection(std::string_view section);
+    // The same as DeleteSection, then WriteText of each entry in order, in
+    // time linear in the size of the document.
+    void ReplaceSection(std::string_view section, const ProfileEntries& entries);
 
     std::string Bytes() const;
 

@@ -130,3 +130,25 @@ TEST(SplitLines, DoubleByteTextIsKeptWhole) {
 }
 
 }  // namespace
+
+// The views the catalog loader reads are the fields SplitCommaText gives,
+// also when quoted text fills the buffer and one buffer serves many lines.
+TEST(SplitCommaFields, SameFieldsAsSplitCommaTextLineAfterLine) {
+    const std::string lines[] = {
+        "a,b,c",
+        "\"x,y\",\"say \"\"hi\"\"\",z",
+        "\"unclosed",
+        "\"",
+        "\"\"\"\"",
+        "  lead , trail  ,",
+        "\"ab\"cd,\"open\"\"",
+        Sj("W1,\"ﾐｻｲﾙ,改\",表,\"説明\"\"付き\"\"\""),
+        "",
+    };
+    std::vector<std::string_view> views;
+    std::string quoted;
+    for (const std::string& line : lines) {
+        kr::SplitCommaFields(line, views, quoted);
+        EXPECT_EQ(Fields(views.begin(), views.end()), Split(line)) << line;
+    }
+}

@@ -316,3 +316,45 @@ TEST(ProfileFailure, WriteCutShortOrOverAnUnreadableFileLeavesTheFileWhole) {
     EXPECT_EQ(FolderListing(file.folder.Path()), std::set<std::string>{"test.ini"});
     EXPECT_EQ(FolderListing(locked.folder.Path()), std::set<std::string>{"test.ini"});
 }
+
+// Replacing a section at once must leave exactly the bytes that deleting it
+// and writing its entries one by one leaves, whatever the file held.
+namespace {
+
+std::string ReplacedOneByOne(std::string_view bytes, std::string_view section, const ProfileEntries& entries) {
+    kr::ProfileDocument document(bytes);
+    document.DeleteSection(section);
+    for (const auto& [key, value] : entries) document.WriteText(section, key, value);
+    return document.Bytes();
+}
+
+std::string ReplacedAtOnce(std::string_view bytes, std::string_view section, const ProfileEntries& entries) {
+    kr::ProfileDocument document(bytes);
+    document.ReplaceSection(section, entries);
+    return document.Bytes();
+}
+
+}  // namespace
+
+TEST(ProfileReplaceSection, SameBytesAsDeleteThenWriteEachEntry) {
+    const std::string files[] = {
+        "",
+        "[A]\r\nX=1",  // no line break at the end
+        "[a]\r\nold=1\r\n\r\n[B]\r\nk=v\r\n[A]\r\nmore=2\r\n",
+        "top=1\r\n[B]\r\nk=v\n",
+        Sj("[武装]\r\nWEAPON0=旧\r\n[オプション]\r\nOPTION0=装甲\r\n"),
+    };
+    const ProfileEntries lists[] = {
+        {},
+        {{"WEAPON0", Sj("ﾐｻｲﾙ")}, {"WEAPON1", Sj("└予備弾倉")}, {"WEAPON2", ""}},
+        // Repeated keys (ASCII case, blanks that do not read back) rewrite the first line.
+        {{"Key", "1"}, {"other", "2"}, {"KEY", "3"}, {"key ", "4"}, {" key", "5"}},
+        // A key that reads back as a header, or with "=" inside it.
+        {{"[B]", "x"}, {"a=b", "c"}, {"a", "d"}},
+    };
+    for (const std::string& file : files)
+        for (const std::string& section : {std::string("A"), Sj("武装"), std::string("B")})
+            for (const ProfileEntries& entries : lists)
+                EXPECT_EQ(ReplacedAtOnce(file, section, entries), ReplacedOneByOne(file, section, entries))
+                    << "file [" << file << "] section " << section << " entries " << entries.size();
+}

@@ -1,0 +1,139 @@
+// Window figures against their floors, in one process: opening and closing
+// the weapon picker over large catalogs against the same picker over empty
+// ones, and recalculating plus refreshing the main window for a long unit
+// against summing the same rows' numbers in a plain loop.
+#include "benchfixtures.h"
+
+#include "main.h"
+#include "unitfile.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <benchmark/benchmark.h>
+
+#include <map>
+#include <memory>
+
+namespace {
+
+using krbench::Fixtures;
+
+// One session per catalog size, made once: creating a session over the
+// largest catalogs is the start-up figure, measured elsewhere.
+std::map<std::size_t, std::unique_ptr<kr::DesignerSession>>& Sessions() {
+    static std::map<std::size_t, std::unique_ptr<kr::DesignerSession>> sessions;
+    return sessions;
+}
+
+kr::DesignerSession& SessionOver(std::size_t entries) {
+    auto& session = Sessions()[entries];
+    if (!session) {
+        session = std::make_unique<kr::DesignerSession>(krbench::CatalogDirectory(Fixtures(), entries));
+        session->Main().show();
+        QElapsedTimer settle;
+        settle.start();
+        while (settle.elapsed() < 200) QApplication::processEvents();
+    }
+    return *session;
+}
+
+// Ends the picker's modal loop once its list has painted its rows.
+class CloseAfterPaint : public QObject {
+public:
+    explicit CloseAfterPaint(kr::TfrmPicker& picker) : picker_(picker) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint && !painted_) {
+            painted_ = true;
+            QTimer::singleShot(0, &picker_, [this] { picker_.reject(); });
+        }
+        return QObject::eventFilter(watched, event);
+    }
+    bool painted_ = false;
+
+private:
+    kr::TfrmPicker& picker_;
+};
+
+void BM_PickerOpenClose(benchmark::State& state) {
+    kr::DesignerSession& session = SessionOver(static_cast<std::size_t>(state.range(0)));
+    kr::TfrmPicker& picker = *session.frmWeapon;
+    for (auto _ : state) {
+        CloseAfterPaint closer(picker);
+        picker.List()->viewport()->installEventFilter(&closer);
+        bool timedOut = false;
+        QTimer guard;
+        guard.setSingleShot(true);
+        QObject::connect(&guard, &QTimer::timeout, &picker, [&] {
+            timedOut = true;
+            picker.reject();
+        });
+        guard.start(5000);
+        picker.ShowModal();
+        picker.List()->viewport()->removeEventFilter(&closer);
+        if (timedOut) state.SkipWithError("the picker never painted");
+    }
+    state.counters["rows"] = static_cast<double>(session.designer.WeaponPicker.Count());
+}
+
+// 0 is the floor: a picker over empty catalogs.
+BENCHMARK(BM_PickerOpenClose)->Arg(0)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void LoadUnit(kr::DesignerSession& session, std::size_t rows) {
+    kr::LoadUnitFile(krbench::UnitFile(Fixtures(), rows), session.designer);
+    kr::Recalculate(session.designer.Sheet);
+    session.Main().RefreshSheet();
+    QApplication::processEvents();
+}
+
+void BM_RecalculateRefresh(benchmark::State& state) {
+    kr::DesignerSession& session = SessionOver(krbench::LargestCatalog);
+    LoadUnit(session, static_cast<std::size_t>(state.range(0)));
+    for (auto _ : state) {
+        kr::Recalculate(session.designer.Sheet);
+        session.Main().RefreshSheet();
+        // The repaint the refresh asked for.
+        QApplication::processEvents();
+    }
+}
+
+// The floor: the same rows' numbers summed in a plain loop.
+void BM_FloorSumRows(benchmark::State& state) {
+    kr::DesignerSession& session = SessionOver(krbench::LargestCatalog);
+    LoadUnit(session, static_cast<std::size_t>(state.range(0)));
+    const kr::UnitSheet& sheet = session.designer.Sheet;
+    for (auto _ : state) {
+        std::int64_t price = 0, cp = 0, bp = 0, figures = 0;
+        for (std::size_t i = 0; i < sheet.Options.Count(); ++i) {
+            const kr::TKrOption& e = *sheet.Options.Data(i);
+            price += e.Price, cp += e.CP, bp += e.BP;
+            figures += e.Fire + e.Melee + e.Evasion + e.Armor + e.Power + e.Sensor + e.MoveBonus;
+        }
+        for (std::size_t i = 0; i < sheet.Moves.Count(); ++i) {
+            const kr::TKrMove& e = *sheet.Moves.Data(i);
+            price += e.Price, cp += e.CP, bp += e.BP, figures += e.Movement - e.HeavyPenalty;
+        }
+        for (std::size_t i = 0; i < sheet.Weapons.Count(); ++i) {
+            const kr::TKrWeapon& e = *sheet.Weapons.Data(i);
+            price += e.Price, cp += e.CP, bp += e.BP, figures += e.Damage;
+        }
+        benchmark::DoNotOptimize(price + cp + bp + figures);
+    }
+}
+
+BENCHMARK(BM_RecalculateRefresh)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_FloorSumRows)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    // The windows go before the application object.
+    Sessions().clear();
+    return 0;
+}

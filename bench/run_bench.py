@@ -1,0 +1,164 @@
+#!/usr/bin/env python3
+"""Runs the benchmarks of a build tree and prints one table of ratios.
+
+Usage: run_bench.py BUILD_DIR [--rounds N]
+
+Every figure is a ratio against a floor measured beside it, in the same
+process (Google Benchmark programs) or interleaved run by run (start-up).
+The window programs need a display: run this under xvfb-run, or it falls
+back to QT_QPA_PLATFORM=offscreen and says so.
+"""
+import argparse
+import json
+import os
+import statistics
+import subprocess
+import sys
+import time
+
+
+def run_benchmark(program, env):
+    out = subprocess.run(
+        [program, "--benchmark_format=json", "--benchmark_repetitions=5",
+         "--benchmark_report_aggregates_only=true", "--benchmark_min_time=0.3"],
+        check=True, capture_output=True, text=True, env=env).stdout
+    medians = {}
+    for b in json.loads(out)["benchmarks"]:
+        if b.get("aggregate_name") == "median":
+            scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}[b["time_unit"]]
+            medians[b["run_name"].replace("/real_time", "")] = {"ms": b["real_time"] * scale, "bps": b.get("bytes_per_second")}
+    return medians
+
+
+def first_paint(command, env):
+    started = time.monotonic_ns()
+    out = subprocess.run(command + [str(started)], check=True, capture_output=True, text=True,
+                         env=env, timeout=120).stdout
+    fields = dict(part.split("=") for part in out.split())
+    return float(fields["first_paint_ms"]), int(fields["rss_kb"])
+
+
+def folder_bytes(folder):
+    return sum(os.path.getsize(os.path.join(folder, n)) for n in ("weapon.csv", "option.csv", "move.csv"))
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("build")
+    parser.add_argument("--rounds", type=int, default=25)
+    args = parser.parse_args()
+    build = os.path.abspath(args.build)
+    bin_dir = os.path.join(build, "bin")
+    fixtures = os.path.join(build, "bench-fixtures")
+
+    env = dict(os.environ)
+    if env.get("DISPLAY"):
+        display = "X server " + env["DISPLAY"] + " (xvfb-run)"
+    else:
+        env["QT_QPA_PLATFORM"] = "offscreen"
+        display = "QT_QPA_PLATFORM=offscreen (no X server)"
+    env.setdefault("XDG_RUNTIME_DIR", os.path.join(build, "xdg-runtime"))
+    os.makedirs(env["XDG_RUNTIME_DIR"], mode=0o700, exist_ok=True)
+
+    print("Writing the fixtures into", fixtures, flush=True)
+    subprocess.run([os.path.join(bin_dir, "make_fixtures"), fixtures], check=True)
+
+    print("Running bench_core ...", flush=True)
+    core = run_benchmark(os.path.join(bin_dir, "bench_core"), env)
+    print("Running bench_ui ...", flush=True)
+    ui = run_benchmark(os.path.join(bin_dir, "bench_ui"), env)
+
+    # Start-up: every round runs each program once, in the same order.
+    probe = os.path.join(bin_dir, "bench_startup_probe")
+    variants = {
+        "bare": [os.path.join(bin_dir, "bench_bare_window")],
+        "shipped": [probe, bin_dir],
+        "10k": [probe, os.path.join(fixtures, "catalogs-10000")],
+        "100k": [probe, os.path.join(fixtures, "catalogs-100000")],
+    }
+    print("Start-up, %d interleaved rounds ..." % args.rounds, flush=True)
+    paint = {k: [] for k in variants}
+    rss = {k: [] for k in variants}
+    for _ in range(args.rounds):
+        for name, command in variants.items():
+            ms, kb = first_paint(command, env)
+            paint[name].append(ms)
+            rss[name].append(kb)
+    start = {k: statistics.median(v) for k, v in paint.items()}
+    mem = {k: statistics.median(v) for k, v in rss.items()}
+
+    rows = []
+
+    def row(what, floor_text, value, floor, target, ok, absolute):
+        rows.append((what, floor_text, value, floor, target, ok, absolute))
+
+    load, floor_lines = core["BM_LoadCatalog/100000"], core["BM_FloorReadLines/100000"]
+    r = load["bps"] / floor_lines["bps"]
+    row("LoadCatalog, 100,000-entry weapon.csv (throughput)", "read + memchr lines", r, None, ">= 0.15", r >= 0.15,
+        "%.1f MB/s vs %.0f MB/s (%.1f ms vs %.2f ms)" % (load["bps"] / 1e6, floor_lines["bps"] / 1e6,
+                                                          load["ms"], floor_lines["ms"]))
+    r = start["shipped"] / start["bare"]
+    row("start-up to first paint, shipped catalogs", "bare Qt main window", r, None, "<= 1.5", r <= 1.5,
+        "%.1f ms vs %.1f ms" % (start["shipped"], start["bare"]))
+    r = start["100k"] / start["bare"]
+    row("start-up, three 100,000-entry catalogs", "bare Qt main window", r, None, "<= 2.5", r <= 2.5,
+        "%.1f ms vs %.1f ms" % (start["100k"], start["bare"]))
+    p100k, p0 = ui["BM_PickerOpenClose/100000"], ui["BM_PickerOpenClose/0"]
+    r = p100k["ms"] / p0["ms"]
+    row("open + close the weapon picker, 100,000 entries", "empty picker", r, None, "<= 3", r <= 3,
+        "%.2f ms vs %.2f ms" % (p100k["ms"], p0["ms"]))
+    rc, rf = ui["BM_RecalculateRefresh/1000"], ui["BM_FloorSumRows/1000"]
+    r = rc["ms"] / rf["ms"]
+    row("Recalculate + refresh, 1,000-row unit", "plain loop summing the rows", r, None, "< 16 ms absolute",
+        rc["ms"] < 16, "%.3f ms vs %.4f ms" % (rc["ms"], rf["ms"]))
+    su, fw, fs = core["BM_SaveLoadUnit/1000"], core["BM_FloorWriteRead/1000"], core["BM_FloorWriteSyncRead/1000"]
+    r = su["ms"] / fw["ms"]
+    row("save then load a 1,000-row unit file", "plain write + read back", r, None, "<= 4", r <= 4,
+        "%.2f ms vs %.2f ms" % (su["ms"], fw["ms"]))
+    r = su["ms"] / fs["ms"]
+    row("  (same)", "write + fsync + rename + read back", r, None, "(context)", r <= 4,
+        "%.2f ms vs %.2f ms" % (su["ms"], fs["ms"]))
+
+    growth = [
+        ("LoadCatalog 10,000 -> 100,000", core["BM_LoadCatalog/100000"]["ms"] / core["BM_LoadCatalog/10000"]["ms"]),
+        ("start-up above shipped, 10,000 -> 100,000",
+         (start["100k"] - start["shipped"]) / max(start["10k"] - start["shipped"], 1e-9)),
+        ("picker open + close, 10,000 -> 100,000",
+         ui["BM_PickerOpenClose/100000"]["ms"] / ui["BM_PickerOpenClose/10000"]["ms"]),
+        ("Recalculate + refresh, 100 -> 1,000 rows",
+         ui["BM_RecalculateRefresh/1000"]["ms"] / ui["BM_RecalculateRefresh/100"]["ms"]),
+        ("save + load, 100 -> 1,000 rows", core["BM_SaveLoadUnit/1000"]["ms"] / core["BM_SaveLoadUnit/100"]["ms"]),
+        ("resident memory above bare, 10,000 -> 100,000",
+         (mem["100k"] - mem["bare"]) / max(mem["10k"] - mem["bare"], 1e-9)),
+    ]
+    for what, r in growth:
+        row("growth: " + what, "the same at 1x", r, None, "<= 12", r <= 12, "")
+
+    files = folder_bytes(os.path.join(fixtures, "catalogs-100000"))
+    r = (mem["100k"] - mem["bare"]) * 1024 / files
+    row("resident memory, three 100,000-entry catalogs", "the files' total size", r, None, "<= 3", r <= 3,
+        "%.1f MB above bare (%.1f MB vs %.1f MB); files %.1f MB" % (
+            (mem["100k"] - mem["bare"]) / 1024, mem["100k"] / 1024, mem["bare"] / 1024, files / 1e6))
+
+    lines = ["| what | floor | ratio | target | met | absolute medians |", "|---|---|---|---|---|---|"]
+    for what, floor_text, value, _, target, ok, absolute in rows:
+        lines.append("| %s | %s | %.3f | %s | %s | %s |" % (what, floor_text, value, target,
+                                                           "yes" if ok else "NO", absolute))
+    table = "\n".join(lines)
+    details = ["", "Display: " + display,
+               "Start-up medians over %d interleaved rounds (ms): " % args.rounds +
+               ", ".join("%s %.1f" % (k, v) for k, v in start.items()),
+               "Resident memory medians at first paint (MB): " +
+               ", ".join("%s %.1f" % (k, v / 1024) for k, v in mem.items())]
+    report = table + "\n" + "\n".join(details) + "\n"
+    print()
+    print(report)
+    with open(os.path.join(build, "bench-results.md"), "w") as out:
+        out.write(report)
+    with open(os.path.join(build, "bench-results.json"), "w") as out:
+        json.dump({"core": core, "ui": ui, "start_ms": paint, "rss_kb": rss}, out, indent=1)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
