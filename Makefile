@@ -1,10 +1,21 @@
 # make run   - install missing Debian packages, build, start the designer
-# make test  - the same set-up, then the whole test suite through CTest
+# make test  - the same set-up, then the whole test suite through CTest, once
+#              more built with AddressSanitizer and UndefinedBehaviorSanitizer
+# make fuzz  - libFuzzer (clang) on every target of tests/fuzz, FUZZ_SECONDS each
+# make bench - the same set-up, a Release tree in build-bench, fixtures, one table of ratios
 BUILD ?= build
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 JOBS ?= $(shell nproc)
+ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 75
+# Every sanitizer report fails its test. Qt and fontconfig keep caches for
+# the life of the process; tests/lsan.supp names those, never our code.
+SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1 \
+	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0
 
-.PHONY: all deps configure build run test clean
+.PHONY: all deps configure build run test sanitize fuzz clean bench
 
 all: build
 
@@ -22,6 +33,33 @@ run: build
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+	@$(MAKE) --no-print-directory sanitize
+
+# The whole suite again in its own tree, built with the sanitizers.
+sanitize: deps
+	@cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKR_SANITIZE=ON \
+		-DKR_BUILD_UI=ON -DKR_BUILD_TESTS=ON -DKR_BUILD_BENCH=OFF >/dev/null
+	@$(SANITIZER_ENV) cmake --build $(ASAN_BUILD) -j $(JOBS)
+	$(SANITIZER_ENV) ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
+
+fuzz:
+	@scripts/install-deps.sh fuzz
+	@CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DKR_FUZZ=ON -DKR_BUILD_UI=OFF -DKR_BUILD_TESTS=OFF >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	tests/fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 clean:
 	rm -rf $(BUILD)
+
+BENCH_BUILD ?= build-bench
+
+bench:
+	@scripts/install-deps.sh bench
+	@cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DKR_BUILD_BENCH=ON -DKR_BUILD_TESTS=OFF >/dev/null
+	@cmake --build $(BENCH_BUILD) -j $(JOBS)
+	@if command -v xvfb-run >/dev/null 2>&1; then \
+	  xvfb-run -a -s "-screen 0 1280x1024x24" python3 bench/run_bench.py $(BENCH_BUILD); \
+	else \
+	  python3 bench/run_bench.py $(BENCH_BUILD); \
+	fi

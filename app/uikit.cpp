@@ -11,6 +11,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPointer>
+#include <QScreen>
 #include <QTimer>
 #include <QUrl>
 
@@ -64,21 +65,29 @@ namespace {
 // Once a window manager has given a shown window its frame, the client size
 // is corrected so that the outer frame has the placement asked for. Until
 // then the window's placement is the one asked for, so a window closed
-// before its frame is known stores exactly what it read.
+// before its frame is known stores exactly what it read. A placement out of
+// the screens' reach is shown moved into reach (`shown`), but the window
+// keeps the placement it was given for as long as it stands where it was shown.
 class FrameKeeper : public QObject {
 public:
-    FrameKeeper(QWidget* window, const Placement& wanted)
-        : QObject(window), window_(window), wanted_(wanted), client_(window->size()) {
+    FrameKeeper(QWidget* window, const Placement& wanted, const Placement& shown)
+        : QObject(window), window_(window), wanted_(wanted), shown_(shown), client_(window->size()) {
         window->installEventFilter(this);
     }
-    void SetWanted(const Placement& wanted) {
+    void SetWanted(const Placement& wanted, const Placement& shown) {
         wanted_ = wanted;
+        shown_ = shown;
         client_ = window_->size();
         pending_ = true;
     }
     // Whether the window still stands as it was placed, its frame not yet known.
     bool Pending() const { return pending_ && window_->size() == client_; }
     const Placement& Wanted() const { return wanted_; }
+    // Whether a window shown moved into reach has not been moved since. Its
+    // size says nothing: a minimum size may have changed what was asked for.
+    bool StandsWhereShown() const {
+        return shown_ != wanted_ && window_->frameGeometry().topLeft() == QPoint(shown_.Left, shown_.Top);
+    }
     // The smallest outer frame the user may size the window to.
     void SetMinimumFrame(const QSize& minimum) {
         minimumFrame_ = minimum;
@@ -107,12 +116,13 @@ private:
             window_->setMinimumSize(minimumFrame_.width() - extraWidth, minimumFrame_.height() - extraHeight);
         // Sized since it was placed (by the user): leave it as it is.
         if (window_->size() != client_) return;
-        if (frame.width() != wanted_.Width || frame.height() != wanted_.Height)
-            window_->resize(wanted_.Width - extraWidth, wanted_.Height - extraHeight);
+        if (frame.width() != shown_.Width || frame.height() != shown_.Height)
+            window_->resize(std::max(1, shown_.Width - extraWidth), std::max(1, shown_.Height - extraHeight));
     }
 
     QWidget* window_;
     Placement wanted_;
+    Placement shown_;
     QSize client_;  // the client size given when placed
     QSize minimumFrame_;
     bool pending_ = true;
@@ -124,12 +134,79 @@ FrameKeeper* KeeperOf(const QWidget* window) {
     return nullptr;
 }
 
+// A window is within reach when a strip along its top edge (where the title
+// bar is) lies on a screen: at least 100 pixels of its width (or all of it)
+// and 30 of its height, the top edge not above the screen's top.
+constexpr long long ReachWidth = 100;
+constexpr long long ReachHeight = 30;
+
+bool WithinReach(const Placement& frame, const QRect& screen) {
+    const long long left = frame.Left, top = frame.Top;
+    const long long right = left + frame.Width, bottom = top + frame.Height;
+    const long long overlapWidth =
+        std::min<long long>(right, screen.x() + static_cast<long long>(screen.width())) - std::max<long long>(left, screen.x());
+    const long long overlapHeight =
+        std::min<long long>(bottom, screen.y() + static_cast<long long>(screen.height())) - std::max<long long>(top, screen.y());
+    return top >= screen.y() - ReachHeight && overlapWidth >= std::min<long long>(frame.Width, ReachWidth) &&
+           overlapHeight >= std::min<long long>(frame.Height, ReachHeight);
+}
+
+// The available areas of the screens; the primary screen's when the platform
+// tells no more (as offscreen).
+QList<QRect> ScreenAreas() {
+    QList<QRect> areas;
+    for (const QScreen* screen : QGuiApplication::screens())
+        if (!screen->availableGeometry().isEmpty()) areas.append(screen->availableGeometry());
+    if (areas.isEmpty())
+        if (const QScreen* primary = QGuiApplication::primaryScreen()) areas.append(primary->availableGeometry());
+    return areas;
+}
+
+// Where a window of the given placement is shown: as given when some screen
+// can reach it, otherwise no larger than the nearest screen and inside it.
+Placement ReachablePlacement(const Placement& wanted) {
+    const QList<QRect> areas = ScreenAreas();
+    if (areas.isEmpty()) return wanted;
+    const QRect* nearest = &areas.front();
+    long long nearestDistance = -1;
+    const long long centerX = wanted.Left + static_cast<long long>(wanted.Width) / 2;
+    const long long centerY = wanted.Top + static_cast<long long>(wanted.Height) / 2;
+    for (const QRect& area : areas) {
+        if (wanted.Width > 0 && wanted.Height > 0 && wanted.Width <= area.width() && wanted.Height <= area.height() &&
+            WithinReach(wanted, area))
+            return wanted;
+        const long long dx = std::clamp<long long>(centerX, area.left(), area.right()) - centerX;
+        const long long dy = std::clamp<long long>(centerY, area.top(), area.bottom()) - centerY;
+        // Squares of distances up to 2^33 would overflow; the sum of absolutes orders them well enough.
+        const long long distance = (dx < 0 ? -dx : dx) + (dy < 0 ? -dy : dy);
+        if (nearestDistance < 0 || distance < nearestDistance) {
+            nearestDistance = distance;
+            nearest = &area;
+        }
+    }
+    const QRect& area = *nearest;
+    Placement shown;
+    shown.Width = std::clamp(wanted.Width, std::min(area.width(), static_cast<int>(ReachWidth)), area.width());
+    shown.Height = std::clamp(wanted.Height, std::min(area.height(), static_cast<int>(ReachHeight)), area.height());
+    shown.Left = static_cast<std::int32_t>(
+        std::clamp<long long>(wanted.Left, area.left(), area.left() + static_cast<long long>(area.width()) - shown.Width));
+    shown.Top = static_cast<std::int32_t>(
+        std::clamp<long long>(wanted.Top, area.top(), area.top() + static_cast<long long>(area.height()) - shown.Height));
+    return shown;
+}
+
 }  // namespace
 
 Placement FramePlacement(const QWidget* window) {
-    if (const FrameKeeper* keeper = KeeperOf(window); keeper && keeper->Pending()) return keeper->Wanted();
     const QRect frame = window->frameGeometry();
-    return Placement{frame.x(), frame.y(), frame.height(), frame.width()};
+    const Placement actual{frame.x(), frame.y(), frame.height(), frame.width()};
+    if (const FrameKeeper* keeper = KeeperOf(window)) {
+        // Not moved or sized since it was placed: the placement it was given,
+        // also when it was shown moved into the screens' reach.
+        if (keeper->Pending() || keeper->StandsWhereShown())
+            return keeper->Wanted();
+    }
+    return actual;
 }
 
 void ApplyPlacement(QWidget* window, const Placement& placement) {
@@ -137,17 +214,18 @@ void ApplyPlacement(QWidget* window, const Placement& placement) {
     const QRect client = window->geometry();
     const int extraWidth = frame.width() - client.width();
     const int extraHeight = frame.height() - client.height();
-    window->move(placement.Left, placement.Top);
-    window->resize(std::max(1, placement.Width - extraWidth), std::max(1, placement.Height - extraHeight));
+    const Placement shown = ReachablePlacement(placement);
+    window->move(shown.Left, shown.Top);
+    window->resize(std::max(1, shown.Width - extraWidth), std::max(1, shown.Height - extraHeight));
     if (FrameKeeper* keeper = KeeperOf(window))
-        keeper->SetWanted(placement);
+        keeper->SetWanted(placement, shown);
     else
-        new FrameKeeper(window, placement);
+        new FrameKeeper(window, placement, shown);
 }
 
 void SetMinimumFrameSize(QWidget* window, const QSize& minimum) {
     FrameKeeper* keeper = KeeperOf(window);
-    if (!keeper) keeper = new FrameKeeper(window, FramePlacement(window));
+    if (!keeper) keeper = new FrameKeeper(window, FramePlacement(window), FramePlacement(window));
     keeper->SetMinimumFrame(minimum);
 }
 

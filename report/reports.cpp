@@ -103,14 +103,19 @@ void AppendSection(std::string& out, const std::string& heading, const RowList<E
 
 // --- HTML ---------------------------------------------------------------
 
+// Whether a byte can be the second byte of a double-byte character.
+constexpr bool IsTrailByte(unsigned char byte) { return byte >= 0x40 && byte <= 0xFC && byte != 0x7F; }
+
 // Writes a source text so that the browser reads it as text. Double-byte
 // characters are copied whole: their trail bytes (0x40 to 0xFC) can look
 // like ASCII letters and must not be taken for anything else, although they
-// never coincide with the four characters replaced here.
+// never coincide with the four characters replaced here. A lead byte before
+// any other byte is no character: a browser reads the byte after it on its
+// own, so a "<" there is escaped like any other.
 void AppendEscaped(std::string& out, std::string_view text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         const unsigned char byte = static_cast<unsigned char>(text[i]);
-        if (IsLeadByte(byte) && i + 1 < text.size()) {
+        if (IsLeadByte(byte) && i + 1 < text.size() && IsTrailByte(static_cast<unsigned char>(text[i + 1]))) {
             out += text[i];
             out += text[++i];
             continue;

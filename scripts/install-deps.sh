@@ -19,7 +19,7 @@ packages=(
 # Extra packages for a group of make targets, e.g. "install-deps.sh bench".
 for extra in "$@"; do
   case "$extra" in
-    bench) packages+=(time) ;;
+    bench) packages+=(time python3 xvfb xauth) ;;
     fuzz) packages+=(clang libclang-rt-14-dev) ;;
     *) echo "install-deps: unknown group '$extra'" >&2; exit 2 ;;
   esac

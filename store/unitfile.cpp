@@ -7,6 +7,8 @@
 
 #include <array>
 #include <string>
+#include <string_view>
+#include <unordered_set>
 
 namespace kr {
 
@@ -55,14 +57,22 @@ const UnitFileNames& Names() {
 template <class Entry>
 void WriteListSection(ProfileDocument& document, const std::string& section, const char* keyPrefix,
                       const RowList<Entry>& rows) {
-    document.DeleteSection(section);
-    for (std::size_t n = 0; n < rows.Count(); ++n)
-        document.WriteText(section, keyPrefix + std::to_string(n), rows.Caption(n));
+    ProfileEntries entries;
+    entries.reserve(rows.Count());
+    for (std::size_t n = 0; n < rows.Count(); ++n) entries.emplace_back(keyPrefix + std::to_string(n), rows.Caption(n));
+    document.ReplaceSection(section, entries);
 }
 
+// The second byte of a double-byte character may look like a lower-case
+// letter ("ヂ" is 0x83 0x61) and stays as it is.
 std::string UpperAsciiLetters(std::string text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char& c = text[i];
+        if (IsLeadByte(static_cast<unsigned char>(c)) && i + 1 < text.size())
+            ++i;
+        else if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    }
     return text;
 }
 
@@ -124,16 +134,23 @@ void LoadUnitFile(const std::filesystem::path& path, Designer& designer) {
 
     // The rows follow the order of the lines, whatever their keys; names the
     // catalogs do not hold are dropped and tick nothing.
-    for (const auto& [key, name] : document.ReadEntries(names.Moves)) {
+    // Each picker is ticked in one pass for all the names its section holds.
+    const ProfileEntries moves = document.ReadEntries(names.Moves);
+    std::unordered_set<std::string_view> ticks;
+    for (const auto& [key, name] : moves) {
         AddMoveRow(&sheet.Moves, catalogs.Move.FindByName(name));
-        CheckByName(designer.MovePicker, name);
+        ticks.insert(name);
     }
+    CheckByNames(designer.MovePicker, ticks);
     for (const auto& [key, name] : document.ReadEntries(names.Weapons))
         AddWeaponRow(&sheet.Weapons, catalogs.Weapon.FindByName(name));
-    for (const auto& [key, name] : document.ReadEntries(names.Options)) {
+    const ProfileEntries options = document.ReadEntries(names.Options);
+    ticks.clear();
+    for (const auto& [key, name] : options) {
         AddOptionRow(&sheet.Options, catalogs.Option.FindByName(name));
-        CheckByName(designer.OptionPicker, name);
+        ticks.insert(name);
     }
+    CheckByNames(designer.OptionPicker, ticks);
 
     sheet.BackpackCapacity = CapacityOfClass(sheet.UnitClass);
     designer.SaveFileName = path;

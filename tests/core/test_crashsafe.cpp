@@ -1,0 +1,264 @@
+// Saving survives being killed at any moment, and a save that fails part-way
+// leaves the file as it was and says so. A child process saves two contents
+// in turn until it is killed with SIGKILL at a random moment; after every
+// kill the file must hold one of the two contents completely.
+#include "designer.h"
+#include "placement.h"
+#include "ProfileFile.h"
+#include "Pub1.h"
+#include "testkit.h"
+#include "unitfile.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <random>
+#include <set>
+#include <string>
+
+using testkit::ReadBytes;
+using testkit::Sj;
+using testkit::TempDir;
+using testkit::WriteBytes;
+
+namespace {
+
+constexpr int KillsPerFile = 1500;
+
+struct KillCounts {
+    int Kills = 0;
+    int OldContent = 0;  // the file held the first content when killed
+    int NewContent = 0;  // the second
+    int Torn = 0;        // anything else: the fault this test looks for
+    int LeftoverTemporaries = 0;
+};
+
+std::set<std::string> FolderListing(const std::filesystem::path& folder) {
+    std::set<std::string> names;
+    for (const auto& item : std::filesystem::directory_iterator(folder)) names.insert(item.path().filename().string());
+    return names;
+}
+
+// Runs `saveFirst` and `saveSecond` in turn in a child, forever; kills the
+// child at a random moment after it has started, `kills` times, and checks the
+// file after each kill. The file starts with `first`.
+KillCounts KillWhileSaving(const std::filesystem::path& file, const std::string& first, const std::string& second,
+                           const std::function<void()>& saveFirst, const std::function<void()>& saveSecond,
+                           int kills) {
+    // How long one save takes here, to spread the kills over whole saves.
+    const auto started = std::chrono::steady_clock::now();
+    for (int i = 0; i < 10; ++i) (i % 2 ? saveFirst : saveSecond)();
+    saveFirst();
+    const auto perSave = std::chrono::duration_cast<std::chrono::microseconds>(
+                             std::chrono::steady_clock::now() - started).count() / 11 + 1;
+    std::mt19937 random(20240601u);
+    std::uniform_int_distribution<long> delay(0, 3 * perSave);
+
+    KillCounts counts;
+    for (int round = 0; round < kills; ++round) {
+        int ready[2];
+        if (pipe(ready) != 0) break;
+        const pid_t child = fork();
+        if (child == 0) {
+            close(ready[0]);
+            const char byte = 1;
+            if (write(ready[1], &byte, 1) != 1) _exit(2);
+            for (;;) {
+                saveSecond();
+                saveFirst();
+            }
+        }
+        close(ready[1]);
+        char byte = 0;
+        const bool started = read(ready[0], &byte, 1) == 1;
+        close(ready[0]);
+        if (started) usleep(static_cast<useconds_t>(delay(random)));
+        kill(child, SIGKILL);
+        int status = 0;
+        waitpid(child, &status, 0);
+        ++counts.Kills;
+
+        const std::string now = ReadBytes(file);
+        if (now == first)
+            ++counts.OldContent;
+        else if (now == second)
+            ++counts.NewContent;
+        else
+            ++counts.Torn;
+        // A save killed before its rename leaves its temporary file behind.
+        for (const std::string& name : FolderListing(file.parent_path())) {
+            if (name == file.filename().string()) continue;
+            ++counts.LeftoverTemporaries;
+            std::filesystem::remove(file.parent_path() / name);
+        }
+    }
+    std::printf("%s: %d kills, old content %d, new content %d, torn %d, temporary files left %d\n",
+                file.filename().c_str(), counts.Kills, counts.OldContent, counts.NewContent, counts.Torn,
+                counts.LeftoverTemporaries);
+    return counts;
+}
+
+// Runs a check in a child whose files may grow to at most `sizeLimit` bytes
+// and which, unlike root, is held by permissions. Returns 0 when the check
+// held, 1 when not, 100 when the child could not give up root's rights.
+int InRestrictedChild(rlim_t sizeLimit, const std::function<bool()>& check) {
+    const pid_t child = fork();
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{sizeLimit, sizeLimit};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        if (geteuid() == 0 && setuid(65534) != 0) _exit(100);
+        _exit(check() ? 0 : 1);
+    }
+    int status = 0;
+    if (child == -1 || waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
+}
+
+template <class Action>
+std::string ErrorOf(Action action) {
+    try {
+        action();
+    } catch (const kr::KrError& error) {
+        return error.what();
+    }
+    return "";
+}
+
+std::string WriteErrorOf(const std::filesystem::path& path) { return path.string() + " に書き込めません"; }
+
+class CrashSafe : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(kr::LoadCatalogs(catalogs, testkit::ShippedData()).empty()); }
+    kr::Catalogs catalogs;
+    TempDir folder;
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Killed while saving
+
+TEST_F(CrashSafe, UnitFileIsAlwaysTheOldOrTheNewSaveWhenKilled) {
+    kr::Designer first(catalogs), second(catalogs);
+    kr::ApplyTemplate(first, 1);
+    kr::ApplyTemplate(second, 4);
+    // A longer second design, so that the two saves differ in size.
+    for (std::size_t i = 0; i < 40; ++i) kr::AddWeaponRow(&second.Sheet.Weapons, catalogs.Weapon.EntryByIndex(i % catalogs.Weapon.Count()));
+    const auto path = folder / "unit.kr";
+    kr::WriteUnitFile(folder / "second.kr", second.Sheet);
+    const std::string secondBytes = ReadBytes(folder / "second.kr");
+    std::filesystem::remove(folder / "second.kr");
+    kr::WriteUnitFile(path, first.Sheet);
+    const std::string firstBytes = ReadBytes(path);
+    ASSERT_NE(firstBytes, secondBytes);
+
+    const KillCounts counts = KillWhileSaving(
+        path, firstBytes, secondBytes, [&] { kr::WriteUnitFile(path, first.Sheet); },
+        [&] { kr::WriteUnitFile(path, second.Sheet); }, KillsPerFile);
+    EXPECT_EQ(counts.Torn, 0);
+    EXPECT_EQ(counts.OldContent + counts.NewContent, KillsPerFile);
+    // The kills landed at different points of the saves, not all before the first.
+    EXPECT_GT(counts.NewContent, 0);
+    EXPECT_GT(counts.OldContent, 0);
+}
+
+TEST_F(CrashSafe, SettingsFileIsAlwaysTheOldOrTheNewWriteWhenKilled) {
+    const auto path = folder / "KRMAKE.INI";
+    kr::ProfileFile settings(path);
+    for (const kr::PlacementKeys* keys :
+         {&kr::WeaponPickerKeys, &kr::MovePickerKeys, &kr::OptionPickerKeys, &kr::MainWindowKeys})
+        kr::WritePlacement(settings, *keys, keys->Design);
+    const std::string firstBytes = ReadBytes(path);
+    settings.WriteNumber("GENERAL", "LEFT", -2147483647);
+    const std::string secondBytes = ReadBytes(path);
+    settings.WriteNumber("GENERAL", "LEFT", 201);
+    ASSERT_EQ(ReadBytes(path), firstBytes);
+
+    const KillCounts counts = KillWhileSaving(
+        path, firstBytes, secondBytes, [&] { settings.WriteNumber("GENERAL", "LEFT", 201); },
+        [&] { settings.WriteNumber("GENERAL", "LEFT", -2147483647); }, KillsPerFile);
+    EXPECT_EQ(counts.Torn, 0);
+    EXPECT_EQ(counts.OldContent + counts.NewContent, KillsPerFile);
+    EXPECT_GT(counts.NewContent, 0);
+    EXPECT_GT(counts.OldContent, 0);
+}
+
+// ---------------------------------------------------------------------------
+// Failing part-way
+
+// A folder the user may read but not write: no temporary file can be made,
+// so every save fails with the write error and nothing changes.
+TEST_F(CrashSafe, ReadOnlyFolderFailsEverySaveAndChangesNothing) {
+    const auto unit = folder / "unit.kr";
+    const auto settingsPath = folder / "KRMAKE.INI";
+    const std::string oldUnit = Sj("[基本性能]\r\n名称=旧\r\n[武装]\r\nWEAPON0=11mmMG\r\n");
+    const std::string oldSettings = "[GENERAL]\r\nLEFT=1\r\n";
+    WriteBytes(unit, oldUnit);
+    WriteBytes(settingsPath, oldSettings);
+    kr::Designer designer(catalogs);
+    kr::ApplyTemplate(designer, 2);
+    std::filesystem::permissions(folder.Path(), std::filesystem::perms(0555));
+
+    const int result = InRestrictedChild(RLIM_INFINITY, [&] {
+        kr::ProfileFile settings(settingsPath);
+        return ErrorOf([&] { kr::WriteUnitFile(unit, designer.Sheet); }) == WriteErrorOf(unit) &&
+               ErrorOf([&] { kr::WriteUnitFile(folder / "new.kr", designer.Sheet); }) ==
+                   WriteErrorOf(folder / "new.kr") &&
+               ErrorOf([&] { kr::WritePlacement(settings, kr::MainWindowKeys, {1, 2, 3, 4}); }) ==
+                   WriteErrorOf(settingsPath) &&
+               ErrorOf([&] { settings.DeleteSection("GENERAL"); }) == WriteErrorOf(settingsPath);
+    });
+    std::filesystem::permissions(folder.Path(), std::filesystem::perms(0700));
+    if (result == 100) GTEST_SKIP() << "cannot give up root's rights";
+    EXPECT_EQ(result, 0) << "a save into a read-only folder did not fail with the store's write error";
+    EXPECT_EQ(ReadBytes(unit), oldUnit);
+    EXPECT_EQ(ReadBytes(settingsPath), oldSettings);
+    EXPECT_EQ(FolderListing(folder.Path()), (std::set<std::string>{"unit.kr", "KRMAKE.INI"}));
+}
+
+// The settings are written key by key: when the disk fills up (here, the file
+// size limit) in the middle of a window's four keys, the keys written before
+// stay, the failing one is not half there, and the error names the file.
+TEST_F(CrashSafe, SettingsWriteThatRunsOutOfRoomKeepsTheKeysWrittenBefore) {
+    const auto path = folder / "KRMAKE.INI";
+    std::filesystem::permissions(folder.Path(), std::filesystem::perms(0777));
+    // "[GENERAL]\r\nLEFT=201\r\nTOP=168\r\n" is 30 bytes; HEIGHT would make it 42.
+    const int result = InRestrictedChild(40, [&] {
+        kr::ProfileFile settings(path);
+        return ErrorOf([&] { kr::WritePlacement(settings, kr::MainWindowKeys, kr::MainWindowKeys.Design); }) ==
+               WriteErrorOf(path);
+    });
+    if (result == 100) GTEST_SKIP() << "cannot give up root's rights";
+    EXPECT_EQ(result, 0) << "a settings write past the size limit did not fail with the store's write error";
+    EXPECT_EQ(ReadBytes(path), "[GENERAL]\r\nLEFT=201\r\nTOP=168\r\n");
+    EXPECT_EQ(FolderListing(folder.Path()), std::set<std::string>{"KRMAKE.INI"});
+}
+
+// A save whose target path is a folder in the way, a file in the place of a
+// folder, or a name that is no file name at all.
+TEST_F(CrashSafe, PathsThatCannotBeAFileFailWithTheirOwnName) {
+    kr::Designer designer(catalogs);
+    kr::ApplyTemplate(designer, 3);
+    std::filesystem::create_directory(folder / "unit.kr");
+    WriteBytes(folder / "plain", "x");
+    for (const std::filesystem::path& path :
+         {folder / "unit.kr", folder / "plain" / "unit.kr", folder / "missing" / "unit.kr", folder.Path() / ""}) {
+        SCOPED_TRACE(path.string());
+        EXPECT_EQ(ErrorOf([&] { kr::WriteUnitFile(path, designer.Sheet); }), WriteErrorOf(path));
+        kr::ProfileFile settings(path);
+        EXPECT_EQ(ErrorOf([&] { kr::WritePlacement(settings, kr::OptionPickerKeys, {1, 2, 3, 4}); }),
+                  WriteErrorOf(path));
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(folder / "unit.kr"));
+    EXPECT_EQ(ReadBytes(folder / "plain"), "x");
+    EXPECT_EQ(FolderListing(folder.Path()), (std::set<std::string>{"unit.kr", "plain"}));
+}

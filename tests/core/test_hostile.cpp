@@ -1,0 +1,281 @@
+// Files from other people at their worst: 100 MB, no line breaks, NUL bytes,
+// bytes that are not Shift_JIS, 100,000 fields on a line, 10 MB values, a key
+// or a name 100,000 times. Every case loads with the rules' own outcome (the
+// entries, the error message, the fallback) and nothing else happens.
+#include "catalog.h"
+#include "codec.h"
+#include "designer.h"
+#include "placement.h"
+#include "ProfileFile.h"
+#include "Pub1.h"
+#include "reports.h"
+#include "testkit.h"
+#include "unitfile.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+using testkit::ReadBytes;
+using testkit::Sj;
+using testkit::TempDir;
+using testkit::WriteBytes;
+
+namespace {
+
+constexpr std::size_t Megabyte = 1024 * 1024;
+
+std::string WeaponHeader() { return Sj("コード,武器名称,種別,命中方式,値段,CP,BP,ｸﾗｽ,威力,命中1,命中2,命中3,命中4,射程,回数,間接,連射,予備,備考\r\n"); }
+std::string OptionHeader() { return Sj("コード,名称,値段,CP,BP,ｸﾗｽ,射撃,格闘,回避,装甲,パワー,センサー,移動,予備,効果\r\n"); }
+std::string MoveHeader() { return Sj("コード,名称,予備,値段,CP,BP,ｸﾗｽ,移動力,重量ペナルティ,旋回,予備,備考\r\n"); }
+
+std::string WeaponLine(const std::string& code, const std::string& name, const std::string& notes) {
+    return code + "," + name + ",MG,1,600,0,1,L,3,1,0,-1,-2,4,,0,1,0," + notes + "\r\n";
+}
+
+// The message of the KrError the action throws, or "" when it throws none.
+template <class Action>
+std::string ErrorOf(Action action) {
+    try {
+        action();
+    } catch (const kr::KrError& error) {
+        return error.what();
+    }
+    return "";
+}
+
+std::string IndexError(int column) { return "リストのインデックスが範囲を超えています (" + std::to_string(column) + ")"; }
+
+class HostileCatalog : public ::testing::Test {
+protected:
+    template <class List>
+    std::string Load(List& list, const char* file, const std::string& bytes) {
+        WriteBytes(folder / file, bytes);
+        return ErrorOf([&] { list.LoadCatalog(folder.Path()); });
+    }
+    TempDir folder;
+};
+
+class HostileUnitFile : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(kr::LoadCatalogs(catalogs, testkit::ShippedData()).empty()); }
+    // Loads the bytes as a unit file into a fresh designer.
+    kr::Designer& Load(const std::string& bytes) {
+        WriteBytes(path, bytes);
+        designer = std::make_unique<kr::Designer>(catalogs);
+        kr::FillPickers(*designer);
+        kr::LoadUnitFile(path, *designer);
+        return *designer;
+    }
+    kr::Catalogs catalogs;
+    TempDir folder;
+    std::filesystem::path path = folder / "unit.kr";
+    std::unique_ptr<kr::Designer> designer;
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Catalogs
+
+TEST_F(HostileCatalog, HundredMegabytesLoadEveryLine) {
+    std::string bytes = WeaponHeader();
+    const std::string notes(10 * 1024, 'n');
+    int lines = 0;
+    for (; bytes.size() < 100 * Megabyte; ++lines)
+        bytes += WeaponLine("W" + std::to_string(lines), "G" + std::to_string(lines), notes);
+    kr::TKRWeaponList weapons;
+    EXPECT_EQ(Load(weapons, "weapon.csv", bytes), "");
+    ASSERT_EQ(weapons.Count(), static_cast<std::size_t>(lines));
+    EXPECT_EQ(weapons.EntryByIndex(weapons.Count() - 1)->Code, "W" + std::to_string(lines - 1));
+    EXPECT_EQ(weapons.FindByName("G" + std::to_string(lines / 2))->Notes, notes);
+}
+
+TEST_F(HostileCatalog, HundredMegabytesWithoutALineBreakAreOnlyAHeader) {
+    std::string bytes;
+    bytes.reserve(100 * Megabyte);
+    while (bytes.size() < 100 * Megabyte) bytes += "O1,name,1,2,3,L,";
+    kr::TKROptionList options;
+    EXPECT_EQ(Load(options, "option.csv", bytes), "");
+    EXPECT_EQ(options.Count(), 0u);
+}
+
+TEST_F(HostileCatalog, NulByteEndsTheText) {
+    kr::TKRWeaponList weapons;
+    // Line 2 ends at the NUL after its second field: the load stops there.
+    const std::string bytes = WeaponHeader() + WeaponLine("W1", "A", "x") + std::string("W2,B\0", 5) +
+                              ",MG,1,1,1,1,L,1,1,1,1,1,1,,1,1,1,y\r\n" + WeaponLine("W3", "C", "z");
+    EXPECT_EQ(Load(weapons, "weapon.csv", bytes), IndexError(2));
+    ASSERT_EQ(weapons.Count(), 1u);
+    EXPECT_EQ(weapons.EntryByIndex(0)->Name, "A");
+    // A NUL in the header: no entries at all, and no message.
+    EXPECT_EQ(Load(weapons, "weapon.csv", std::string("a\0", 2) + "\r\n" + WeaponLine("W1", "A", "x")), "");
+    EXPECT_EQ(weapons.Count(), 0u);
+}
+
+// Lead bytes without their second byte, bytes that no Shift_JIS text holds,
+// and a lead byte right before "<": the catalog loads, the names show with a
+// replacement character, and the HTML page never lets a "<" of a name through.
+// A lead byte takes the byte after it along, even a comma or a quote, so a
+// line can come up short and stop the load with the list-index message.
+TEST_F(HostileCatalog, BytesThatAreNotShiftJisLoadShowAndPrintSafely) {
+    kr::TKROptionList options;
+    const std::string broken = "\x81<b>\xFF\xFD\xA0";
+    const std::string bytes = OptionHeader() + "O1," + broken + ",1,0,0,L,0,0,0,0,0,0,0,0,\x81\r\n" +
+                              "O2,\x81,\x82,1,0,0,L,0,0,0,0,0,0,0,0,e\r\n" +
+                              "O3,\"\x9F\",1,0,0,L,0,0,0,0,0,0,0,0,\xE0\r\n";
+    EXPECT_EQ(Load(options, "option.csv", bytes), IndexError(2));
+    ASSERT_EQ(options.Count(), 2u);
+    EXPECT_EQ(options.EntryByIndex(0)->Name, broken);
+    EXPECT_EQ(options.EntryByIndex(0)->Effect, "\x81");
+    EXPECT_EQ(options.EntryByIndex(1)->Name, "\x81,\x82,1");
+    EXPECT_NE(kr::Cp932ToUtf8(broken).find("\xEF\xBF\xBD"), std::string::npos);  // U+FFFD
+
+    kr::UnitSheet sheet;
+    sheet.UnitClass = "M";
+    for (std::size_t i = 0; i < options.Count(); ++i) kr::AddOptionRow(&sheet.Options, options.EntryByIndex(i));
+    kr::Recalculate(sheet);
+    const std::string page = kr::BuildHtmlPage(sheet);
+    EXPECT_EQ(page.find("<b>"), std::string::npos);
+    EXPECT_NE(page.find("&lt;b&gt;"), std::string::npos);
+    EXPECT_TRUE(kr::BuildClipboardText(sheet).ends_with("\r\n"));
+}
+
+TEST_F(HostileCatalog, HundredThousandFieldsOnOneLineKeepTheFirstColumns) {
+    std::string line = "O1,wide,100,2,3,H,1,1,1,1,1,1,1,1,effect";
+    for (int i = 15; i < 100000; ++i) line += "," + std::to_string(i);
+    kr::TKROptionList options;
+    EXPECT_EQ(Load(options, "option.csv", OptionHeader() + line + "\r\n"), "");
+    ASSERT_EQ(options.Count(), 1u);
+    EXPECT_EQ(options.EntryByIndex(0)->Effect, "effect");
+    EXPECT_EQ(options.EntryByIndex(0)->Price, 100);
+}
+
+TEST_F(HostileCatalog, TenMegabyteFieldsAreKeptWhole) {
+    const std::string name(10 * Megabyte, 'N');
+    const std::string notes(10 * Megabyte, 'm');
+    kr::TKRMoveList moves;
+    EXPECT_EQ(Load(moves, "move.csv", MoveHeader() + "M1," + name + ",x,1,1,1,L,5,1,1,0,\"" + notes + "\"\r\n"), "");
+    ASSERT_EQ(moves.Count(), 1u);
+    EXPECT_EQ(moves.FindByName(name), moves.EntryByIndex(0));
+    EXPECT_EQ(moves.EntryByIndex(0)->Notes, notes);
+    // A quote that is never closed: the rest of the file's line less its last character.
+    EXPECT_EQ(Load(moves, "move.csv", MoveHeader() + "M1,n,x,1,1,1,L,5,1,1,0,\"" + notes + "\r\n"), "");
+    EXPECT_EQ(moves.EntryByIndex(0)->Notes, notes.substr(1));
+}
+
+TEST_F(HostileCatalog, NameRepeatedHundredThousandTimesFindsTheLast) {
+    std::string bytes = WeaponHeader();
+    for (int i = 0; i < 100000; ++i) bytes += WeaponLine("W" + std::to_string(i), "same", "");
+    kr::TKRWeaponList weapons;
+    EXPECT_EQ(Load(weapons, "weapon.csv", bytes), "");
+    ASSERT_EQ(weapons.Count(), 100000u);
+    EXPECT_EQ(weapons.FindByName("same")->Code, "W99999");
+    EXPECT_EQ(weapons.EntryByIndex(0)->Notes, " ");
+    kr::WeaponRows picker;
+    kr::FillPicker(picker, weapons);
+    EXPECT_EQ(picker.Count(), 100000u);
+}
+
+// ---------------------------------------------------------------------------
+// Unit files
+
+TEST_F(HostileUnitFile, HundredMegabytesLoadAndSaveKeepingTheOtherSection) {
+    std::string bytes = Sj("[基本性能]\r\n名称=大\r\n価格=8200\r\nクラス=h\r\n[武装]\r\nWEAPON0=11mmMG\r\n[メモ]\r\n");
+    const std::string memo = "K=" + std::string(1000, 'v') + "\r\n";
+    while (bytes.size() < 100 * Megabyte) bytes += memo;
+    const kr::Designer& loaded = Load(bytes);
+    EXPECT_EQ(loaded.Sheet.UnitName, Sj("大"));
+    EXPECT_EQ(loaded.Sheet.BasePrice, 8200);
+    EXPECT_EQ(loaded.Sheet.BackpackCapacity, 5);
+    EXPECT_EQ(loaded.Sheet.Weapons.Count(), 1u);
+
+    kr::WriteUnitFile(path, loaded.Sheet);
+    const std::string saved = ReadBytes(path);
+    EXPECT_GT(saved.size(), 100 * Megabyte);
+    EXPECT_NE(saved.find(Sj("[メモ]\r\n") + memo), std::string::npos);
+    EXPECT_TRUE(saved.ends_with(Sj("[武装]\r\nWEAPON0=11mmMG\r\n")));
+}
+
+TEST_F(HostileUnitFile, HundredMegabytesWithoutALineBreakLoadAnEmptySheet) {
+    std::string bytes = Sj("[基本性能]");
+    bytes.append(100 * Megabyte, 'x');
+    const kr::UnitSheet& sheet = Load(bytes).Sheet;
+    EXPECT_EQ(sheet.UnitName, "");
+    EXPECT_EQ(sheet.UnitClass, "");
+    EXPECT_EQ(sheet.BackpackCapacity, 6);
+    EXPECT_EQ(sheet.BasePrice, 0);
+    EXPECT_TRUE(sheet.Weapons.Empty());
+}
+
+TEST_F(HostileUnitFile, NulBytesAreOrdinaryBytesOfALine) {
+    const std::string name("a\0b", 3);
+    const kr::UnitSheet& sheet =
+        Load(Sj("[基本性能]\r\n名称=") + name + "\r\n" + Sj("価格=") + std::string("\0" "5", 2) + "\r\n" + Sj("装甲=7\r\n")).Sheet;
+    EXPECT_EQ(sheet.UnitName, name);
+    EXPECT_EQ(sheet.BasePrice, 0);  // "\0" "5" is no number
+    EXPECT_EQ(sheet.BaseArmor, 7);
+    kr::WriteUnitFile(path, sheet);
+    EXPECT_EQ(Load(ReadBytes(path)).Sheet.UnitName, name);
+}
+
+// Only ASCII letters of the class become upper case: "ヂ" is 0x83 0x61, and
+// its second byte is no "a".
+TEST_F(HostileUnitFile, BytesThatAreNotShiftJisLoadAsTheyAre) {
+    const std::string kana = Sj("ヂ");
+    ASSERT_EQ(kana, "\x83\x61");
+    const kr::UnitSheet& sheet = Load(Sj("[基本性能]\r\n名称=") + "\x81\r\n" + Sj("クラス=x") + kana + "h\r\n" + Sj("[武装]\r\n") + "WEAPON0=\xFF\x81\r\n").Sheet;
+    EXPECT_EQ(sheet.UnitName, "\x81");
+    EXPECT_EQ(sheet.UnitClass, "X" + kana + "H");
+    EXPECT_EQ(sheet.BackpackCapacity, 6);
+    EXPECT_TRUE(sheet.Weapons.Empty());
+}
+
+TEST_F(HostileUnitFile, TenMegabyteValueIsCutTo2047Bytes) {
+    const std::string name(10 * Megabyte, 'N');
+    const kr::UnitSheet& sheet = Load(Sj("[基本性能]\r\n名称=") + name + Sj("\r\n[武装]\r\nWEAPON0=") + name + "\r\n").Sheet;
+    EXPECT_EQ(sheet.UnitName, name.substr(0, 2047));
+    EXPECT_TRUE(sheet.Weapons.Empty());
+}
+
+TEST_F(HostileUnitFile, KeyRepeatedHundredThousandTimesIsOneRow) {
+    std::string bytes = Sj("[基本性能]\r\n");
+    for (int i = 0; i < 100000; ++i) bytes += Sj("価格=") + std::to_string(i) + "\r\n";
+    bytes += Sj("[武装]\r\n");
+    for (int i = 0; i < 100000; ++i) bytes += "WEAPON0=11mmMG\r\n";
+    const kr::UnitSheet& sheet = Load(bytes).Sheet;
+    EXPECT_EQ(sheet.BasePrice, 0);
+    EXPECT_EQ(sheet.Weapons.Count(), 1u);
+}
+
+// 100,000 different keys: only as many as fit in 16,384 bytes of key names
+// (each name and one byte after it, one byte at the end) are read.
+TEST_F(HostileUnitFile, HundredThousandKeysStopAtTheEnumerationLimit) {
+    std::string bytes = Sj("[武装]\r\n");
+    for (int i = 0; i < 100000; ++i) bytes += "WEAPON" + std::to_string(i) + "=11mmMG\r\n";
+    // WEAPON0 to WEAPON9 take 8 bytes each, WEAPON10 to WEAPON99 9, WEAPON100
+    // to WEAPON999 10: 1 + 80 + 810 + 9000 = 9891; 6493 bytes are left for
+    // 590 names of 11 bytes (WEAPON1000 to WEAPON1589).
+    EXPECT_EQ(Load(bytes).Sheet.Weapons.Count(), 1590u);
+}
+
+TEST_F(HostileUnitFile, HundredThousandEqualsSignsAreOneValue) {
+    const std::string value = "a" + std::string(100000, '=');
+    const kr::UnitSheet& sheet = Load(Sj("[基本性能]\r\n名称=") + value + "\r\n").Sheet;
+    EXPECT_EQ(sheet.UnitName, value.substr(0, 2047));
+}
+
+// ---------------------------------------------------------------------------
+// Settings file
+
+TEST(HostileSettings, AbsurdOrRepeatedPlacementValuesReadAsWritten) {
+    TempDir folder;
+    std::string bytes = "[GENERAL]\r\n";
+    for (int i = 0; i < 100000; ++i) bytes += "LEFT=" + std::to_string(-i - 1) + "\r\n";
+    bytes += "TOP=2147483647\r\nHEIGHT=-2147483648\r\nWIDTH=" + std::string(10 * Megabyte, '9') + "\r\n";
+    WriteBytes(folder / "KRMAKE.INI", bytes);
+    const kr::ProfileFile settings(folder / "KRMAKE.INI");
+    const kr::Placement placement = kr::ReadPlacement(settings, kr::MainWindowKeys, kr::MainWindowKeys.Design);
+    EXPECT_EQ(placement, (kr::Placement{-1, 2147483647, -2147483648, 600}));
+}

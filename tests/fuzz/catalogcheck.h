@@ -1,0 +1,61 @@
+// What every catalog fuzz target checks after loading any bytes: only the
+// program's own error escapes, and only the list-index error of a column
+// before the last; entries are the lines in file order up to the failing one;
+// every name finds the last entry of that name; a missing last column is " ".
+#pragma once
+
+#include "Pub1.h"
+#include "catalog.h"
+#include "commatext.h"
+#include "fuzzkit.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace fuzzkit {
+
+template <class List, class Entry>
+void CheckCatalogLoad(const std::uint8_t* data, std::size_t size, int lastColumn,
+                      std::string (*lastText)(const Entry&)) {
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    const std::vector<std::string_view> lines = kr::SplitLines(text);
+    const std::size_t entryLines = lines.size() < 2 ? 0 : lines.size() - 1;
+
+    List catalog;
+    bool failed = false;
+    try {
+        catalog.LoadCatalogText(text);
+    } catch (const kr::KrError& error) {
+        failed = true;
+        const std::string message = error.what();
+        const std::string prefix = "リストのインデックスが範囲を超えています (";
+        FUZZ_CHECK(message.rfind(prefix, 0) == 0 && message.back() == ')');
+        const std::string column = message.substr(prefix.size(), message.size() - prefix.size() - 1);
+        const std::int32_t missing = kr::ParseIntDefault(column, -1);
+        FUZZ_CHECK(missing >= 0 && missing < lastColumn);
+        // The failing line is the one after the last entry, and it lacks that column.
+        FUZZ_CHECK(catalog.Count() < entryLines);
+        FUZZ_CHECK(kr::SplitCommaText(lines[catalog.Count() + 1]).size() == static_cast<std::size_t>(missing));
+    }
+    if (!failed) FUZZ_CHECK(catalog.Count() == entryLines);
+
+    for (std::size_t i = 0; i < catalog.Count(); ++i) {
+        const auto& entry = *catalog.EntryByIndex(i);
+        const std::vector<std::string> fields = kr::SplitCommaText(lines[i + 1]);
+        FUZZ_CHECK(fields.size() >= static_cast<std::size_t>(lastColumn));
+        FUZZ_CHECK(entry.Name == fields[1]);
+        FUZZ_CHECK(lastText(entry) == (fields.size() > static_cast<std::size_t>(lastColumn)
+                                           ? fields[static_cast<std::size_t>(lastColumn)]
+                                           : std::string(" ")));
+        // The last entry of a name wins.
+        const auto* found = catalog.FindByName(entry.Name);
+        FUZZ_CHECK(found != nullptr && found->Name == entry.Name);
+        bool later = found == &entry;
+        for (std::size_t j = i + 1; j < catalog.Count() && !later; ++j) later = catalog.EntryByIndex(j) == found;
+        FUZZ_CHECK(later);
+    }
+}
+
+}  // namespace fuzzkit

@@ -1,0 +1,12 @@
+// Loading "move.csv" from any bytes (see catalogcheck.h for the properties).
+#include "krMove.h"
+#include "catalogcheck.h"
+
+namespace {
+std::string LastText(const kr::TKrMove& entry) { return entry.Notes; }
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    fuzzkit::CheckCatalogLoad<kr::TKRMoveList>(data, size, 11, LastText);
+    return 0;
+}

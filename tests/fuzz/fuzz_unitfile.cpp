@@ -1,0 +1,141 @@
+// Loading a unit file of any content against the shipped catalogs. Properties:
+// a readable file never fails to load; every row shows the catalog's entry of
+// its caption; the class has no lower-case ASCII letter and the capacity is
+// the class's; a tick only marks a row whose name was loaded; recalculating
+// twice changes nothing; saving over the same file and loading again gives
+// the same sheet (the name and class without blanks at their ends).
+#include "Pub1.h"
+#include "codec.h"
+#include "designer.h"
+#include "fuzzkit.h"
+#include "profilecheck.h"
+#include "unitfile.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+const kr::Catalogs& ShippedCatalogs() {
+    static const kr::Catalogs& catalogs = [] () -> const kr::Catalogs& {
+        auto* loaded = new kr::Catalogs;
+        if (!kr::LoadCatalogs(*loaded, KR_SHIPPED_DATA_DIR).empty()) std::abort();
+        return *loaded;
+    }();
+    return catalogs;
+}
+
+const std::filesystem::path& UnitPath() {
+    static const std::filesystem::path path = [] {
+        const std::filesystem::path base =
+            std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path();
+        std::string pattern = (base / "krfuzz-XXXXXX").string();
+        if (!::mkdtemp(pattern.data())) std::abort();
+        static const std::filesystem::path folder = pattern;
+        std::atexit([] { std::filesystem::remove_all(folder); });
+        return folder / "unit.kr";
+    }();
+    return path;
+}
+
+void WriteFile(const std::filesystem::path& path, std::string_view bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+template <class Entry, class List>
+void CheckRows(const kr::RowList<Entry>& rows, const List& catalog, std::set<std::string>& names) {
+    for (std::size_t i = 0; i < rows.Count(); ++i) {
+        FUZZ_CHECK(rows.Data(i) == catalog.FindByName(rows.Caption(i)));
+        names.insert(rows.Caption(i));
+    }
+}
+
+template <class Entry>
+void CheckTicks(const kr::RowList<Entry>& picker, const std::set<std::string>& loaded) {
+    for (std::size_t i = 0; i < picker.Count(); ++i)
+        if (picker.Row(i).Checked) FUZZ_CHECK(loaded.count(picker.Caption(i)) == 1);
+}
+
+template <class Entry>
+std::vector<const Entry*> Entries(const kr::RowList<Entry>& rows) {
+    std::vector<const Entry*> entries;
+    for (std::size_t i = 0; i < rows.Count(); ++i) entries.push_back(rows.Data(i));
+    return entries;
+}
+
+struct SheetState {
+    std::string Name, Class;
+    std::vector<std::int32_t> Figures;
+    std::vector<const kr::TKrOption*> Options;
+    std::vector<const kr::TKrMove*> Moves;
+    std::vector<const kr::TKrWeapon*> Weapons;
+    bool operator==(const SheetState&) const = default;
+};
+
+SheetState StateOf(const kr::UnitSheet& s) {
+    return {std::string(fuzzkit::TrimBlanks(s.UnitName)),
+            std::string(fuzzkit::TrimBlanks(s.UnitClass)),
+            {s.BaseFire, s.BaseMelee, s.BaseEvasion, s.BaseArmor, s.BaseDurability, s.BasePower, s.BasePunch,
+             s.BaseSensor, s.BaseCP, s.BasePrice, s.BackpackCapacity},
+            Entries(s.Options),
+            Entries(s.Moves),
+            Entries(s.Weapons)};
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const kr::Catalogs& catalogs = ShippedCatalogs();
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    WriteFile(UnitPath(), bytes);
+
+    kr::Designer designer(catalogs);
+    kr::FillPickers(designer);
+    kr::LoadUnitFile(UnitPath(), designer);  // a readable file never throws
+    const kr::UnitSheet& sheet = designer.Sheet;
+
+    std::set<std::string> options, moves, weapons;
+    CheckRows(sheet.Options, catalogs.Option, options);
+    CheckRows(sheet.Moves, catalogs.Move, moves);
+    CheckRows(sheet.Weapons, catalogs.Weapon, weapons);
+    CheckTicks(designer.OptionPicker, options);
+    CheckTicks(designer.MovePicker, moves);
+    // The class is the file's text with its ASCII letters in upper case; the
+    // trail byte of a double-byte character is no letter.
+    std::string expectedClass = kr::ProfileDocument(bytes).ReadText(kr::Sjis("基本性能"), kr::Sjis("クラス"), "");
+    for (std::size_t i = 0; i < expectedClass.size(); ++i) {
+        char& c = expectedClass[i];
+        if (kr::IsLeadByte(static_cast<unsigned char>(c)) && i + 1 < expectedClass.size())
+            ++i;
+        else if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    }
+    FUZZ_CHECK(sheet.UnitClass == expectedClass);
+    FUZZ_CHECK(sheet.BackpackCapacity == kr::CapacityOfClass(sheet.UnitClass));
+    FUZZ_CHECK(sheet.UnitName.size() <= 2047 && sheet.UnitClass.size() <= 2047);
+    FUZZ_CHECK(designer.SaveFileName == UnitPath());
+
+    kr::Recalculate(designer.Sheet);
+    const kr::FigureTexts boxes = sheet.Boxes;
+    kr::Recalculate(designer.Sheet);
+    FUZZ_CHECK(sheet.Boxes.Fire == boxes.Fire && sheet.Boxes.CP == boxes.CP && sheet.Boxes.BP == boxes.BP &&
+               sheet.Boxes.Price == boxes.Price && sheet.Boxes.Power == boxes.Power);
+
+    // Overwriting the file it came from, then loading it again. Key names of
+    // very long lists no longer fit the enumeration limit; inputs stay far below.
+    if (sheet.Options.Count() + sheet.Moves.Count() + sheet.Weapons.Count() < 1000) {
+        kr::WriteUnitFile(UnitPath(), sheet);
+        kr::Designer again(catalogs);
+        kr::FillPickers(again);
+        kr::LoadUnitFile(UnitPath(), again);
+        FUZZ_CHECK(StateOf(again.Sheet) == StateOf(sheet));
+    }
+    return 0;
+}

@@ -1,0 +1,140 @@
+// Window placement from a settings file with absurd values: every window is
+// shown where part of it can be reached on a screen, while the values in the
+// file stay as they were unless the user moves the window; valid values are
+// shown as they are and written back unchanged.
+#include "main.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+
+using namespace kr;
+
+namespace {
+
+// A temporary folder with the shipped catalogs and a settings file.
+struct Folder {
+    explicit Folder(const std::string& settings) {
+        for (const char* file : {"option.csv", "weapon.csv", "move.csv"})
+            QFile::copy(QStringLiteral(KR_SHIPPED_DATA_DIR "/") + file, dir.filePath(file));
+        std::ofstream(Settings(), std::ios::binary) << settings;
+    }
+    std::filesystem::path Path() const { return dir.path().toStdString(); }
+    std::string Settings() const { return (Path() / "KRMAKE.INI").string(); }
+    std::string SettingsBytes() const {
+        std::ifstream in(Settings(), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    QTemporaryDir dir;
+};
+
+std::string SettingsWith(const std::string& left, const std::string& top, const std::string& height,
+                         const std::string& width) {
+    std::string bytes = "[GENERAL]\r\n";
+    for (const char* prefix : {"W_", "M_", "O_", ""})
+        bytes += std::string(prefix) + "LEFT=" + left + "\r\n" + prefix + "TOP=" + top + "\r\n" + prefix +
+                 "HEIGHT=" + height + "\r\n" + prefix + "WIDTH=" + width + "\r\n";
+    return bytes;
+}
+
+// Whether a strip along the window's top edge lies on the screen.
+bool Reachable(const QWidget* window) {
+    const QRect frame = window->frameGeometry();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const QRect titleStrip(frame.left(), frame.top(), frame.width(), std::min(frame.height(), 30));
+    const QRect onScreen = titleStrip & screen;
+    return frame.width() <= screen.width() && frame.height() <= screen.height() && frame.top() >= screen.top() &&
+           onScreen.width() >= std::min(frame.width(), 100) && onScreen.height() >= std::min(frame.height(), 30);
+}
+
+}  // namespace
+
+class PlacementClampTest : public QObject {
+    Q_OBJECT
+private slots:
+    void absurdValuesAreShownWithinReachAndKeptInTheFile_data() {
+        QTest::addColumn<QString>("left");
+        QTest::addColumn<QString>("top");
+        QTest::addColumn<QString>("height");
+        QTest::addColumn<QString>("width");
+        QTest::newRow("largest") << "2147483647" << "2147483647" << "2147483647" << "2147483647";
+        QTest::newRow("smallest") << "-2147483648" << "-2147483648" << "-2147483648" << "-2147483648";
+        QTest::newRow("negative") << "-5000" << "-300" << "-1" << "0";
+        QTest::newRow("beyond the screen") << "30000" << "20000" << "400" << "500";
+        QTest::newRow("larger than the screen") << "0" << "0" << "90000" << "90000";
+        QTest::newRow("mixed") << "-2147483648" << "2147483647" << "523" << "600";
+    }
+    void absurdValuesAreShownWithinReachAndKeptInTheFile() {
+        QFETCH(QString, left);
+        QFETCH(QString, top);
+        QFETCH(QString, height);
+        QFETCH(QString, width);
+        const std::string settings =
+            SettingsWith(left.toStdString(), top.toStdString(), height.toStdString(), width.toStdString());
+        Folder folder(settings);
+        {
+            DesignerSession session(folder.Path());
+            session.Main().show();
+            QVERIFY(QTest::qWaitForWindowExposed(&session.Main()));
+            for (QWidget* window : {static_cast<QWidget*>(session.frmMain.get()),
+                                    static_cast<QWidget*>(session.frmOption.get()),
+                                    static_cast<QWidget*>(session.frmMove.get()),
+                                    static_cast<QWidget*>(session.frmWeapon.get())}) {
+                QVERIFY2(Reachable(window), qPrintable(window->objectName() + QStringLiteral(" out of reach")));
+            }
+            session.frmOption->show();
+            QVERIFY(QTest::qWaitForWindowExposed(session.frmOption.get()));
+            QVERIFY(Reachable(session.frmOption.get()));
+        }
+        // Nobody moved a window: the file holds the values it held.
+        QCOMPARE(QString::fromStdString(folder.SettingsBytes()), QString::fromStdString(settings));
+    }
+
+    // Values a screen can show are applied as they are and written back
+    // unchanged, shown or not.
+    void validValuesAreShownAsTheyAreWithoutDrift() {
+        // Each window at its design-time size (the smallest the main window takes), moved.
+        const std::string settings =
+            "[GENERAL]\r\nW_LEFT=20\r\nW_TOP=30\r\nW_HEIGHT=143\r\nW_WIDTH=561\r\n"
+            "M_LEFT=21\r\nM_TOP=31\r\nM_HEIGHT=150\r\nM_WIDTH=550\r\n"
+            "O_LEFT=22\r\nO_TOP=32\r\nO_HEIGHT=137\r\nO_WIDTH=535\r\n"
+            "LEFT=20\r\nTOP=30\r\nHEIGHT=523\r\nWIDTH=600\r\n";
+        Folder folder(settings);
+        {
+            DesignerSession session(folder.Path());
+            session.Main().show();
+            QVERIFY(QTest::qWaitForWindowExposed(&session.Main()));
+            QCOMPARE(session.Main().frameGeometry().topLeft(), QPoint(20, 30));
+            QCOMPARE(session.frmOption->frameGeometry().topLeft(), QPoint(22, 32));
+            session.frmOption->show();
+            QVERIFY(QTest::qWaitForWindowExposed(session.frmOption.get()));
+            QCOMPARE(session.frmOption->frameGeometry(), QRect(22, 32, 535, 137));
+        }
+        QCOMPARE(QString::fromStdString(folder.SettingsBytes()), QString::fromStdString(settings));
+    }
+
+    // A window shown moved into reach and then moved by the user stores where
+    // the user put it.
+    void aMovedWindowStoresWhereItStands() {
+        Folder folder(SettingsWith("-90000", "-90000", "400", "500"));
+        {
+            DesignerSession session(folder.Path());
+            session.Main().show();
+            QVERIFY(QTest::qWaitForWindowExposed(&session.Main()));
+            session.Main().move(40, 50);
+        }
+        const std::string bytes = folder.SettingsBytes();
+        QVERIFY(bytes.find("\r\nLEFT=40\r\nTOP=50\r\n") != std::string::npos);
+        QVERIFY(bytes.find("O_LEFT=-90000\r\n") != std::string::npos);
+    }
+};
+
+QTEST_MAIN(PlacementClampTest)
+#include "test_placement_clamp.moc"
