@@ -31,6 +31,8 @@ using testkit::WriteBytes;
 
 namespace {
 
+using testkit::InRestrictedChild;
+
 constexpr int KillsPerFile = 1500;
 
 struct KillCounts {
@@ -106,22 +108,6 @@ KillCounts KillWhileSaving(const std::filesystem::path& file, const std::string&
     return counts;
 }
 
-// Runs a check in a child whose files may grow to at most `sizeLimit` bytes
-// and which, unlike root, is held by permissions. Returns 0 when the check
-// held, 1 when not, 100 when the child could not give up root's rights.
-int InRestrictedChild(rlim_t sizeLimit, const std::function<bool()>& check) {
-    const pid_t child = fork();
-    if (child == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{sizeLimit, sizeLimit};
-        setrlimit(RLIMIT_FSIZE, &limit);
-        if (geteuid() == 0 && setuid(65534) != 0) _exit(100);
-        _exit(check() ? 0 : 1);
-    }
-    int status = 0;
-    if (child == -1 || waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
-    return WEXITSTATUS(status);
-}
 
 template <class Action>
 std::string ErrorOf(Action action) {

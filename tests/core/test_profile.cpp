@@ -27,30 +27,14 @@ using testkit::WriteBytes;
 
 namespace {
 
+using testkit::InRestrictedChild;
+
 std::set<std::string> FolderListing(const std::filesystem::path& folder) {
     std::set<std::string> names;
     for (const auto& item : std::filesystem::directory_iterator(folder)) names.insert(item.path().filename().string());
     return names;
 }
 
-// Runs a check in a child process whose files may grow to at most `sizeLimit`
-// bytes and which, like any user but root, cannot read files without read
-// permission. Returns 0 when the check held, 1 when not, 100 when the child
-// could not give up root's rights.
-template <class Check>
-int InRestrictedChild(rlim_t sizeLimit, Check check) {
-    const pid_t child = fork();
-    if (child == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{sizeLimit, sizeLimit};
-        setrlimit(RLIMIT_FSIZE, &limit);
-        if (geteuid() == 0 && setuid(65534) != 0) _exit(100);
-        _exit(check() ? 0 : 1);
-    }
-    int status = 0;
-    if (child == -1 || waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
-    return WEXITSTATUS(status);
-}
 
 std::string WriteErrorOf(const std::filesystem::path& path) { return path.string() + " に書き込めません"; }
 

@@ -29,6 +29,8 @@ using testkit::WriteBytes;
 
 namespace {
 
+using testkit::InRestrictedChild;
+
 template <class Entry>
 std::vector<std::string> Captions(const kr::RowList<Entry>& rows) {
     std::vector<std::string> captions;
@@ -86,23 +88,6 @@ std::set<std::string> FolderListing(const std::filesystem::path& folder) {
     return names;
 }
 
-// Runs a check in a child process whose files may grow to at most `sizeLimit`
-// bytes and which, like any user but root, cannot read files without read
-// permission. Returns 0 when the check held, 1 when not, 100 when the child
-// could not give up root's rights.
-int InRestrictedChild(rlim_t sizeLimit, const std::function<bool()>& check) {
-    const pid_t child = fork();
-    if (child == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{sizeLimit, sizeLimit};
-        setrlimit(RLIMIT_FSIZE, &limit);
-        if (geteuid() == 0 && setuid(65534) != 0) _exit(100);
-        _exit(check() ? 0 : 1);
-    }
-    int status = 0;
-    if (child == -1 || waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
-    return WEXITSTATUS(status);
-}
 
 class UnitFile : public ::testing::Test {
 protected:

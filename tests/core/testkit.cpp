@@ -1,6 +1,10 @@
 #include "testkit.h"
 
 #include <iconv.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include <cerrno>
 #include <cstdlib>
@@ -53,6 +57,20 @@ std::string ReadBytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw std::runtime_error("cannot read " + path.string());
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+int InRestrictedChild(rlim_t sizeLimit, const std::function<bool()>& check) {
+    const pid_t child = fork();
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{sizeLimit, sizeLimit};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        if (geteuid() == 0 && setuid(65534) != 0) _exit(100);
+        _exit(check() ? 0 : 1);
+    }
+    int status = 0;
+    if (child == -1 || waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
 }
 
 std::filesystem::path TestData() { return KR_TEST_DATA_DIR; }

@@ -3,7 +3,10 @@
 // program's own codec), so expected bytes never come from the code under test.
 #pragma once
 
+#include <sys/resource.h>
+
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -28,6 +31,12 @@ private:
 
 void WriteBytes(const std::filesystem::path& path, std::string_view bytes);
 std::string ReadBytes(const std::filesystem::path& path);
+
+// Runs a check in a child process whose files may grow to at most
+// `sizeLimit` bytes and which, like any user but root, is held by file
+// permissions. Returns 0 when the check held, 1 when not, 100 when the child
+// could not give up root's rights, -1 when the child did not end normally.
+int InRestrictedChild(rlim_t sizeLimit, const std::function<bool()>& check);
 
 // Folder of the fixtures under tests/data, and of the catalogs we ship.
 std::filesystem::path TestData();
