@@ -2,6 +2,7 @@
 // the settings file, catalog failures at start, the equipment commands, the
 // unit file commands and both reports, driven through real key and mouse
 // events and through the desktop seam in place of dialogs and the clipboard.
+#include "guikit.h"
 #include "main.h"
 #include "reports.h"
 
@@ -23,6 +24,8 @@ using namespace kr;
 namespace fs = std::filesystem;
 
 namespace {
+
+using namespace guikit;
 
 // A catalog folder: a temporary directory holding copies of the shipped
 // catalogs (all of them, unless some are left out on purpose).
@@ -162,15 +165,6 @@ void WaitForFrame(QWidget* window) {
     QTest::qWait(20);
 }
 
-// What a user's double-click delivers: press, release, double-click, release.
-void DoubleClick(QWidget* viewport, QPoint at) {
-    QTest::mousePress(viewport, Qt::LeftButton, {}, at);
-    QTest::mouseRelease(viewport, Qt::LeftButton, {}, at);
-    QTest::mouseDClick(viewport, Qt::LeftButton, {}, at);
-    QTest::mouseRelease(viewport, Qt::LeftButton, {}, at);
-}
-
-QPoint OnRow(ReportListView* list, int row) { return list->visualRect(list->model()->index(row, 1)).center(); }
 
 // A point in the list's empty area below its rows.
 QPoint BelowRows(ReportListView* list) {
@@ -215,29 +209,6 @@ QStringList Figures(const TfrmMain& w) {
 // armour 6, durability 25, power 7+1, punch 8, backpack 1 (shield), price
 // 9000 + 1000+1200+600 + 0 + 2600 = 14400.
 const QStringList Template4Figures{"+1", "+1", "-4", "+2", "2", "6", "25", "8", "8", "1", "14400", "H"};
-
-struct Column {
-    const char* Caption;
-    int Width;
-    Qt::Alignment Align;
-};
-const Qt::Alignment L = Qt::AlignLeft, R = Qt::AlignRight, C = Qt::AlignHCenter;
-
-void CheckColumns(const ReportListView* list, const std::vector<Column>& expected) {
-    const QAbstractItemModel* model = list->model();
-    QCOMPARE(model->columnCount(), static_cast<int>(expected.size()));
-    for (int i = 0; i < model->columnCount(); ++i) {
-        const Column& column = expected[static_cast<std::size_t>(i)];
-        QCOMPARE(model->headerData(i, Qt::Horizontal, Qt::DisplayRole).toString(), QString::fromUtf8(column.Caption));
-        QCOMPARE(list->columnWidth(i), column.Width);
-        const auto headerAlign = Qt::Alignment(model->headerData(i, Qt::Horizontal, Qt::TextAlignmentRole).toInt());
-        QCOMPARE(headerAlign & Qt::AlignHorizontal_Mask, column.Align);
-        if (model->rowCount() > 0) {
-            const auto align = Qt::Alignment(model->index(0, i).data(Qt::TextAlignmentRole).toInt());
-            QCOMPARE(align & Qt::AlignHorizontal_Mask, column.Align);
-        }
-    }
-}
 
 void CheckMainColumns(const TfrmMain& w) {
     CheckColumns(w.lvwOption, {{"オプション名", 100, L}, {"値段", 55, R}, {"CP", 35, C}, {"BP", 35, C},

@@ -1,6 +1,7 @@
 // The three picker windows over the shipped catalogs: layout, modal showing,
 // ticks, the weapon add command, placement, and the list adapter's cost.
 #include "f_move.h"
+#include "guikit.h"
 #include "f_option.h"
 #include "f_weapon.h"
 #include "uikit.h"
@@ -16,6 +17,8 @@
 using namespace kr;
 
 namespace {
+
+using namespace guikit;
 
 struct Session {
     explicit Session(const Catalogs& catalogs) : designer(catalogs) { FillPickers(designer); }
@@ -52,16 +55,6 @@ bool RunModal(TfrmPicker& picker, const std::function<void()>& whileOpen = {}) {
     return wasModal && !timedOut && !picker.isVisible();
 }
 
-// What a user's double-click delivers: press, release, double-click, release.
-void DoubleClick(QWidget* viewport, QPoint at) {
-    QTest::mousePress(viewport, Qt::LeftButton, {}, at);
-    QTest::mouseRelease(viewport, Qt::LeftButton, {}, at);
-    QTest::mouseDClick(viewport, Qt::LeftButton, {}, at);
-    QTest::mouseRelease(viewport, Qt::LeftButton, {}, at);
-}
-
-// A point on a row's second cell, away from the check box.
-QPoint OnRow(ReportListView* list, int row) { return list->visualRect(list->model()->index(row, 1)).center(); }
 // A point on a row's check box, at the left end of its first cell.
 QPoint OnCheckBox(ReportListView* list, int row) {
     const QRect cell = list->visualRect(list->model()->index(row, 0));
@@ -70,25 +63,6 @@ QPoint OnCheckBox(ReportListView* list, int row) {
 
 bool Ticked(const RowTableModel* model, int row) {
     return model->index(row, 0).data(Qt::CheckStateRole).toInt() == Qt::Checked;
-}
-
-struct Column {
-    const char* Caption;
-    int Width;
-    Qt::Alignment Align;
-};
-const Qt::Alignment L = Qt::AlignLeft, R = Qt::AlignRight, C = Qt::AlignHCenter;
-
-void CheckColumns(const ReportListView* list, const std::vector<Column>& expected) {
-    const QAbstractItemModel* model = list->model();
-    QCOMPARE(model->columnCount(), static_cast<int>(expected.size()));
-    for (int i = 0; i < model->columnCount(); ++i) {
-        const Column& column = expected[static_cast<std::size_t>(i)];
-        QCOMPARE(model->headerData(i, Qt::Horizontal, Qt::DisplayRole).toString(), QString::fromUtf8(column.Caption));
-        QCOMPARE(list->columnWidth(i), column.Width);
-        const auto align = Qt::Alignment(model->index(0, i).data(Qt::TextAlignmentRole).toInt());
-        QCOMPARE(align & Qt::AlignHorizontal_Mask, column.Align);
-    }
 }
 
 }  // namespace
