@@ -143,10 +143,9 @@ void CatalogList<Entry>::Clear() {
 template <class Entry>
 Entry& CatalogList<Entry>::Slot() {
     if (count_ == chunks_.size() * ChunkSize) chunks_.push_back(std::make_unique<Entry[]>(ChunkSize));
-    Entry& entry = At(count_);
-    // A line that failed to load may have left its fields here.
-    entry = Entry{};
-    return entry;
+    // A line that failed to load may have left fields here; the next line's
+    // Fill, or AddEntry's copy, writes every field again.
+    return At(count_);
 }
 
 template <class Entry>
