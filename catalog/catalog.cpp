@@ -64,32 +64,8 @@ std::string ReadWholeFile(const std::filesystem::path& path) {
     return bytes;
 }
 
-std::string_view CatalogFields::Field(int column) const {
-    if (column < 0 || static_cast<std::size_t>(column) >= fields_.size())
-        throw KrError(FormatMessage("リストのインデックスが範囲を超えています (%d)", DecimalText(column)));
-    return fields_[static_cast<std::size_t>(column)];
-}
-
-std::string_view CatalogFields::Kept(std::string_view field) const {
-    // Text built for a quoted field lives in a buffer the next line reuses.
-    const char* const begin = quoted_.data();
-    if (!field.empty() && begin != nullptr && field.data() >= begin && field.data() < begin + quoted_.size())
-        return store_.Keep(field);
-    return field;
-}
-
-std::string_view CatalogFields::Text(int column) const { return Kept(Field(column)); }
-
-std::int32_t CatalogFields::Integer(int column) const { return ParseIntDefault(Field(column), 0); }
-
-std::uint8_t CatalogFields::Byte(int column) const {
-    return static_cast<std::uint8_t>(static_cast<std::uint32_t>(Integer(column)) & 0xFFu);
-}
-
-std::string_view CatalogFields::LastText(int column) const {
-    if (column >= 0 && static_cast<std::size_t>(column) < fields_.size())
-        return Kept(fields_[static_cast<std::size_t>(column)]);
-    return " ";
+void CatalogFields::ThrowMissingColumn(int column) {
+    throw KrError(FormatMessage("リストのインデックスが範囲を超えています (%d)", DecimalText(column)));
 }
 
 template <class Entry>

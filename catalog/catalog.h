@@ -7,6 +7,8 @@
 // that never move, so a reference to an entry stays valid until Clear.
 #pragma once
 
+#include "Pub1.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -41,17 +43,33 @@ public:
     CatalogFields(const std::vector<std::string_view>& fields, std::string_view quoted, TextStore& store)
         : fields_(fields), quoted_(quoted), store_(store) {}
     // The text of a column; throws KrError "リストのインデックスが範囲を超えています (%d)".
-    std::string_view Text(int column) const;
+    std::string_view Text(int column) const { return Kept(Field(column)); }
     // ParseIntDefault of the column with fallback 0.
-    std::int32_t Integer(int column) const;
+    std::int32_t Integer(int column) const { return ParseIntDefault(Field(column), 0); }
     // The low eight bits of Integer(column).
-    std::uint8_t Byte(int column) const;
+    std::uint8_t Byte(int column) const {
+        return static_cast<std::uint8_t>(static_cast<std::uint32_t>(Integer(column)) & 0xFFu);
+    }
     // The last column: its text, or a single space when the line lacks it.
-    std::string_view LastText(int column) const;
+    std::string_view LastText(int column) const {
+        if (column >= 0 && static_cast<std::size_t>(column) < fields_.size())
+            return Kept(fields_[static_cast<std::size_t>(column)]);
+        return " ";
+    }
 
 private:
-    std::string_view Kept(std::string_view field) const;
-    std::string_view Field(int column) const;
+    std::string_view Kept(std::string_view field) const {
+        // Text built for a quoted field lives in a buffer the next line reuses.
+        const char* const begin = quoted_.data();
+        if (!field.empty() && begin != nullptr && field.data() >= begin && field.data() < begin + quoted_.size())
+            return store_.Keep(field);
+        return field;
+    }
+    std::string_view Field(int column) const {
+        if (column < 0 || static_cast<std::size_t>(column) >= fields_.size()) ThrowMissingColumn(column);
+        return fields_[static_cast<std::size_t>(column)];
+    }
+    [[noreturn]] static void ThrowMissingColumn(int column);
 
     const std::vector<std::string_view>& fields_;
     std::string_view quoted_;

@@ -116,10 +116,20 @@ void SplitCommaFields(std::string_view line, std::vector<std::string_view>& fiel
             fields.push_back(field);
         } else {
             const std::size_t start = i;
-            while (i < n) {
-                const unsigned char byteClass = ClassOf(line[i]);
-                if (byteClass == Stop) break;
-                i = AfterChar(n, i, byteClass);
+            // The first comma or blank ends the field unless it is the second
+            // byte of a double-byte character, which needs a lead byte right
+            // before it. Only then are the characters walked one by one.
+            while (i < n && ClassOf(line[i]) != Stop) ++i;
+            if (i < n && i > start && ClassOf(line[i - 1]) == Lead) {
+                i = start;
+                // A lead byte takes the byte after it along; one at the very
+                // end overshoots by one, which the clamp takes back.
+                while (i < n) {
+                    const unsigned char byteClass = ClassOf(line[i]);
+                    if (byteClass == Stop) break;
+                    i += 1 + (byteClass >> 1);
+                }
+                if (i > n) i = n;
             }
             fields.push_back(line.substr(start, i - start));
         }
