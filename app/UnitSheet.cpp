@@ -4,8 +4,8 @@
 
 namespace kr {
 
-bool IsOutOfClass(const std::string& entryClass, const std::string& unitClass) {
-    if (entryClass == "H") return unitClass.find('H') == std::string::npos;
+bool IsOutOfClass(std::string_view entryClass, std::string_view unitClass) {
+    if (entryClass == "H") return unitClass.find('H') == std::string_view::npos;
     if (entryClass == "M") return unitClass == "L";
     return false;
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace kr {
 
@@ -54,7 +55,7 @@ struct UnitSheet {
 
 // Whether an entry of class `entryClass` costs one extra custom point on a
 // unit of class `unitClass`.
-bool IsOutOfClass(const std::string& entryClass, const std::string& unitClass);
+bool IsOutOfClass(std::string_view entryClass, std::string_view unitClass);
 
 // Sums the equipment into the figures and rewrites the computed cells
 // (out-of-class CP, movement, power-based damage), the boxes and the

@@ -10,7 +10,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <functional>
 #include <string>
 
 namespace kr {
@@ -62,22 +64,8 @@ std::string ReadWholeFile(const std::filesystem::path& path) {
     return bytes;
 }
 
-std::string_view CatalogFields::Text(int column) const {
-    if (column < 0 || static_cast<std::size_t>(column) >= fields_.size())
-        throw KrError(FormatMessage("リストのインデックスが範囲を超えています (%d)", DecimalText(column)));
-    return fields_[static_cast<std::size_t>(column)];
-}
-
-std::int32_t CatalogFields::Integer(int column) const { return ParseIntDefault(Text(column), 0); }
-
-std::uint8_t CatalogFields::Byte(int column) const {
-    return static_cast<std::uint8_t>(static_cast<std::uint32_t>(Integer(column)) & 0xFFu);
-}
-
-std::string CatalogFields::LastText(int column) const {
-    if (column >= 0 && static_cast<std::size_t>(column) < fields_.size())
-        return std::string(fields_[static_cast<std::size_t>(column)]);
-    return " ";
+void CatalogFields::ThrowMissingColumn(int column) {
+    throw KrError(FormatMessage("リストのインデックスが範囲を超えています (%d)", DecimalText(column)));
 }
 
 template <class Entry>
@@ -88,50 +76,115 @@ void CatalogList<Entry>::LoadCatalog() {
 template <class Entry>
 void CatalogList<Entry>::LoadCatalog(const std::filesystem::path& directory) {
     Clear();
-    const std::string bytes = ReadWholeFile(directory / CatalogTraits<Entry>::FileName);
-    LoadCatalogText(bytes);
+    LoadBytes(ReadWholeFile(directory / CatalogTraits<Entry>::FileName));
 }
 
 template <class Entry>
 void CatalogList<Entry>::LoadCatalogText(std::string_view text) {
+    LoadBytes(std::string(text));
+}
+
+template <class Entry>
+void CatalogList<Entry>::LoadBytes(std::string bytes) {
     Clear();
-    const std::vector<std::string_view> lines = SplitLines(text);
+    bytes_ = std::move(bytes);
+    LineReader lines(bytes_);
+    std::string_view line;
     // Line 0 is the header and is never read.
-    if (lines.size() < 2) return;
-    entries_.reserve(lines.size() - 1);
-    byName_.reserve(lines.size() - 1);
+    if (!lines.Next(line)) return;
+    // Every LF but the header's is about one entry.
+    GrowIndex(static_cast<std::size_t>(std::count(bytes_.begin(), bytes_.end(), '\n')));
     // One buffer of field views and one of quoted text serve every line.
     std::vector<std::string_view> views;
     std::string quoted;
-    for (std::size_t i = 1; i < lines.size(); ++i) {
-        SplitCommaFields(lines[i], views, quoted);
-        const CatalogFields fields(views);
-        auto entry = std::make_unique<Entry>();
+    while (lines.Next(line)) {
+        SplitCommaFields(line, views, quoted);
+        const CatalogFields fields(views, quoted, texts_);
         // A line cut short throws here: the entry is dropped, the earlier
         // ones stay and the later lines are not read.
-        CatalogTraits<Entry>::Fill(*entry, fields);
-        AddEntry(std::move(entry));
+        CatalogTraits<Entry>::Fill(Slot(), fields);
+        Commit();
     }
 }
 
 template <class Entry>
 void CatalogList<Entry>::Clear() {
-    byName_.clear();
-    while (!entries_.empty()) entries_.pop_back();
+    count_ = 0;
+    chunks_.clear();
+    byName_ = {};
+    texts_.Clear();
+    bytes_ = std::string();
+}
+
+template <class Entry>
+Entry& CatalogList<Entry>::Slot() {
+    if (count_ == chunks_.size() * ChunkSize) chunks_.push_back(std::make_unique<Entry[]>(ChunkSize));
+    // A line that failed to load may have left fields here; the next line's
+    // Fill, or AddEntry's copy, writes every field again.
+    return At(count_);
+}
+
+template <class Entry>
+void CatalogList<Entry>::Commit() {
+    IndexName(static_cast<std::uint32_t>(count_));
+    ++count_;
 }
 
 template <class Entry>
 void CatalogList<Entry>::AddEntry(std::unique_ptr<Entry> entry) {
-    const Entry* added = entry.get();
-    entries_.push_back(std::move(entry));
-    // A later entry of the same name takes over the name.
-    byName_.insert_or_assign(std::string_view(added->Name), added);
+    Entry& added = Slot();
+    added = *entry;
+    CatalogTraits<Entry>::KeepTexts(added, texts_);
+    Commit();
+}
+
+namespace {
+
+inline std::size_t NameHash(std::string_view name) { return std::hash<std::string_view>{}(name); }
+
+}  // namespace
+
+template <class Entry>
+void CatalogList<Entry>::GrowIndex(std::size_t expected) {
+    // At most half the slots are used, so a probe ends soon.
+    std::size_t size = 16;
+    while (size < expected * 2) size *= 2;
+    if (size <= byName_.size()) return;
+    std::vector<std::uint32_t> grown(size, 0);
+    const std::size_t mask = size - 1;
+    // The names in the table are all different: each goes to its first free slot.
+    for (std::uint32_t slot : byName_) {
+        if (slot == 0) continue;
+        std::size_t i = NameHash(At(slot - 1).Name) & mask;
+        while (grown[i] != 0) i = (i + 1) & mask;
+        grown[i] = slot;
+    }
+    byName_ = std::move(grown);
+}
+
+template <class Entry>
+void CatalogList<Entry>::IndexName(std::uint32_t index) {
+    if ((static_cast<std::size_t>(index) + 1) * 2 > byName_.size()) GrowIndex(static_cast<std::size_t>(index) + 1);
+    const std::string_view name = At(index).Name;
+    const std::size_t mask = byName_.size() - 1;
+    std::size_t i = NameHash(name) & mask;
+    while (byName_[i] != 0) {
+        // A later entry of the same name takes over the name.
+        if (At(byName_[i] - 1).Name == name) break;
+        i = (i + 1) & mask;
+    }
+    byName_[i] = index + 1;
 }
 
 template <class Entry>
 const Entry* CatalogList<Entry>::FindByName(std::string_view name) const {
-    auto found = byName_.find(name);
-    return found == byName_.end() ? nullptr : found->second;
+    if (byName_.empty()) return nullptr;
+    const std::size_t mask = byName_.size() - 1;
+    for (std::size_t i = NameHash(name) & mask; byName_[i] != 0; i = (i + 1) & mask) {
+        const Entry& entry = At(byName_[i] - 1);
+        if (entry.Name == name) return &entry;
+    }
+    return nullptr;
 }
 
 template class CatalogList<TKrOption>;

@@ -1,14 +1,21 @@
 // The catalog list shared by the three kinds of equipment: an ordered list
 // that owns its entries, loaded once from its CSV file.
+//
+// A catalog keeps the file's bytes for the whole run; the text fields of its
+// entries are views into those bytes, or into the catalog's own text store
+// for the few texts that are not a slice of the file. Entries sit in chunks
+// that never move, so a reference to an entry stays valid until Clear.
 #pragma once
+
+#include "Pub1.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace kr {
@@ -16,22 +23,57 @@ namespace kr {
 // Reads the whole file; throws KrError "ファイル %s は開けません" when it cannot.
 std::string ReadWholeFile(const std::filesystem::path& path);
 
+// Texts a catalog keeps for the run that are not slices of its file: a text
+// added here never moves.
+class TextStore {
+public:
+    std::string_view Keep(std::string_view text) { return texts_.emplace_back(text); }
+    void Clear() { texts_.clear(); }
+
+private:
+    std::deque<std::string> texts_;
+};
+
 // Fields of one catalog line, with the rule for a missing column.
 class CatalogFields {
 public:
-    // The fields are views into the line being read; they must outlive this.
-    explicit CatalogFields(const std::vector<std::string_view>& fields) : fields_(fields) {}
+    // The fields are views into the line being read or into `quoted`; a text
+    // taken from `quoted` is copied into `store`, so what Text gives lives as
+    // long as the line's bytes and the store.
+    CatalogFields(const std::vector<std::string_view>& fields, std::string_view quoted, TextStore& store)
+        : fields_(fields), quoted_(quoted), store_(store) {}
     // The text of a column; throws KrError "リストのインデックスが範囲を超えています (%d)".
-    std::string_view Text(int column) const;
+    std::string_view Text(int column) const { return Kept(Field(column)); }
     // ParseIntDefault of the column with fallback 0.
-    std::int32_t Integer(int column) const;
+    std::int32_t Integer(int column) const { return ParseIntDefault(Field(column), 0); }
     // The low eight bits of Integer(column).
-    std::uint8_t Byte(int column) const;
+    std::uint8_t Byte(int column) const {
+        return static_cast<std::uint8_t>(static_cast<std::uint32_t>(Integer(column)) & 0xFFu);
+    }
     // The last column: its text, or a single space when the line lacks it.
-    std::string LastText(int column) const;
+    std::string_view LastText(int column) const {
+        if (column >= 0 && static_cast<std::size_t>(column) < fields_.size())
+            return Kept(fields_[static_cast<std::size_t>(column)]);
+        return " ";
+    }
 
 private:
+    std::string_view Kept(std::string_view field) const {
+        // Text built for a quoted field lives in a buffer the next line reuses.
+        const char* const begin = quoted_.data();
+        if (!field.empty() && begin != nullptr && field.data() >= begin && field.data() < begin + quoted_.size())
+            return store_.Keep(field);
+        return field;
+    }
+    std::string_view Field(int column) const {
+        if (column < 0 || static_cast<std::size_t>(column) >= fields_.size()) ThrowMissingColumn(column);
+        return fields_[static_cast<std::size_t>(column)];
+    }
+    [[noreturn]] static void ThrowMissingColumn(int column);
+
     const std::vector<std::string_view>& fields_;
+    std::string_view quoted_;
+    TextStore& store_;
 };
 
 // Traits per kind: `static constexpr const char* FileName` and
@@ -51,22 +93,41 @@ public:
     // application directory (or in the given directory).
     void LoadCatalog();
     void LoadCatalog(const std::filesystem::path& directory);
-    // Loads from file bytes already in memory (the same rules after reading).
+    // Loads from file bytes already in memory (the same rules after reading);
+    // the catalog keeps its own copy of the bytes.
     void LoadCatalogText(std::string_view text);
 
-    // Frees every entry, from the last to the first, then empties the list.
+    // Frees every entry and the texts they view, then empties the list.
     virtual void Clear();
-    // Appends an entry; the list takes ownership.
+    // Appends an entry; the list takes ownership. Its texts are copied into
+    // the catalog's text store, so they need not outlive the call.
     void AddEntry(std::unique_ptr<Entry> entry);
-    std::size_t Count() const { return entries_.size(); }
-    const Entry* EntryByIndex(std::size_t index) const { return entries_[index].get(); }
+    std::size_t Count() const { return count_; }
+    const Entry* EntryByIndex(std::size_t index) const { return &At(index); }
     // The last entry whose Name equals the name byte for byte, or nullptr.
     const Entry* FindByName(std::string_view name) const;
 
 private:
-    std::vector<std::unique_ptr<Entry>> entries_;
-    // Name -> last entry of that name. Keys view the entries' own Name bytes.
-    std::unordered_map<std::string_view, const Entry*> byName_;
+    static constexpr std::size_t ChunkBits = 8;
+    static constexpr std::size_t ChunkSize = std::size_t{1} << ChunkBits;
+
+    void LoadBytes(std::string bytes);
+    Entry& At(std::size_t index) const { return chunks_[index >> ChunkBits][index & (ChunkSize - 1)]; }
+    // A new, empty entry at the end of the list (not yet counted or indexed).
+    Entry& Slot();
+    // Counts the entry in Slot() and makes it the entry of its name.
+    void Commit();
+    void IndexName(std::uint32_t index);
+    void GrowIndex(std::size_t expected);
+
+    // The file's bytes, which the entries' texts view.
+    std::string bytes_;
+    TextStore texts_;
+    std::vector<std::unique_ptr<Entry[]>> chunks_;
+    std::size_t count_ = 0;
+    // Name -> last entry of that name: open addressing over entry indexes
+    // plus one (0 is a free slot); the size is a power of two.
+    std::vector<std::uint32_t> byName_;
 };
 
 }  // namespace kr

@@ -50,9 +50,9 @@ std::string HitText(const TKrWeapon& entry) {
 
 // An empty number of uses, or one of blanks and control characters only,
 // means unlimited.
-std::string CountText(const std::string& count) {
+std::string CountText(std::string_view count) {
     for (char c : count)
-        if (static_cast<unsigned char>(c) > 32) return count;
+        if (static_cast<unsigned char>(c) > 32) return std::string(count);
     return InfinityMark();
 }
 
@@ -83,34 +83,34 @@ bool IsFollowUpName(std::string_view name) {
 
 std::string OptionCell(const TKrOption& entry, int column) {
     switch (column) {
-    case 0: return entry.Name;
+    case 0: return std::string(entry.Name);
     case 1: return DecimalText(entry.Price);
     case 2: return DecimalText(entry.CP);
     case 3: return DecimalText(entry.BP);
-    case 4: return entry.Class;
-    case 5: return entry.Effect;
+    case 4: return std::string(entry.Class);
+    case 5: return std::string(entry.Effect);
     default: return std::string();
     }
 }
 
 std::string MoveCell(const TKrMove& entry, int column) {
     switch (column) {
-    case 0: return entry.Name;
+    case 0: return std::string(entry.Name);
     case 1: return DecimalText(entry.Price);
     case 2: return DecimalText(entry.CP);
     case 3: return DecimalText(entry.BP);
     case 4: return DecimalText(entry.Movement);
     case 5: return DecimalText(entry.Turning);
-    case 6: return entry.Class;
-    case 7: return entry.Notes;
+    case 6: return std::string(entry.Class);
+    case 7: return std::string(entry.Notes);
     default: return std::string();
     }
 }
 
 std::string WeaponCell(const TKrWeapon& entry, int column) {
     switch (column) {
-    case 0: return entry.Name;
-    case 1: return entry.Kind;
+    case 0: return std::string(entry.Name);
+    case 1: return std::string(entry.Kind);
     case 2: return DecimalText(entry.Price);
     case 3: return DecimalText(entry.CP);
     case 4: return DecimalText(entry.BP);
@@ -121,8 +121,8 @@ std::string WeaponCell(const TKrWeapon& entry, int column) {
     // Rapid fire (file column 16) is shown before indirect fire (15).
     case 9: return FlagText(entry.Rapid);
     case 10: return FlagText(entry.Indirect);
-    case 11: return entry.Class;
-    case 12: return entry.Notes;
+    case 11: return std::string(entry.Class);
+    case 12: return std::string(entry.Notes);
     default: return std::string();
     }
 }

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -50,6 +51,49 @@ struct RowTexts<TKrWeapon> {
     static std::string Cell(const TKrWeapon& e, int column) { return WeaponCell(e, column); }
 };
 
+// Cells that recalculation wrote over an entry's own texts. Nothing is
+// allocated until the first cell is written, so a row that never has one (every
+// picker row) costs a pointer.
+class ComputedCells {
+public:
+    ComputedCells() = default;
+    ComputedCells(const ComputedCells& other)
+        : cells_(other.cells_ ? std::make_unique<Cells>(*other.cells_) : nullptr) {}
+    ComputedCells& operator=(const ComputedCells& other) {
+        if (this != &other) cells_ = other.cells_ ? std::make_unique<Cells>(*other.cells_) : nullptr;
+        return *this;
+    }
+    ComputedCells(ComputedCells&&) noexcept = default;
+    ComputedCells& operator=(ComputedCells&&) noexcept = default;
+    ~ComputedCells() = default;
+
+    std::size_t size() const { return cells_ ? cells_->size() : 0; }
+    // The text written for the column, or nullptr.
+    const std::string* Find(int column) const {
+        if (cells_)
+            for (const auto& [col, text] : *cells_)
+                if (col == column) return &text;
+        return nullptr;
+    }
+    // Writes a cell (replacing an earlier one of that column).
+    void Set(int column, std::string text) {
+        if (!cells_) cells_ = std::make_unique<Cells>();
+        for (auto& [col, old] : *cells_)
+            if (col == column) { old = std::move(text); return; }
+        cells_->emplace_back(column, std::move(text));
+    }
+    // Drops the cell of a column.
+    void Reset(int column) {
+        if (!cells_) return;
+        for (auto it = cells_->begin(); it != cells_->end(); ++it)
+            if (it->first == column) { cells_->erase(it); return; }
+    }
+
+private:
+    using Cells = std::vector<std::pair<int, std::string>>;
+    std::unique_ptr<Cells> cells_;
+};
+
 // One row of a report-style list: a reference to the entry it shows (not
 // owned), its tick (pickers only), and the cells that recalculation wrote
 // over the entry's own texts (main window only). Every other cell is the
@@ -58,7 +102,7 @@ template <class Entry>
 struct ListRow {
     const Entry* Data = nullptr;
     bool Checked = false;
-    std::vector<std::pair<int, std::string>> Computed;
+    ComputedCells Computed;
 };
 
 template <class Entry>
@@ -71,26 +115,17 @@ public:
     const ListRow<Entry>& Row(std::size_t index) const { return rows_[index]; }
     ListRow<Entry>& Row(std::size_t index) { return rows_[index]; }
     const Entry* Data(std::size_t index) const { return rows_[index].Data; }
-    const std::string& Caption(std::size_t index) const { return rows_[index].Data->Name; }
+    std::string_view Caption(std::size_t index) const { return rows_[index].Data->Name; }
 
     // The text a cell shows.
     std::string Cell(std::size_t row, int column) const {
-        for (const auto& [col, text] : rows_[row].Computed)
-            if (col == column) return text;
+        if (const std::string* computed = rows_[row].Computed.Find(column)) return *computed;
         return RowTexts<Entry>::Cell(*rows_[row].Data, column);
     }
     // Writes a computed cell (replacing an earlier one of that column).
-    void SetCell(std::size_t row, int column, std::string text) {
-        for (auto& [col, old] : rows_[row].Computed)
-            if (col == column) { old = std::move(text); return; }
-        rows_[row].Computed.emplace_back(column, std::move(text));
-    }
+    void SetCell(std::size_t row, int column, std::string text) { rows_[row].Computed.Set(column, std::move(text)); }
     // Drops a computed cell, so the entry's own text shows again.
-    void ResetCell(std::size_t row, int column) {
-        auto& computed = rows_[row].Computed;
-        for (auto it = computed.begin(); it != computed.end(); ++it)
-            if (it->first == column) { computed.erase(it); return; }
-    }
+    void ResetCell(std::size_t row, int column) { rows_[row].Computed.Reset(column); }
 
     void Append(const Entry* entry) { rows_.push_back(ListRow<Entry>{entry, false, {}}); }
     void Remove(std::size_t index) { rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(index)); }

@@ -17,4 +17,12 @@ void CatalogTraits<TKrMove>::Fill(TKrMove& entry, const CatalogFields& fields) {
     entry.Notes = fields.LastText(11);
 }
 
+void CatalogTraits<TKrMove>::KeepTexts(TKrMove& entry, TextStore& store) {
+    entry.Code = store.Keep(entry.Code);
+    entry.Name = store.Keep(entry.Name);
+    entry.ExtraText = store.Keep(entry.ExtraText);
+    entry.Class = store.Keep(entry.Class);
+    entry.Notes = store.Keep(entry.Notes);
+}
+
 }  // namespace kr

@@ -4,29 +4,32 @@
 #include "catalog.h"
 
 #include <cstdint>
-#include <string>
+#include <string_view>
 
 namespace kr {
 
+// Text fields view bytes the catalog keeps for the run.
 struct TKrMove {
-    std::string Code;               // column 0, kept, read by nothing
-    std::string Name;               // 1
-    std::string ExtraText;          // 2, kept, read by nothing
-    std::int32_t Price = 0;         // 3
-    std::int32_t CP = 0;            // 4
-    std::int32_t BP = 0;            // 5
-    std::string Class;              // 6
-    std::int32_t Movement = 0;      // 7
-    std::uint8_t HeavyPenalty = 0;  // 8; taken off the movement of "H" and "XH" units
-    std::int32_t Turning = 0;       // 9
-    std::int32_t ExtraValue = 0;    // 10, kept, read by nothing
-    std::string Notes;              // 11, " " when the line lacks it
+    std::string_view Code;            // column 0, kept, read by nothing
+    std::string_view Name;            // 1
+    std::string_view ExtraText;       // 2, kept, read by nothing
+    std::int32_t Price = 0;           // 3
+    std::int32_t CP = 0;              // 4
+    std::int32_t BP = 0;              // 5
+    std::string_view Class;           // 6
+    std::int32_t Movement = 0;        // 7
+    std::uint8_t HeavyPenalty = 0;    // 8; taken off the movement of "H" and "XH" units
+    std::int32_t Turning = 0;         // 9
+    std::int32_t ExtraValue = 0;      // 10, kept, read by nothing
+    std::string_view Notes;           // 11, " " when the line lacks it
 };
 
 template <>
 struct CatalogTraits<TKrMove> {
     static constexpr const char* FileName = "move.csv";
     static void Fill(TKrMove& entry, const CatalogFields& fields);
+    // Copies the entry's texts into the store and views them there.
+    static void KeepTexts(TKrMove& entry, TextStore& store);
 };
 
 class TKRMoveList : public CatalogList<TKrMove> {};

@@ -20,4 +20,11 @@ void CatalogTraits<TKrOption>::Fill(TKrOption& entry, const CatalogFields& field
     entry.Effect = fields.LastText(14);
 }
 
+void CatalogTraits<TKrOption>::KeepTexts(TKrOption& entry, TextStore& store) {
+    entry.Code = store.Keep(entry.Code);
+    entry.Name = store.Keep(entry.Name);
+    entry.Class = store.Keep(entry.Class);
+    entry.Effect = store.Keep(entry.Effect);
+}
+
 }  // namespace kr

@@ -24,4 +24,13 @@ void CatalogTraits<TKrWeapon>::Fill(TKrWeapon& entry, const CatalogFields& field
     entry.Notes = fields.LastText(18);
 }
 
+void CatalogTraits<TKrWeapon>::KeepTexts(TKrWeapon& entry, TextStore& store) {
+    entry.Code = store.Keep(entry.Code);
+    entry.Name = store.Keep(entry.Name);
+    entry.Kind = store.Keep(entry.Kind);
+    entry.Class = store.Keep(entry.Class);
+    entry.Count = store.Keep(entry.Count);
+    entry.Notes = store.Keep(entry.Notes);
+}
+
 }  // namespace kr

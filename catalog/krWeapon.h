@@ -4,36 +4,39 @@
 #include "catalog.h"
 
 #include <cstdint>
-#include <string>
+#include <string_view>
 
 namespace kr {
 
+// Text fields view bytes the catalog keeps for the run.
 struct TKrWeapon {
-    std::string Code;             // column 0, kept, read by nothing
-    std::string Name;             // 1; a name beginning with "└" is a follow-up row
-    std::string Kind;             // 2
-    std::uint8_t HitMode = 0;     // 3; 1: one hit modifier, otherwise four
-    std::int32_t Price = 0;       // 4
-    std::int32_t CP = 0;          // 5
-    std::int32_t BP = 0;          // 6
-    std::string Class;            // 7
-    std::int32_t Damage = 0;      // 8; -n means the unit's power plus n
-    std::int32_t Hit1 = 0;        // 9
-    std::int32_t Hit2 = 0;        // 10
-    std::int32_t Hit3 = 0;        // 11
-    std::int32_t Hit4 = 0;        // 12
-    std::int32_t Range = 0;       // 13
-    std::string Count;            // 14; blank means unlimited
-    std::uint8_t Indirect = 0;    // 15; 1: indirect fire possible
-    std::uint8_t Rapid = 0;       // 16; 1: rapid fire possible
-    std::int32_t ExtraValue = 0;  // 17, kept, read by nothing
-    std::string Notes;            // 18, " " when the line lacks it
+    std::string_view Code;            // column 0, kept, read by nothing
+    std::string_view Name;            // 1; a name beginning with "└" is a follow-up row
+    std::string_view Kind;            // 2
+    std::uint8_t HitMode = 0;         // 3; 1: one hit modifier, otherwise four
+    std::int32_t Price = 0;           // 4
+    std::int32_t CP = 0;              // 5
+    std::int32_t BP = 0;              // 6
+    std::string_view Class;           // 7
+    std::int32_t Damage = 0;          // 8; -n means the unit's power plus n
+    std::int32_t Hit1 = 0;            // 9
+    std::int32_t Hit2 = 0;            // 10
+    std::int32_t Hit3 = 0;            // 11
+    std::int32_t Hit4 = 0;            // 12
+    std::int32_t Range = 0;           // 13
+    std::string_view Count;           // 14; blank means unlimited
+    std::uint8_t Indirect = 0;        // 15; 1: indirect fire possible
+    std::uint8_t Rapid = 0;           // 16; 1: rapid fire possible
+    std::int32_t ExtraValue = 0;      // 17, kept, read by nothing
+    std::string_view Notes;           // 18, " " when the line lacks it
 };
 
 template <>
 struct CatalogTraits<TKrWeapon> {
     static constexpr const char* FileName = "weapon.csv";
     static void Fill(TKrWeapon& entry, const CatalogFields& fields);
+    // Copies the entry's texts into the store and views them there.
+    static void KeepTexts(TKrWeapon& entry, TextStore& store);
 };
 
 class TKRWeaponList : public CatalogList<TKrWeapon> {};

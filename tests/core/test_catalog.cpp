@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -114,6 +115,11 @@ TEST(CatalogFile, LastLineWithoutBreakIsLoaded) {
 
 using Numbers = std::vector<std::int64_t>;
 using Texts = std::vector<std::string>;
+// Owning copies of an entry's texts, compared with the expected texts.
+template <class... Views>
+Texts TextsOf(Views... views) {
+    return Texts{std::string(views)...};
+}
 
 TEST(CatalogColumns, OptionFieldsInFileOrder) {
     kr::TKROptionList catalog;
@@ -121,7 +127,7 @@ TEST(CatalogColumns, OptionFieldsInFileOrder) {
                             Sj("OP7,ﾓﾙｶﾞ製ｾﾝｻｰ,1200,1,2,M,3,4,-5,6,7,8,9,10,センサー+2") + "\r\n");
     ASSERT_EQ(catalog.Count(), 1u);
     const kr::TKrOption& o = *catalog.EntryByIndex(0);
-    EXPECT_EQ((Texts{o.Code, o.Name, o.Class, o.Effect}), (Texts{"OP7", Sj("ﾓﾙｶﾞ製ｾﾝｻｰ"), "M", Sj("センサー+2")}));
+    EXPECT_EQ((TextsOf(o.Code, o.Name, o.Class, o.Effect)), (Texts{"OP7", Sj("ﾓﾙｶﾞ製ｾﾝｻｰ"), "M", Sj("センサー+2")}));
     EXPECT_EQ((Numbers{o.Price, o.CP, o.BP, o.Fire, o.Melee, o.Evasion, o.Armor, o.Power, o.Sensor, o.MoveBonus, o.ExtraValue}),
               (Numbers{1200, 1, 2, 3, 4, -5, 6, 7, 8, 9, 10}));
 }
@@ -132,7 +138,7 @@ TEST(CatalogColumns, WeaponFieldsInFileOrder) {
                             Sj("W9,11mmMG,機関銃,2,600,1,3,L,-2,1,0,-1,-3,4,12,1,0,77,\"連射,可\"") + "\r\n");
     ASSERT_EQ(catalog.Count(), 1u);
     const kr::TKrWeapon& w = *catalog.EntryByIndex(0);
-    EXPECT_EQ((Texts{w.Code, w.Name, w.Kind, w.Class, w.Count, w.Notes}),
+    EXPECT_EQ((TextsOf(w.Code, w.Name, w.Kind, w.Class, w.Count, w.Notes)),
               (Texts{"W9", "11mmMG", Sj("機関銃"), "L", "12", Sj("連射,可")}));
     EXPECT_EQ((Numbers{w.HitMode, w.Price, w.CP, w.BP, w.Damage, w.Hit1, w.Hit2, w.Hit3, w.Hit4, w.Range, w.Indirect,
                        w.Rapid, w.ExtraValue}),
@@ -144,7 +150,7 @@ TEST(CatalogColumns, MoveFieldsInFileOrder) {
     catalog.LoadCatalogText(kMoveHeader + "\r\n" + Sj("M3,ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ,車輪,150,1,2,H,6,3,2,5,走行輪") + "\r\n");
     ASSERT_EQ(catalog.Count(), 1u);
     const kr::TKrMove& m = *catalog.EntryByIndex(0);
-    EXPECT_EQ((Texts{m.Code, m.Name, m.ExtraText, m.Class, m.Notes}),
+    EXPECT_EQ((TextsOf(m.Code, m.Name, m.ExtraText, m.Class, m.Notes)),
               (Texts{"M3", Sj("ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ"), Sj("車輪"), "H", Sj("走行輪")}));
     EXPECT_EQ((Numbers{m.Price, m.CP, m.BP, m.Movement, m.HeavyPenalty, m.Turning, m.ExtraValue}),
               (Numbers{150, 1, 2, 6, 3, 2, 5}));
@@ -328,6 +334,94 @@ TEST(CatalogLookup, ReloadAndClearForgetOldNames) {
     moves.Clear();
     EXPECT_EQ(moves.Count(), 0u);
     EXPECT_EQ(moves.FindByName("New"), nullptr);
+}
+
+TEST(CatalogLookup, ManyRepeatedNamesEachFindTheirLastEntry) {
+    // Enough entries for the name table to grow several times, names repeated.
+    std::string text = kMoveHeader + "\r\n";
+    const int lines = 5000;
+    for (int i = 0; i < lines; ++i)
+        text += "M" + std::to_string(i) + ",n" + std::to_string(i % 1237) + ",t,0,0,0,L,5,0,0,0,x\r\n";
+    kr::TKRMoveList moves;
+    moves.LoadCatalogText(text);
+    ASSERT_EQ(moves.Count(), static_cast<std::size_t>(lines));
+    for (int name = 0; name < 1237; ++name) {
+        const std::string key = "n" + std::to_string(name);
+        const kr::TKrMove* last = nullptr;
+        for (std::size_t i = 0; i < moves.Count(); ++i)
+            if (moves.EntryByIndex(i)->Name == key) last = moves.EntryByIndex(i);
+        ASSERT_NE(last, nullptr) << key;
+        EXPECT_EQ(moves.FindByName(key), last) << key;
+    }
+    for (const char* absent : {"n1237", "n", "", "M0", "n12370"}) EXPECT_EQ(moves.FindByName(absent), nullptr) << absent;
+}
+
+TEST(CatalogStorage, EntriesOutliveTheTextTheyWereLoadedFrom) {
+    kr::TKRWeaponList weapons;
+    {
+        std::string text = kWeaponHeader + "\r\n";
+        // Doubled quotes on consecutive lines: each line's text is built anew.
+        for (int i = 0; i < 300; ++i)
+            text += "W" + std::to_string(i) + ",\"a\"\"" + std::to_string(i) + "\",k,1,0,0,0,L,0,0,0,0,0,0,,0,0,0,\"n\"\"" +
+                    std::to_string(i) + "\"\r\n";
+        weapons.LoadCatalogText(text);
+        text.assign(text.size(), 'x');
+    }
+    ASSERT_EQ(weapons.Count(), 300u);
+    for (std::size_t i = 0; i < weapons.Count(); ++i) {
+        const kr::TKrWeapon& w = *weapons.EntryByIndex(i);
+        EXPECT_EQ(w.Code, "W" + std::to_string(i));
+        EXPECT_EQ(w.Name, "a\"" + std::to_string(i));
+        EXPECT_EQ(w.Kind, "k");
+        EXPECT_EQ(w.Count, "");
+        EXPECT_EQ(w.Notes, "n\"" + std::to_string(i));
+        EXPECT_EQ(weapons.FindByName("a\"" + std::to_string(i)), &w);
+    }
+}
+
+TEST(CatalogStorage, AddedEntriesKeepTheirOwnTextsAndStayInPlace) {
+    kr::TKROptionList catalog;
+    catalog.LoadCatalogText(kOptionHeader + "\r\nO1,first,1,0,0,L,0,0,0,0,0,0,0,0,e\r\n");
+    const kr::TKrOption* first = catalog.EntryByIndex(0);
+    for (int i = 0; i < 1000; ++i) {
+        std::string name = "added" + std::to_string(i);
+        std::string effect = "effect of " + name;
+        auto entry = std::make_unique<kr::TKrOption>();
+        entry->Name = name;
+        entry->Effect = effect;
+        entry->Class = "M";
+        entry->Price = i;
+        catalog.AddEntry(std::move(entry));
+        name.assign(name.size(), '?');
+        effect.assign(effect.size(), '?');
+    }
+    ASSERT_EQ(catalog.Count(), 1001u);
+    EXPECT_EQ(catalog.EntryByIndex(0), first);
+    EXPECT_EQ(first->Name, "first");
+    EXPECT_EQ(catalog.FindByName("first"), first);
+    for (int i = 0; i < 1000; ++i) {
+        const kr::TKrOption& e = *catalog.EntryByIndex(static_cast<std::size_t>(i) + 1);
+        EXPECT_EQ(e.Name, "added" + std::to_string(i));
+        EXPECT_EQ(e.Effect, "effect of added" + std::to_string(i));
+        EXPECT_EQ(e.Class, "M");
+        EXPECT_EQ(e.Price, i);
+        EXPECT_EQ(catalog.FindByName("added" + std::to_string(i)), &e);
+    }
+}
+
+TEST(CatalogStorage, ALineThatFailsLeavesNothingInTheNextEntry) {
+    kr::TKRMoveList moves;
+    EXPECT_THROW(moves.LoadCatalogText(kMoveHeader + "\r\nM1,a,t,1,2,3,H,5,0,0,0,n\r\nM2,b,t,7\r\n"), kr::KrError);
+    ASSERT_EQ(moves.Count(), 1u);
+    auto entry = std::make_unique<kr::TKrMove>();
+    entry->Name = "c";
+    moves.AddEntry(std::move(entry));
+    ASSERT_EQ(moves.Count(), 2u);
+    const kr::TKrMove& added = *moves.EntryByIndex(1);
+    EXPECT_EQ(added.Code, "");
+    EXPECT_EQ(added.Name, "c");
+    EXPECT_EQ(added.Price, 0);
+    EXPECT_EQ(moves.FindByName("b"), nullptr);
 }
 
 // ---------------------------------------------------------------- shipped data

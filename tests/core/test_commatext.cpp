@@ -110,6 +110,12 @@ TEST(SplitLines, EachKindOfBreakEndsOneLine) {
     EXPECT_EQ(kr::SplitLines("a\r\n\r\nb"), (Lines{"a", "", "b"}));
 }
 
+TEST(SplitLines, LoneCarriageReturnsBeforeALineFeedLater) {
+    EXPECT_EQ(kr::SplitLines("a\rb\rc\nd\re\r\nf"), (Lines{"a", "b", "c", "d", "e", "f"}));
+    EXPECT_EQ(kr::SplitLines("a\r\rb\n\nc"), (Lines{"a", "", "b", "", "c"}));
+    EXPECT_EQ(kr::SplitLines("\r\r\r"), (Lines{"", "", ""}));
+}
+
 TEST(SplitLines, FinalBreakGivesNoExtraLine) {
     EXPECT_EQ(kr::SplitLines("a\r\nb\r\n"), (Lines{"a", "b"}));
     EXPECT_EQ(kr::SplitLines("a\r\nb"), (Lines{"a", "b"}));

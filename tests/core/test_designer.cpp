@@ -25,14 +25,14 @@ struct Session : ::testing::Test {
     template <class Entry>
     static std::vector<std::string> Captions(const RowList<Entry>& list) {
         std::vector<std::string> captions;
-        for (std::size_t i = 0; i < list.Count(); ++i) captions.push_back(list.Caption(i));
+        for (std::size_t i = 0; i < list.Count(); ++i) captions.emplace_back(list.Caption(i));
         return captions;
     }
     template <class Entry>
     static std::vector<std::string> Ticked(const RowList<Entry>& picker) {
         std::vector<std::string> names;
         for (std::size_t i = 0; i < picker.Count(); ++i)
-            if (picker.Row(i).Checked) names.push_back(picker.Caption(i));
+            if (picker.Row(i).Checked) names.emplace_back(picker.Caption(i));
         return names;
     }
 };
@@ -116,7 +116,7 @@ TEST_F(Session, RebuildingOptionsFollowsCatalogOrder) {
     // The same three options, now in the order the catalog lists them.
     Names catalogOrder;
     for (std::size_t i = 0; i < catalogs.Option.Count(); ++i) {
-        const std::string& name = catalogs.Option.EntryByIndex(i)->Name;
+        const std::string name(catalogs.Option.EntryByIndex(i)->Name);
         if (std::find(templateOrder.begin(), templateOrder.end(), name) != templateOrder.end())
             catalogOrder.push_back(name);
     }
@@ -143,19 +143,21 @@ TEST_F(Session, MissingPresetNamesAddNothing) {
 
 // Weapon rows X, Y, Z where only the captions given start with "└".
 struct Deletion : ::testing::Test {
+    // The texts the entries view, kept as a catalog keeps its file's bytes.
+    std::deque<std::string> texts;
     std::deque<TKrWeapon> entries;
     WeaponRows rows;
     void Rows(std::initializer_list<const char*> names) {
         for (const char* name : names) {
             TKrWeapon& e = entries.emplace_back();
-            e.Name = Sj(name);
+            e.Name = texts.emplace_back(Sj(name));
             e.CP = 1;
             rows.Append(&e);
         }
     }
     Names Left() const {
         Names names;
-        for (std::size_t i = 0; i < rows.Count(); ++i) names.push_back(rows.Caption(i));
+        for (std::size_t i = 0; i < rows.Count(); ++i) names.emplace_back(rows.Caption(i));
         return names;
     }
 };

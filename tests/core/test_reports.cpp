@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
+
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -30,17 +32,17 @@ std::string Crlf(std::string_view utf8) {
 class HandMadeSheetReport : public ::testing::Test {
 protected:
     HandMadeSheetReport() {
-        move.Name = Sj("ﾎｲｰﾙ");
+        move.Name = Keep(Sj("ﾎｲｰﾙ"));
         move.Price = 300;
         move.CP = 1;
         move.BP = 0;
         move.Class = "L";
         move.Movement = 6;
         move.Turning = 2;
-        move.Notes = Sj("整地のみ");
+        move.Notes = Keep(Sj("整地のみ"));
 
-        pod.Name = Sj("ﾐｻｲﾙﾎﾟｯﾄﾞ");
-        pod.Kind = Sj("射撃");
+        pod.Name = Keep(Sj("ﾐｻｲﾙﾎﾟｯﾄﾞ"));
+        pod.Kind = Keep(Sj("射撃"));
         pod.HitMode = 1;
         pod.Hit1 = 2;
         pod.Price = 1200;
@@ -52,10 +54,10 @@ protected:
         pod.Count = "4";
         pod.Indirect = 1;
         pod.Rapid = 0;
-        pod.Notes = Sj("<装填>&再");
+        pod.Notes = Keep(Sj("<装填>&再"));
 
-        reload.Name = Sj("└ﾘﾛｰﾄﾞ");
-        reload.Kind = Sj("補助");
+        reload.Name = Keep(Sj("└ﾘﾛｰﾄﾞ"));
+        reload.Kind = Keep(Sj("補助"));
         reload.HitMode = 0;
         reload.Hit1 = 1;
         reload.Hit2 = 0;
@@ -70,12 +72,12 @@ protected:
         reload.Rapid = 1;
         reload.Notes = " ";
 
-        sight.Name = Sj("照準器");
+        sight.Name = Keep(Sj("照準器"));
         sight.Price = 800;
         sight.CP = 2;
         sight.BP = 1;
         sight.Class = "M";
-        sight.Effect = Sj("射撃+1, \"良\"");
+        sight.Effect = Keep(Sj("射撃+1, \"良\""));
 
         sheet.UnitName = Sj("ﾃｽﾄ機<改> & \"弐\", 二号");
         sheet.UnitClass = "M";
@@ -92,6 +94,10 @@ protected:
         sheet.Weapons.SetCell(0, 5, "9");
         sheet.Boxes = {"+2", "0", "-3", "5", "20", "+1", "7", "6", "4", "12345", "M", "5"};
     }
+
+    // The entries' texts live here, as a catalog keeps its file's bytes.
+    std::string_view Keep(std::string text) { return texts.emplace_back(std::move(text)); }
+    std::deque<std::string> texts;
 
     kr::TKrMove move;
     kr::TKrWeapon pod, reload;

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <deque>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -73,10 +74,12 @@ TEST(IsFollowUpName, FirstCharacterIsTheCornerMark) {
     EXPECT_FALSE(kr::IsFollowUpName("\x84"));
 }
 
-// Entries as the loader makes them from one catalog line.
+// Entries as the loader makes them from one catalog line. The catalog stays
+// for the rest of the run, as catalogs do, since the entry views its bytes.
 template <class Catalog>
 auto EntryFrom(const std::string& line) {
-    Catalog catalog;
+    static std::deque<Catalog> catalogs;
+    Catalog& catalog = catalogs.emplace_back();
     catalog.LoadCatalogText("header\r\n" + line);
     return *catalog.EntryByIndex(0);
 }
@@ -232,6 +235,31 @@ TEST(RowList, ComputedCellsOverrideTheEntryText) {
     EXPECT_EQ(rows.Cell(0, 2), "0");
 }
 
+TEST(RowList, CopiedRowsKeepTheirOwnComputedCells) {
+    const kr::TKrMove m = SampleMove();
+    kr::MoveRows rows;
+    kr::AddMoveRow(&rows, &m);
+    kr::AddMoveRow(&rows, &m);
+    EXPECT_EQ(rows.Row(0).Computed.size(), 0u);
+    rows.SetCell(0, 4, "5");
+    kr::MoveRows copy = rows;
+    copy.SetCell(0, 4, "9");
+    copy.SetCell(1, 2, "7");
+    EXPECT_EQ(rows.Cell(0, 4), "5");
+    EXPECT_EQ(rows.Cell(1, 2), "-1");
+    EXPECT_EQ(copy.Cell(0, 4), "9");
+    EXPECT_EQ(copy.Cell(1, 2), "7");
+    rows = copy;
+    EXPECT_EQ(rows.Cell(1, 2), "7");
+    copy.ResetCell(1, 2);
+    EXPECT_EQ(rows.Cell(1, 2), "7");
+    EXPECT_EQ(copy.Cell(1, 2), "-1");
+    // Removing a row keeps the cells of the rows after it.
+    rows.Remove(0);
+    EXPECT_EQ(rows.Cell(0, 2), "7");
+    EXPECT_EQ(rows.Cell(0, 4), "6");
+}
+
 // ---------------------------------------------------------------- pickers
 
 const std::string kOptionHeader = "code,name,price,cp,bp,class,f,m,e,a,p,s,mv,x,effect\r\n";
@@ -284,16 +312,18 @@ protected:
         entries.reserve(names.size());
         for (const char* name : names) {
             kr::TKrWeapon w;
-            w.Name = Sj(name);
+            w.Name = texts.emplace_back(Sj(name));
             entries.push_back(w);
         }
         for (const kr::TKrWeapon& w : entries) kr::AddWeaponRow(&picker, &w);
     }
     std::vector<std::string> TargetNames() const {
         std::vector<std::string> names;
-        for (std::size_t i = 0; i < target.Count(); ++i) names.push_back(target.Caption(i));
+        for (std::size_t i = 0; i < target.Count(); ++i) names.emplace_back(target.Caption(i));
         return names;
     }
+    // The texts the entries view, kept as a catalog keeps its file's bytes.
+    std::deque<std::string> texts;
     std::vector<kr::TKrWeapon> entries;
     kr::WeaponRows picker;
     kr::WeaponRows target;

@@ -34,7 +34,7 @@ using testkit::InRestrictedChild;
 template <class Entry>
 std::vector<std::string> Captions(const kr::RowList<Entry>& rows) {
     std::vector<std::string> captions;
-    for (std::size_t i = 0; i < rows.Count(); ++i) captions.push_back(rows.Caption(i));
+    for (std::size_t i = 0; i < rows.Count(); ++i) captions.emplace_back(rows.Caption(i));
     return captions;
 }
 
@@ -42,7 +42,7 @@ template <class Entry>
 std::vector<std::string> Ticked(const kr::RowList<Entry>& picker) {
     std::vector<std::string> ticked;
     for (std::size_t i = 0; i < picker.Count(); ++i)
-        if (picker.Row(i).Checked) ticked.push_back(picker.Caption(i));
+        if (picker.Row(i).Checked) ticked.emplace_back(picker.Caption(i));
     return ticked;
 }
 

@@ -3,7 +3,7 @@
 #include "catalogcheck.h"
 
 namespace {
-std::string LastText(const kr::TKrMove& entry) { return entry.Notes; }
+std::string LastText(const kr::TKrMove& entry) { return std::string(entry.Notes); }
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -3,7 +3,7 @@
 #include "catalogcheck.h"
 
 namespace {
-std::string LastText(const kr::TKrOption& entry) { return entry.Effect; }
+std::string LastText(const kr::TKrOption& entry) { return std::string(entry.Effect); }
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

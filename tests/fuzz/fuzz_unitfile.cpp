@@ -53,14 +53,14 @@ template <class Entry, class List>
 void CheckRows(const kr::RowList<Entry>& rows, const List& catalog, std::set<std::string>& names) {
     for (std::size_t i = 0; i < rows.Count(); ++i) {
         FUZZ_CHECK(rows.Data(i) == catalog.FindByName(rows.Caption(i)));
-        names.insert(rows.Caption(i));
+        names.emplace(rows.Caption(i));
     }
 }
 
 template <class Entry>
 void CheckTicks(const kr::RowList<Entry>& picker, const std::set<std::string>& loaded) {
     for (std::size_t i = 0; i < picker.Count(); ++i)
-        if (picker.Row(i).Checked) FUZZ_CHECK(loaded.count(picker.Caption(i)) == 1);
+        if (picker.Row(i).Checked) FUZZ_CHECK(loaded.count(std::string(picker.Caption(i))) == 1);
 }
 
 template <class Entry>

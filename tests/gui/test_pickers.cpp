@@ -164,7 +164,7 @@ private slots:
         QVERIFY(!s.designer.OptionPicker.Row(1).Checked && !s.designer.OptionPicker.Row(2).Checked);
 
         // The main window's tick commands, shown in the list at once.
-        const std::string& name = s.designer.OptionPicker.Caption(4);
+        const std::string_view name = s.designer.OptionPicker.Caption(4);
         picker.CheckByName(name);
         QVERIFY(Ticked(model, 4));
         picker.ClearChecks();
