@@ -305,6 +305,22 @@ std::string BuildClipboardText(const UnitSheet& sheet) {
     return out;
 }
 
+namespace {
+
+// One table row per list row: the name, then the given columns, each centred.
+template <class Entry>
+void AppendHtmlRows(std::string& out, const HtmlLiterals& h, const RowList<Entry>& rows, const std::string& rowOpen,
+                    const std::vector<int>& columns) {
+    for (std::size_t row = 0; row < rows.Count(); ++row) {
+        AppendLine(out, rowOpen);
+        AppendValueLine(out, h.NameOpen, rows.Caption(row), h.CellClose);
+        for (int column : columns) AppendValueLine(out, h.ValueOpen, rows.Cell(row, column), h.CellClose);
+        AppendLine(out, h.RowClose);
+    }
+}
+
+}  // namespace
+
 std::string BuildHtmlPage(const UnitSheet& sheet) {
     const HtmlLiterals& h = Html();
     const FigureTexts& boxes = sheet.Boxes;
@@ -336,23 +352,11 @@ std::string BuildHtmlPage(const UnitSheet& sheet) {
     AppendTableEnd(out);
 
     AppendLines(out, h.MoveHead);
-    for (std::size_t row = 0; row < sheet.Moves.Count(); ++row) {
-        AppendLine(out, h.RowOpen);
-        AppendValueLine(out, h.NameOpen, sheet.Moves.Caption(row), h.CellClose);
-        for (int column : h.MoveColumns)
-            AppendValueLine(out, A, sheet.Moves.Cell(row, column), h.CellClose);
-        AppendLine(out, h.RowClose);
-    }
+    AppendHtmlRows(out, h, sheet.Moves, h.RowOpen, h.MoveColumns);
     AppendTableEnd(out);
 
     AppendLines(out, h.WeaponHead);
-    for (std::size_t row = 0; row < sheet.Weapons.Count(); ++row) {
-        AppendLine(out, h.WeaponRowOpen);
-        AppendValueLine(out, h.NameOpen, sheet.Weapons.Caption(row), h.CellClose);
-        for (int column : h.WeaponColumns)
-            AppendValueLine(out, A, sheet.Weapons.Cell(row, column), h.CellClose);
-        AppendLine(out, h.RowClose);
-    }
+    AppendHtmlRows(out, h, sheet.Weapons, h.WeaponRowOpen, h.WeaponColumns);
     AppendTableEnd(out);
 
     AppendLines(out, h.OptionHead);
