@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -383,13 +384,35 @@ void ProfileFile::DeleteSection(std::string_view section) {
 
 // ---------------------------------------------------------------------------
 
+namespace {
+
+// The name of the temporary files a save of `fileName` writes beside it.
+std::string TemporaryPrefix(const std::filesystem::path& fileName) { return "." + fileName.string() + ".krmake-"; }
+
+// A save killed before its rename leaves its temporary file behind. Those of
+// the same target that are an hour old belong to no running save: remove them.
+void RemoveStaleTemporaries(const std::filesystem::path& folder, const std::filesystem::path& fileName) {
+    const std::string prefix = TemporaryPrefix(fileName);
+    const auto stale = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) continue;
+        std::error_code ignored;
+        if (it->is_regular_file(ignored) && it->last_write_time(ignored) < stale)
+            std::filesystem::remove(it->path(), ignored);
+    }
+}
+
+}  // namespace
+
 void ReplaceFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
     if (!path.has_filename()) ThrowWriteError(path);
     const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
 
     // The new content goes to a file of a unique name beside the target, so
     // that the rename that puts it in place stays within one file system.
-    std::string temporary = (folder / ".krmake-XXXXXX").string();
+    std::string temporary = (folder / (TemporaryPrefix(path.filename()) + "XXXXXX")).string();
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) ThrowWriteError(path);
 
@@ -415,6 +438,7 @@ void ReplaceFileAtomically(const std::filesystem::path& path, std::string_view b
         ::fsync(folderFd);
         ::close(folderFd);
     }
+    RemoveStaleTemporaries(folder, path.filename());
 }
 
 }  // namespace kr

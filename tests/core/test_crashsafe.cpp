@@ -157,6 +157,27 @@ TEST_F(CrashSafe, UnitFileIsAlwaysTheOldOrTheNewSaveWhenKilled) {
     EXPECT_GT(counts.OldContent, 0);
 }
 
+// What a killed save leaves behind is cleared by a later save of the same
+// file once it is an hour old; a fresh one may belong to a save still running.
+TEST_F(CrashSafe, LaterSaveRemovesStaleTemporariesOfItsFile) {
+    const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::hours(2);
+    const std::filesystem::path stale = folder / ".KRMAKE.INI.krmake-a1B2c3";
+    const std::filesystem::path fresh = folder / ".KRMAKE.INI.krmake-d4E5f6";
+    const std::filesystem::path otherFile = folder / ".unit.kr.krmake-g7H8i9";
+    const std::filesystem::path notOurs = folder / ".KRMAKE.INI.krmake-notes.txt";
+    for (const auto& file : {stale, fresh, otherFile, notOurs}) WriteBytes(file, "partial");
+    for (const auto& file : {stale, otherFile, notOurs}) std::filesystem::last_write_time(file, old);
+
+    kr::ProfileFile settings(folder / "KRMAKE.INI");
+    settings.WriteNumber("GENERAL", "LEFT", 10);
+
+    EXPECT_FALSE(std::filesystem::exists(stale));
+    EXPECT_TRUE(std::filesystem::exists(fresh));
+    EXPECT_TRUE(std::filesystem::exists(otherFile));
+    EXPECT_TRUE(std::filesystem::exists(notOurs));
+    EXPECT_EQ(ReadBytes(folder / "KRMAKE.INI"), "[GENERAL]\r\nLEFT=10\r\n");
+}
+
 TEST_F(CrashSafe, SettingsFileIsAlwaysTheOldOrTheNewWriteWhenKilled) {
     const auto path = folder / "KRMAKE.INI";
     kr::ProfileFile settings(path);
