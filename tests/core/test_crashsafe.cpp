@@ -31,6 +31,9 @@ using testkit::WriteBytes;
 
 namespace {
 
+using testkit::ErrorOf;
+using testkit::WriteErrorOf;
+
 using testkit::InRestrictedChild;
 
 constexpr int KillsPerFile = 1500;
@@ -108,18 +111,6 @@ KillCounts KillWhileSaving(const std::filesystem::path& file, const std::string&
     return counts;
 }
 
-
-template <class Action>
-std::string ErrorOf(Action action) {
-    try {
-        action();
-    } catch (const kr::KrError& error) {
-        return error.what();
-    }
-    return "";
-}
-
-std::string WriteErrorOf(const std::filesystem::path& path) { return path.string() + " に書き込めません"; }
 
 class CrashSafe : public ::testing::Test {
 protected:

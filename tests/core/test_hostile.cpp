@@ -24,6 +24,8 @@ using testkit::WriteBytes;
 
 namespace {
 
+using testkit::ErrorOf;
+
 constexpr std::size_t Megabyte = 1024 * 1024;
 
 std::string WeaponHeader() { return Sj("コード,武器名称,種別,命中方式,値段,CP,BP,ｸﾗｽ,威力,命中1,命中2,命中3,命中4,射程,回数,間接,連射,予備,備考\r\n"); }
@@ -32,17 +34,6 @@ std::string MoveHeader() { return Sj("コード,名称,予備,値段,CP,BP,ｸ�
 
 std::string WeaponLine(const std::string& code, const std::string& name, const std::string& notes) {
     return code + "," + name + ",MG,1,600,0,1,L,3,1,0,-1,-2,4,,0,1,0," + notes + "\r\n";
-}
-
-// The message of the KrError the action throws, or "" when it throws none.
-template <class Action>
-std::string ErrorOf(Action action) {
-    try {
-        action();
-    } catch (const kr::KrError& error) {
-        return error.what();
-    }
-    return "";
 }
 
 std::string IndexError(int column) { return "リストのインデックスが範囲を超えています (" + std::to_string(column) + ")"; }

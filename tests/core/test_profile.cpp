@@ -27,6 +27,9 @@ using testkit::WriteBytes;
 
 namespace {
 
+using testkit::ErrorOf;
+using testkit::WriteErrorOf;
+
 using testkit::InRestrictedChild;
 
 std::set<std::string> FolderListing(const std::filesystem::path& folder) {
@@ -35,19 +38,6 @@ std::set<std::string> FolderListing(const std::filesystem::path& folder) {
     return names;
 }
 
-
-std::string WriteErrorOf(const std::filesystem::path& path) { return path.string() + " に書き込めません"; }
-
-// The message of the KrError the action throws, or "" when it throws none.
-template <class Action>
-std::string ErrorOf(Action action) {
-    try {
-        action();
-    } catch (const KrError& error) {
-        return error.what();
-    }
-    return "";
-}
 
 // A store on a file of the given bytes in a fresh folder.
 struct StoreOn {

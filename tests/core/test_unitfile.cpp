@@ -29,6 +29,9 @@ using testkit::WriteBytes;
 
 namespace {
 
+using testkit::ErrorOf;
+using testkit::WriteErrorOf;
+
 using testkit::InRestrictedChild;
 
 template <class Entry>
@@ -70,17 +73,6 @@ DesignerState StateOf(const Designer& d) {
             Captions(s.Options), Captions(s.Moves), Captions(s.Weapons), Ticked(d.OptionPicker),
             Ticked(d.MovePicker), d.OpenFileName, d.SaveFileName, s.Boxes.Fire};
 }
-
-std::string ErrorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const kr::KrError& error) {
-        return error.what();
-    }
-    return "";
-}
-
-std::string WriteErrorOf(const std::filesystem::path& path) { return path.string() + " に書き込めません"; }
 
 std::set<std::string> FolderListing(const std::filesystem::path& folder) {
     std::set<std::string> names;

@@ -1,5 +1,7 @@
 #include "testkit.h"
 
+#include "Pub1.h"
+
 #include <iconv.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -72,6 +74,17 @@ int InRestrictedChild(rlim_t sizeLimit, const std::function<bool()>& check) {
     if (child == -1 || waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
     return WEXITSTATUS(status);
 }
+
+std::string ErrorOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const kr::KrError& error) {
+        return error.what();
+    }
+    return "";
+}
+
+std::string WriteErrorOf(const std::filesystem::path& path) { return path.string() + " に書き込めません"; }
 
 std::filesystem::path TestData() { return KR_TEST_DATA_DIR; }
 std::filesystem::path ShippedData() { return KR_SHIPPED_DATA_DIR; }

@@ -38,6 +38,11 @@ std::string ReadBytes(const std::filesystem::path& path);
 // could not give up root's rights, -1 when the child did not end normally.
 int InRestrictedChild(rlim_t sizeLimit, const std::function<bool()>& check);
 
+// The message of the KrError the action throws, or "" when it throws none.
+std::string ErrorOf(const std::function<void()>& action);
+// The store's write error for a path.
+std::string WriteErrorOf(const std::filesystem::path& path);
+
 // Folder of the fixtures under tests/data, and of the catalogs we ship.
 std::filesystem::path TestData();
 std::filesystem::path ShippedData();
