@@ -6,6 +6,8 @@
 #include <algorithm>
 
 #include <array>
+#include <string_view>
+#include <unordered_set>
 #include <vector>
 
 namespace kr {
@@ -65,17 +67,27 @@ const std::array<StockModel, TemplateCount>& StockModels() {
 
 const char* TemplateCaption(int number) { return StockModels().at(static_cast<std::size_t>(number - 1)).Caption; }
 
+namespace {
+
+// What a template and a load do first: no ticks in the option and move
+// pickers, and no rows in the three lists.
+void ClearEquipment(Designer& designer) {
+    ClearChecks(designer.OptionPicker);
+    ClearChecks(designer.MovePicker);
+    designer.Sheet.Options.Clear();
+    designer.Sheet.Moves.Clear();
+    designer.Sheet.Weapons.Clear();
+}
+
+}  // namespace
+
 void ApplyTemplate(Designer& designer, int number) {
     const StockModel& model = StockModels().at(static_cast<std::size_t>(number - 1));
     UnitSheet& sheet = designer.Sheet;
 
     designer.OpenFileName.clear();
     designer.SaveFileName.clear();
-    ClearChecks(designer.OptionPicker);
-    ClearChecks(designer.MovePicker);
-    sheet.Options.Clear();
-    sheet.Moves.Clear();
-    sheet.Weapons.Clear();
+    ClearEquipment(designer);
 
     sheet.UnitClass = model.Class;
     sheet.BaseFire = model.Fire;
@@ -123,6 +135,87 @@ void RebuildOptionsFromPicker(Designer& designer) {
 void RebuildMovesFromPicker(Designer& designer) {
     RebuildFromTicks(designer.MovePicker, designer.Sheet.Moves, AddMoveRow);
     Recalculate(designer.Sheet);
+}
+
+std::int32_t CapacityOfClass(std::string_view unitClass) {
+    if (unitClass == "L") return 2;
+    if (unitClass == "M") return 4;
+    if (unitClass == "H") return 5;
+    return 6;
+}
+
+namespace {
+
+// The base figures of the sheet in the order the unit file keeps them.
+constexpr std::array<std::int32_t UnitSheet::*, UnitFigureCount> FigureFields{
+    &UnitSheet::BaseFire,  &UnitSheet::BaseMelee, &UnitSheet::BaseEvasion, &UnitSheet::BaseArmor,
+    &UnitSheet::BaseDurability, &UnitSheet::BasePower, &UnitSheet::BaseSensor, &UnitSheet::BasePunch,
+    &UnitSheet::BaseCP, &UnitSheet::BasePrice};
+
+template <class Entry>
+std::vector<std::string> CaptionsOf(const RowList<Entry>& rows) {
+    std::vector<std::string> captions;
+    captions.reserve(rows.Count());
+    for (std::size_t i = 0; i < rows.Count(); ++i) captions.emplace_back(rows.Caption(i));
+    return captions;
+}
+
+// Adds a row for each name the catalog holds and ticks the picker's rows of
+// those names (in one pass over the picker); the other names are returned
+// through `dropped`.
+template <class Entry, class Catalog, class AddRow>
+void AddNamedRows(const std::vector<std::string>& names, const Catalog& catalog, RowList<Entry>& rows,
+                  AddRow addRow, RowList<Entry>* picker, std::vector<std::string>& dropped) {
+    std::unordered_set<std::string_view> ticks;
+    for (const std::string& name : names) {
+        const Entry* entry = catalog.FindByName(name);
+        if (entry == nullptr) dropped.push_back(name);
+        addRow(&rows, entry);
+        ticks.insert(name);
+    }
+    if (picker != nullptr) CheckByNames(*picker, ticks);
+}
+
+}  // namespace
+
+UnitFileContent UnitFileContentOf(const UnitSheet& sheet) {
+    UnitFileContent content;
+    content.Name = sheet.UnitName;
+    for (std::size_t i = 0; i < UnitFigureCount; ++i) content.Figures[i] = sheet.*FigureFields[i];
+    content.Class = sheet.UnitClass;
+    content.Moves = CaptionsOf(sheet.Moves);
+    content.Weapons = CaptionsOf(sheet.Weapons);
+    content.Options = CaptionsOf(sheet.Options);
+    return content;
+}
+
+void WriteUnitFile(const std::filesystem::path& path, const UnitSheet& sheet) {
+    WriteUnitFileContent(path, UnitFileContentOf(sheet));
+}
+
+std::vector<std::string> LoadUnitFile(const std::filesystem::path& path, Designer& designer) {
+    // Read first: a file that cannot be read leaves the design as it is.
+    const UnitFileContent content = ReadUnitFileContent(path);
+    UnitSheet& sheet = designer.Sheet;
+    ClearEquipment(designer);
+
+    sheet.UnitName = content.Name;
+    for (std::size_t i = 0; i < UnitFigureCount; ++i) sheet.*FigureFields[i] = content.Figures[i];
+    sheet.UnitClass = content.Class;
+
+    // The rows follow the order of the lines; names the catalogs do not hold
+    // add no row and tick nothing.
+    std::vector<std::string> dropped;
+    AddNamedRows(content.Moves, designer.Catalog.Move, sheet.Moves, AddMoveRow, &designer.MovePicker, dropped);
+    AddNamedRows(content.Weapons, designer.Catalog.Weapon, sheet.Weapons, AddWeaponRow,
+                 static_cast<WeaponRows*>(nullptr), dropped);
+    AddNamedRows(content.Options, designer.Catalog.Option, sheet.Options, AddOptionRow, &designer.OptionPicker,
+                 dropped);
+
+    sheet.BackpackCapacity = CapacityOfClass(sheet.UnitClass);
+    designer.SaveFileName = path;
+    designer.OpenFileName = path;
+    return dropped;
 }
 
 long DeleteWeaponRow(WeaponRows& weapons, std::size_t selected) {

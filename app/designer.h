@@ -4,7 +4,8 @@
 // dialogs, call these, and refresh.
 #pragma once
 
-#include "UnitSheet.h"
+#include "unit_file.h"
+#include "unit_sheet.h"
 
 #include <filesystem>
 #include <string>
@@ -53,6 +54,24 @@ void ApplyTemplate(Designer& designer, int number);
 // picker order, then recalculate.
 void RebuildOptionsFromPicker(Designer& designer);
 void RebuildMovesFromPicker(Designer& designer);
+
+// BackpackCapacity of a class: "L" 2, "M" 4, "H" 5, anything else 6.
+std::int32_t CapacityOfClass(std::string_view unitClass);
+
+// What a save of the sheet writes: its name, base figures and class as held,
+// and the captions of its rows.
+UnitFileContent UnitFileContentOf(const UnitSheet& sheet);
+// Writes the sheet to the unit file as one transaction.
+// Throws KrError "%s に書き込めません".
+void WriteUnitFile(const std::filesystem::path& path, const UnitSheet& sheet);
+
+// Loads a unit file into the designer: clears the pickers' ticks and the
+// three lists, reads the sheet, adds the rows found in the catalogs, ticks
+// the pickers, sets the capacity and the remembered file names. Returns the
+// names the catalogs do not hold, which add no row, in file order. A path
+// that is no readable file throws KrError "ファイル %s は開けません" and
+// leaves the designer untouched. Does not recalculate.
+std::vector<std::string> LoadUnitFile(const std::filesystem::path& path, Designer& designer);
 
 // Removes the selected weapon row, with its follow-up row or the row it
 // follows (the row below examined first, one neighbour only). Returns the

@@ -1,7 +1,6 @@
 #include "main.h"
 
 #include "report_ui.h"
-#include "unitfile.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -29,7 +28,7 @@ const QColor BoxColour(221, 221, 255);
 class Cp932Validator : public QValidator {
 public:
     using QValidator::QValidator;
-    State validate(QString& input, int&) const override { return ToCp932(input) ? Acceptable : Invalid; }
+    State validate(QString& input, int&) const override { return QStringToCp932(input) ? Acceptable : Invalid; }
 };
 
 // The tool bar: a framed strip that tells its owner when its width changes.
@@ -60,7 +59,7 @@ QLabel* FigureBox(QWidget* parent, int left, int top, int width, Qt::Alignment a
 }
 
 QLabel* Caption(QWidget* parent, const char* text, int left, int top) {
-    auto* label = new QLabel(Qu(text), parent);
+    auto* label = new QLabel(Utf8ToQString(text), parent);
     label->adjustSize();
     label->move(left, top + (18 - label->height()) / 2);
     return label;
@@ -81,7 +80,7 @@ FileDialogRequest TfrmMain::dlgSaveHtml() {
 TfrmMain::TfrmMain(Designer& designer, Catalogs& catalogs, std::filesystem::path directory)
     : designer_(designer), directory_(std::move(directory)) {
     setObjectName(QStringLiteral("frmMain"));
-    setWindowTitle(Qu(ApplicationTitle));
+    setWindowTitle(Utf8ToQString(ApplicationTitle));
     setFont(GothicFont(15));
     setBackgroundRole(QPalette::Button);
 
@@ -159,7 +158,7 @@ void TfrmMain::BuildToolBar() {
     txtKrName->setGeometry(98, 2, 183, 22);
     txtKrName->setValidator(new Cp932Validator(txtKrName));
     connect(txtKrName, &QLineEdit::textEdited, this, [this](const QString& text) {
-        if (auto bytes = ToCp932(text)) designer_.Sheet.UnitName = std::move(*bytes);
+        if (auto bytes = QStringToCp932(text)) designer_.Sheet.UnitName = std::move(*bytes);
     });
 
     lblClassP = new QLabel(QStringLiteral("　クラス "), tbrMain);
@@ -293,7 +292,7 @@ void TfrmMain::RefreshFigures() {
         {lblHP, &b.Durability}, {lblSns, &b.Sensor}, {lblPow, &b.Power}, {lblPunch, &b.Punch},
         {lblCP, &b.CP}, {lblPlice, &b.Price}, {lblClass, &b.Class}, {lblBP, &b.BP},
     };
-    for (const auto& [label, text] : boxes) label->setText(Qs(*text));
+    for (const auto& [label, text] : boxes) label->setText(Cp932ToQString(*text));
     QPalette palette = lblBP->palette();
     palette.setColor(QPalette::WindowText, sheet.BackpackOverloaded ? QColor(255, 0, 0) : QColor(0, 0, 0));
     lblBP->setPalette(palette);
@@ -304,7 +303,7 @@ void TfrmMain::RefreshLists() {
     for (ReportListView* view : {lvwOption, lvwMove, lvwWeapon}) view->RowModel()->Reset();
 }
 
-void TfrmMain::RefreshName() { txtKrName->setText(Qs(designer_.Sheet.UnitName)); }
+void TfrmMain::RefreshName() { txtKrName->setText(Cp932ToQString(designer_.Sheet.UnitName)); }
 
 void TfrmMain::RefreshSheet() {
     RefreshName();
@@ -437,9 +436,9 @@ bool TfrmMain::lvwWeaponKeyDown(int key) {
 DesignerSession::DesignerSession(std::filesystem::path directory) {
     frmMain = std::make_unique<TfrmMain>(designer, catalogs, directory);
     FillPickers(designer);
-    frmOption = std::make_unique<TfrmOption>(frmMain.get(), designer, directory);
-    frmMove = std::make_unique<TfrmMove>(frmMain.get(), designer, directory);
-    frmWeapon = std::make_unique<TfrmWeapon>(frmMain.get(), designer, directory);
+    frmOption = std::make_unique<TfrmOption>(frmMain.get(), designer.OptionPicker, directory);
+    frmMove = std::make_unique<TfrmMove>(frmMain.get(), designer.MovePicker, directory);
+    frmWeapon = std::make_unique<TfrmWeapon>(frmMain.get(), designer.WeaponPicker, designer.Sheet.Weapons, directory);
     frmMain->SetPickers(frmOption.get(), frmMove.get(), frmWeapon.get());
 }
 

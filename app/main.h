@@ -14,8 +14,8 @@
 #include "f_move.h"
 #include "f_option.h"
 #include "f_weapon.h"
-#include "rowmodel.h"
-#include "uikit.h"
+#include "row_model.h"
+#include "window_kit.h"
 
 #include <QAction>
 #include <QFrame>

@@ -1,6 +1,6 @@
 // The start-up floor: a bare Qt Widgets program showing one empty main window,
 // ending after its first paint. Usage: bench_bare_window STARTED_AT_NS
-#include "firstpaint.h"
+#include "first_paint.h"
 
 #include <QMainWindow>
 

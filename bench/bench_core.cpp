@@ -1,11 +1,10 @@
 // Core figures against their floors, in one process: catalog loading against
 // reading the file and splitting it into lines with memchr, and saving then
 // loading a unit file against writing and reading back the same bytes.
-#include "benchfixtures.h"
+#include "bench_fixtures.h"
 
 #include "catalog.h"
 #include "designer.h"
-#include "unitfile.h"
 
 #include <benchmark/benchmark.h>
 #include <fcntl.h>

@@ -1,7 +1,7 @@
 // The designer's start-up over a catalog folder, exactly as krmake runs it,
 // ending after the main window's first paint.
 // Usage: bench_startup_probe FOLDER STARTED_AT_NS
-#include "firstpaint.h"
+#include "first_paint.h"
 #include "main.h"
 
 int main(int argc, char** argv) {

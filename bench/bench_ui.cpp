@@ -2,10 +2,10 @@
 // the weapon picker over large catalogs against the same picker over empty
 // ones, and recalculating plus refreshing the main window for a long unit
 // against summing the same rows' numbers in a plain loop.
-#include "benchfixtures.h"
+#include "bench_fixtures.h"
 
 #include "main.h"
-#include "unitfile.h"
+#include "designer.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

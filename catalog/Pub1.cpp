@@ -1,5 +1,10 @@
 #include "Pub1.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <charconv>
 #include <system_error>
 
@@ -120,5 +125,56 @@ std::filesystem::path ApplicationDirectory() {
 }
 
 std::string PathText(const std::filesystem::path& path) { return path.string(); }
+
+namespace {
+
+// Closes a file descriptor when the read is over, whichever way it ends.
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int Get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+}  // namespace
+
+FileRead ReadFileBytes(const std::filesystem::path& path, std::string& bytes) {
+    bytes.clear();
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (file.Get() < 0) return (errno == ENOENT || errno == ENOTDIR) ? FileRead::Missing : FileRead::Unreadable;
+    struct stat status {};
+    if (::fstat(file.Get(), &status) != 0 || S_ISDIR(status.st_mode)) return FileRead::Unreadable;
+
+    // The size is a hint only: a file may grow or shrink while it is read.
+    bytes.resize(status.st_size > 0 ? static_cast<std::size_t>(status.st_size) + 1 : 4096);
+    std::size_t used = 0;
+    for (;;) {
+        if (used == bytes.size()) bytes.resize(bytes.size() * 2);
+        const ssize_t got = ::read(file.Get(), bytes.data() + used, bytes.size() - used);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            bytes.clear();
+            return FileRead::Unreadable;
+        }
+        if (got == 0) break;
+        used += static_cast<std::size_t>(got);
+    }
+    bytes.resize(used);
+    return FileRead::Read;
+}
+
+std::string ReadWholeFile(const std::filesystem::path& path) {
+    std::string bytes;
+    if (ReadFileBytes(path, bytes) != FileRead::Read)
+        throw KrError(FormatMessage("ファイル %s は開けません", PathText(path)));
+    return bytes;
+}
 
 }  // namespace kr

@@ -43,4 +43,18 @@ std::filesystem::path ApplicationDirectory();
 // Display form of a path inside a message (UTF-8 on this platform).
 std::string PathText(const std::filesystem::path& path);
 
+// Blanks of the data files: the control characters and the ASCII space
+// (bytes 1 to 32).
+constexpr bool IsBlankByte(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte >= 1 && byte <= 32;
+}
+
+// Reading a whole file as bytes. A path naming nothing is Missing; a file
+// that is there but cannot be read (no permission, a folder) is Unreadable.
+enum class FileRead { Read, Missing, Unreadable };
+FileRead ReadFileBytes(const std::filesystem::path& path, std::string& bytes);
+// The whole file; throws KrError "ファイル %s は開けません" when it cannot be read.
+std::string ReadWholeFile(const std::filesystem::path& path);
+
 }  // namespace kr

@@ -1,68 +1,16 @@
 #include "catalog.h"
 
 #include "Pub1.h"
-#include "commatext.h"
+#include "comma_text.h"
 #include "krMove.h"
 #include "krOption.h"
 #include "krWeapon.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <functional>
 #include <string>
 
 namespace kr {
-
-namespace {
-
-[[noreturn]] void ThrowCannotOpen(const std::filesystem::path& path) {
-    throw KrError(FormatMessage("ファイル %s は開けません", PathText(path)));
-}
-
-// Closes a file descriptor when the read is over, whichever way it ends.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int Get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
-}  // namespace
-
-std::string ReadWholeFile(const std::filesystem::path& path) {
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.Get() < 0) ThrowCannotOpen(path);
-    struct stat status {};
-    if (::fstat(file.Get(), &status) != 0 || S_ISDIR(status.st_mode)) ThrowCannotOpen(path);
-
-    std::string bytes;
-    // The size is a hint only: a file may grow or shrink while it is read.
-    bytes.resize(status.st_size > 0 ? static_cast<std::size_t>(status.st_size) + 1 : 4096);
-    std::size_t used = 0;
-    for (;;) {
-        if (used == bytes.size()) bytes.resize(bytes.size() * 2);
-        ssize_t got = ::read(file.Get(), bytes.data() + used, bytes.size() - used);
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            ThrowCannotOpen(path);
-        }
-        if (got == 0) break;
-        used += static_cast<std::size_t>(got);
-    }
-    bytes.resize(used);
-    return bytes;
-}
 
 void CatalogFields::ThrowMissingColumn(int column) {
     throw KrError(FormatMessage("リストのインデックスが範囲を超えています (%d)", DecimalText(column)));

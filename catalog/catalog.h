@@ -20,9 +20,6 @@
 
 namespace kr {
 
-// Reads the whole file; throws KrError "ファイル %s は開けません" when it cannot.
-std::string ReadWholeFile(const std::filesystem::path& path);
-
 // Texts a catalog keeps for the run that are not slices of its file: a text
 // added here never moves.
 class TextStore {

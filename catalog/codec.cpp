@@ -98,4 +98,16 @@ std::string Sjis(std::string_view utf8Literal) {
     return std::move(*bytes);
 }
 
+std::string UpperAsciiLetters(std::string_view text) {
+    std::string upper(text);
+    for (std::size_t i = 0; i < upper.size(); ++i) {
+        char& c = upper[i];
+        if (IsLeadByte(static_cast<unsigned char>(c)) && i + 1 < upper.size())
+            ++i;
+        else if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    }
+    return upper;
+}
+
 }  // namespace kr

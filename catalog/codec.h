@@ -25,4 +25,9 @@ constexpr bool IsLeadByte(unsigned char byte) {
     return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
+// The text with the ASCII letters a to z made upper case. The second byte
+// of a double-byte character may look like a letter ("ヂ" is 0x83 0x61) and
+// stays as it is.
+std::string UpperAsciiLetters(std::string_view text);
+
 }  // namespace kr

@@ -1,22 +1,22 @@
 #include "f_move.h"
 
-#include "uikit.h"
+#include "window_kit.h"
 
 namespace kr {
 
-TfrmMove::TfrmMove(QWidget* owner, Designer& designer, std::filesystem::path directory)
-    : TfrmPicker(owner, "移動方法選択", MovePickerKeys, std::move(directory)), designer_(designer) {
-    FormCreate(RowTableModel::SourceOf(designer_.MovePicker), PickerMoveColumns, true);
+TfrmMove::TfrmMove(QWidget* owner, MoveRows& rows, std::filesystem::path directory)
+    : TfrmPicker(owner, "移動方法選択", MovePickerKeys, std::move(directory)), rows_(rows) {
+    FormCreate(RowTableModel::SourceOf(rows_), PickerMoveColumns, true);
     lvw_->DoubleClicked = [this] { Guarded(this, [this] { lvwMoveDblClick(); }); };
 }
 
 void TfrmMove::ClearChecks() {
-    kr::ClearChecks(designer_.MovePicker);
+    kr::ClearChecks(rows_);
     Refresh();
 }
 
 void TfrmMove::CheckByName(std::string_view name) {
-    kr::CheckByName(designer_.MovePicker, name);
+    kr::CheckByName(rows_, name);
     Refresh();
 }
 

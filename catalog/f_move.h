@@ -8,13 +8,13 @@ namespace kr {
 class TfrmMove : public TfrmPicker {
     Q_OBJECT
 public:
-    TfrmMove(QWidget* owner, Designer& designer, std::filesystem::path directory);
+    TfrmMove(QWidget* owner, MoveRows& rows, std::filesystem::path directory);
     void ClearChecks();
     void CheckByName(std::string_view name);
     void lvwMoveDblClick();  // toggles the tick of the selected row
 
 private:
-    Designer& designer_;
+    MoveRows& rows_;
 };
 
 }  // namespace kr

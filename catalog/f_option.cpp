@@ -1,22 +1,22 @@
 #include "f_option.h"
 
-#include "uikit.h"
+#include "window_kit.h"
 
 namespace kr {
 
-TfrmOption::TfrmOption(QWidget* owner, Designer& designer, std::filesystem::path directory)
-    : TfrmPicker(owner, "オブション選択", OptionPickerKeys, std::move(directory)), designer_(designer) {
-    FormCreate(RowTableModel::SourceOf(designer_.OptionPicker), PickerOptionColumns, true);
+TfrmOption::TfrmOption(QWidget* owner, OptionRows& rows, std::filesystem::path directory)
+    : TfrmPicker(owner, "オブション選択", OptionPickerKeys, std::move(directory)), rows_(rows) {
+    FormCreate(RowTableModel::SourceOf(rows_), PickerOptionColumns, true);
     lvw_->DoubleClicked = [this] { Guarded(this, [this] { lvwOptionDblClick(); }); };
 }
 
 void TfrmOption::ClearChecks() {
-    kr::ClearChecks(designer_.OptionPicker);
+    kr::ClearChecks(rows_);
     Refresh();
 }
 
 void TfrmOption::CheckByName(std::string_view name) {
-    kr::CheckByName(designer_.OptionPicker, name);
+    kr::CheckByName(rows_, name);
     Refresh();
 }
 

@@ -8,13 +8,13 @@ namespace kr {
 class TfrmOption : public TfrmPicker {
     Q_OBJECT
 public:
-    TfrmOption(QWidget* owner, Designer& designer, std::filesystem::path directory);
+    TfrmOption(QWidget* owner, OptionRows& rows, std::filesystem::path directory);
     void ClearChecks();
     void CheckByName(std::string_view name);
     void lvwOptionDblClick();  // toggles the tick of the selected row
 
 private:
-    Designer& designer_;
+    OptionRows& rows_;
 };
 
 }  // namespace kr

@@ -1,6 +1,6 @@
 #include "f_picker.h"
 
-#include "uikit.h"
+#include "window_kit.h"
 
 #include <QVBoxLayout>
 
@@ -11,7 +11,7 @@ TfrmPicker::TfrmPicker(QWidget* owner, const char* captionUtf8, const PlacementK
     : QDialog(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       keys_(keys),
       directory_(std::move(directory)) {
-    setWindowTitle(Qu(captionUtf8));
+    setWindowTitle(Utf8ToQString(captionUtf8));
     setFont(GothicFont(12));
 }
 

@@ -2,9 +2,8 @@
 // shown modally by the main window's commands and hidden between uses.
 #pragma once
 
-#include "designer.h"
 #include "placement.h"
-#include "rowmodel.h"
+#include "row_model.h"
 
 #include <QDialog>
 

@@ -1,12 +1,13 @@
 #include "f_weapon.h"
 
-#include "uikit.h"
+#include "window_kit.h"
 
 namespace kr {
 
-TfrmWeapon::TfrmWeapon(QWidget* owner, Designer& designer, std::filesystem::path directory)
-    : TfrmPicker(owner, "武器選択", WeaponPickerKeys, std::move(directory)), designer_(designer) {
-    FormCreate(RowTableModel::SourceOf(designer_.WeaponPicker), WeaponColumns, false);
+TfrmWeapon::TfrmWeapon(QWidget* owner, WeaponRows& rows, WeaponRows& target,
+                       std::filesystem::path directory)
+    : TfrmPicker(owner, "武器選択", WeaponPickerKeys, std::move(directory)), rows_(rows), target_(target) {
+    FormCreate(RowTableModel::SourceOf(rows_), WeaponColumns, false);
     lvw_->DoubleClicked = [this] { Guarded(this, [this] { lvwWeaponDblClick(); }); };
     // lvwWeaponKeyDown: Esc closes, Enter and Space add; modifiers are not looked at.
     lvw_->KeyDown = [this](int virtualKey) {
@@ -27,7 +28,7 @@ TfrmWeapon::TfrmWeapon(QWidget* owner, Designer& designer, std::filesystem::path
 void TfrmWeapon::lvwWeaponDblClick() {
     const long row = lvw_->SelectedRow();
     if (row < 0) return;
-    AddChosenWeapon(designer_.WeaponPicker, static_cast<std::size_t>(row), designer_.Sheet.Weapons);
+    AddChosenWeapon(rows_, static_cast<std::size_t>(row), target_);
     if (WeaponsAppended) WeaponsAppended();
 }
 

@@ -8,14 +8,17 @@ namespace kr {
 class TfrmWeapon : public TfrmPicker {
     Q_OBJECT
 public:
-    TfrmWeapon(QWidget* owner, Designer& designer, std::filesystem::path directory);
+    // The picker shows `rows`; the add command appends to `target`, the
+    // main window's weapon list.
+    TfrmWeapon(QWidget* owner, WeaponRows& rows, WeaponRows& target, std::filesystem::path directory);
     // The add command (double-click, Enter, Space).
     void lvwWeaponDblClick();
     // Called after rows were appended to the sheet's weapon list.
     std::function<void()> WeaponsAppended;
 
 private:
-    Designer& designer_;
+    WeaponRows& rows_;
+    WeaponRows& target_;
 };
 
 }  // namespace kr

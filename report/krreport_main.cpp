@@ -7,7 +7,6 @@
 #include "codec.h"
 #include "designer.h"
 #include "reports.h"
-#include "unitfile.h"
 
 #include <exception>
 #include <filesystem>

@@ -4,7 +4,7 @@
 
 #include "designer.h"
 #include "reports.h"
-#include "uikit.h"
+#include "window_kit.h"
 
 #include <QString>
 
@@ -12,13 +12,13 @@ namespace kr {
 
 void CopyReportToClipboard(const UnitSheet& sheet) {
     // The whole text is built before the clipboard is touched.
-    const QString text = Qs(BuildClipboardText(sheet));
+    const QString text = Cp932ToQString(BuildClipboardText(sheet));
     if (!Desktop().SetClipboardText(text)) throw KrError("クリップボードを開くことができません");
 }
 
 void SaveHtmlReport(QWidget* owner, Designer& designer) {
     FileDialogRequest request;
-    request.Filter = Qu("HTML (*.htm *.html);;全て (*.*)");
+    request.Filter = Utf8ToQString("HTML (*.htm *.html);;全て (*.*)");
     request.DefaultSuffix = QStringLiteral("html");
     request.InitialFileName = QString::fromStdString(designer.HtmlFileName.string());
     request.Save = true;

@@ -3,7 +3,7 @@
 // few base figures, and return CP932 bytes with CR LF after every line.
 #pragma once
 
-#include "UnitSheet.h"
+#include "unit_sheet.h"
 
 #include <filesystem>
 #include <string>

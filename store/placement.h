@@ -1,7 +1,7 @@
 // Window placement kept in the settings file "KRMAKE.INI", section "GENERAL".
 #pragma once
 
-#include "ProfileFile.h"
+#include "profile_file.h"
 
 #include <cstdint>
 #include <filesystem>

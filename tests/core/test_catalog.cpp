@@ -4,7 +4,7 @@
 #include "krMove.h"
 #include "krOption.h"
 #include "krWeapon.h"
-#include "testkit.h"
+#include "core_kit.h"
 
 #include <gtest/gtest.h>
 
@@ -17,11 +17,11 @@
 
 namespace {
 
-using testkit::Sj;
+using testkit::IconvCp932;
 using testkit::TempDir;
 using testkit::WriteBytes;
 
-const std::string kOptionHeader = Sj("コード,オプション名,値段,CP,BP,ｸﾗｽ,射撃,格闘,回避,装甲,パワー,センサー,移動,予備,効果");
+const std::string kOptionHeader = IconvCp932("コード,オプション名,値段,CP,BP,ｸﾗｽ,射撃,格闘,回避,装甲,パワー,センサー,移動,予備,効果");
 const std::string kWeaponHeader = "code,name,kind,hitmode,price,cp,bp,class,damage,h1,h2,h3,h4,range,count,ind,rap,x,notes";
 const std::string kMoveHeader = "code,name,text,price,cp,bp,class,move,heavy,turn,x,notes";
 
@@ -124,10 +124,10 @@ Texts TextsOf(Views... views) {
 TEST(CatalogColumns, OptionFieldsInFileOrder) {
     kr::TKROptionList catalog;
     catalog.LoadCatalogText(kOptionHeader + "\r\n" +
-                            Sj("OP7,ﾓﾙｶﾞ製ｾﾝｻｰ,1200,1,2,M,3,4,-5,6,7,8,9,10,センサー+2") + "\r\n");
+                            IconvCp932("OP7,ﾓﾙｶﾞ製ｾﾝｻｰ,1200,1,2,M,3,4,-5,6,7,8,9,10,センサー+2") + "\r\n");
     ASSERT_EQ(catalog.Count(), 1u);
     const kr::TKrOption& o = *catalog.EntryByIndex(0);
-    EXPECT_EQ((TextsOf(o.Code, o.Name, o.Class, o.Effect)), (Texts{"OP7", Sj("ﾓﾙｶﾞ製ｾﾝｻｰ"), "M", Sj("センサー+2")}));
+    EXPECT_EQ((TextsOf(o.Code, o.Name, o.Class, o.Effect)), (Texts{"OP7", IconvCp932("ﾓﾙｶﾞ製ｾﾝｻｰ"), "M", IconvCp932("センサー+2")}));
     EXPECT_EQ((Numbers{o.Price, o.CP, o.BP, o.Fire, o.Melee, o.Evasion, o.Armor, o.Power, o.Sensor, o.MoveBonus, o.ExtraValue}),
               (Numbers{1200, 1, 2, 3, 4, -5, 6, 7, 8, 9, 10}));
 }
@@ -135,11 +135,11 @@ TEST(CatalogColumns, OptionFieldsInFileOrder) {
 TEST(CatalogColumns, WeaponFieldsInFileOrder) {
     kr::TKRWeaponList catalog;
     catalog.LoadCatalogText(kWeaponHeader + "\r\n" +
-                            Sj("W9,11mmMG,機関銃,2,600,1,3,L,-2,1,0,-1,-3,4,12,1,0,77,\"連射,可\"") + "\r\n");
+                            IconvCp932("W9,11mmMG,機関銃,2,600,1,3,L,-2,1,0,-1,-3,4,12,1,0,77,\"連射,可\"") + "\r\n");
     ASSERT_EQ(catalog.Count(), 1u);
     const kr::TKrWeapon& w = *catalog.EntryByIndex(0);
     EXPECT_EQ((TextsOf(w.Code, w.Name, w.Kind, w.Class, w.Count, w.Notes)),
-              (Texts{"W9", "11mmMG", Sj("機関銃"), "L", "12", Sj("連射,可")}));
+              (Texts{"W9", "11mmMG", IconvCp932("機関銃"), "L", "12", IconvCp932("連射,可")}));
     EXPECT_EQ((Numbers{w.HitMode, w.Price, w.CP, w.BP, w.Damage, w.Hit1, w.Hit2, w.Hit3, w.Hit4, w.Range, w.Indirect,
                        w.Rapid, w.ExtraValue}),
               (Numbers{2, 600, 1, 3, -2, 1, 0, -1, -3, 4, 1, 0, 77}));
@@ -147,11 +147,11 @@ TEST(CatalogColumns, WeaponFieldsInFileOrder) {
 
 TEST(CatalogColumns, MoveFieldsInFileOrder) {
     kr::TKRMoveList catalog;
-    catalog.LoadCatalogText(kMoveHeader + "\r\n" + Sj("M3,ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ,車輪,150,1,2,H,6,3,2,5,走行輪") + "\r\n");
+    catalog.LoadCatalogText(kMoveHeader + "\r\n" + IconvCp932("M3,ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ,車輪,150,1,2,H,6,3,2,5,走行輪") + "\r\n");
     ASSERT_EQ(catalog.Count(), 1u);
     const kr::TKrMove& m = *catalog.EntryByIndex(0);
     EXPECT_EQ((TextsOf(m.Code, m.Name, m.ExtraText, m.Class, m.Notes)),
-              (Texts{"M3", Sj("ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ"), Sj("車輪"), "H", Sj("走行輪")}));
+              (Texts{"M3", IconvCp932("ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ"), IconvCp932("車輪"), "H", IconvCp932("走行輪")}));
     EXPECT_EQ((Numbers{m.Price, m.CP, m.BP, m.Movement, m.HeavyPenalty, m.Turning, m.ExtraValue}),
               (Numbers{150, 1, 2, 6, 3, 2, 5}));
 }
@@ -237,10 +237,10 @@ TEST(CatalogColumns, UnquotedSpaceInNameShiftsLaterColumns) {
 
 TEST(CatalogColumns, QuotedFieldsKeepCommasAndQuotes) {
     kr::TKRMoveList moves;
-    moves.LoadCatalogText(kMoveHeader + "\r\n" + Sj("M1,\"脚,二本\",t,0,0,0,L,5,0,0,0,\"「\"\"跳ぶ\"\"」,可\"") + "\r\n");
+    moves.LoadCatalogText(kMoveHeader + "\r\n" + IconvCp932("M1,\"脚,二本\",t,0,0,0,L,5,0,0,0,\"「\"\"跳ぶ\"\"」,可\"") + "\r\n");
     ASSERT_EQ(moves.Count(), 1u);
-    EXPECT_EQ(moves.EntryByIndex(0)->Name, Sj("脚,二本"));
-    EXPECT_EQ(moves.EntryByIndex(0)->Notes, Sj("「\"跳ぶ\"」,可"));
+    EXPECT_EQ(moves.EntryByIndex(0)->Name, IconvCp932("脚,二本"));
+    EXPECT_EQ(moves.EntryByIndex(0)->Notes, IconvCp932("「\"跳ぶ\"」,可"));
 }
 
 // ---------------------------------------------------------------- bad lines
@@ -305,11 +305,11 @@ TEST(CatalogBadLine, NulByteEndsTheFile) {
 TEST(CatalogLookup, FindByNameReturnsTheLastEntryOfThatName) {
     kr::TKROptionList catalog;
     catalog.LoadCatalogText(kOptionHeader + "\r\n" +
-                            Sj("O1,装甲,100,0,0,L,0,0,0,0,0,0,0,0,first\r\n"
+                            IconvCp932("O1,装甲,100,0,0,L,0,0,0,0,0,0,0,0,first\r\n"
                                "O2,other,200,0,0,L,0,0,0,0,0,0,0,0,x\r\n"
                                "O3,装甲,300,0,0,L,0,0,0,0,0,0,0,0,second\r\n"));
     ASSERT_EQ(catalog.Count(), 3u);
-    const kr::TKrOption* found = catalog.FindByName(Sj("装甲"));
+    const kr::TKrOption* found = catalog.FindByName(IconvCp932("装甲"));
     ASSERT_NE(found, nullptr);
     EXPECT_EQ(found, catalog.EntryByIndex(2));
     EXPECT_EQ(found->Effect, "second");
@@ -456,16 +456,16 @@ TEST_F(ShippedCatalogs, EveryLineLoads) {
 
 TEST_F(ShippedCatalogs, TemplatePresetsAreThere) {
     for (const char* name : {"ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ", "ﾎｳﾞｧﾘﾝｸﾞﾉｽﾞﾙ", "宇宙用ﾊﾞｰﾆｱ"})
-        EXPECT_NE(moves.FindByName(Sj(name)), nullptr) << name;
+        EXPECT_NE(moves.FindByName(IconvCp932(name)), nullptr) << name;
     for (const char* name : {"出力強化Lv1", "ﾓﾙｶﾞ製ｾﾝｻｰ", "気密/防水加工"})
-        EXPECT_NE(options.FindByName(Sj(name)), nullptr) << name;
+        EXPECT_NE(options.FindByName(IconvCp932(name)), nullptr) << name;
     for (const char* name : {"ｱｰﾑﾊﾟﾝﾁ(火薬式)", "11mmMG", "ﾊﾟｲﾙﾊﾞﾝｶｰ付ｼｰﾙﾄﾞ(電磁式)"}) {
-        const kr::TKrWeapon* weapon = weapons.FindByName(Sj(name));
+        const kr::TKrWeapon* weapon = weapons.FindByName(IconvCp932(name));
         ASSERT_NE(weapon, nullptr) << name;
         // A preset weapon is added alone, so no follow-up row may sit below it.
         for (std::size_t i = 0; i + 1 < weapons.Count(); ++i) {
             if (weapons.EntryByIndex(i) == weapon) {
-                EXPECT_NE(weapons.EntryByIndex(i + 1)->Name.substr(0, 2), Sj("└")) << name;
+                EXPECT_NE(weapons.EntryByIndex(i + 1)->Name.substr(0, 2), IconvCp932("└")) << name;
             }
         }
     }

@@ -2,7 +2,7 @@
 // rebuild of option and move lists from the pickers' ticks, and deleting
 // weapon rows with their follow-up rows.
 #include "designer.h"
-#include "testkit.h"
+#include "core_kit.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <deque>
 
 using namespace kr;
-using testkit::Sj;
+using testkit::IconvCp932;
 
 namespace {
 
@@ -47,15 +47,15 @@ TEST_F(Session, StockModelsSetClassFiguresRowsAndName) {
         const char* name;
     };
     const Expected models[] = {
-        {"M", 0, 0, 0, 5, 20, 6, 6, 0, 0, 4, 8200, {Sj("ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ")},
-         {Sj("ｱｰﾑﾊﾟﾝﾁ(火薬式)"), Sj("ｱｰﾑﾊﾟﾝﾁ(火薬式)")}, {}, "KRM-11-LS グラナイト"},
-        {"H", 0, 0, -7, 6, 30, 7, 7, 0, -1, 4, 16900, {Sj("ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ")}, {"11mmMG"}, {},
+        {"M", 0, 0, 0, 5, 20, 6, 6, 0, 0, 4, 8200, {IconvCp932("ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ")},
+         {IconvCp932("ｱｰﾑﾊﾟﾝﾁ(火薬式)"), IconvCp932("ｱｰﾑﾊﾟﾝﾁ(火薬式)")}, {}, "KRM-11-LS グラナイト"},
+        {"H", 0, 0, -7, 6, 30, 7, 7, 0, -1, 4, 16900, {IconvCp932("ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ")}, {"11mmMG"}, {},
          "KRH-21-LS バサルト"},
-        {"H", 0, 0, -5, 6, 25, 7, 7, 0, 0, 5, 18200, {Sj("ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ")},
-         {Sj("ｱｰﾑﾊﾟﾝﾁ(火薬式)"), Sj("ｱｰﾑﾊﾟﾝﾁ(火薬式)")}, {}, "KRH-22-LS オブシディアン"},
-        {"H", 1, 1, -4, 6, 25, 7, 8, 0, -1, 5, 9000, {Sj("ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ")}, {Sj("ﾊﾟｲﾙﾊﾞﾝｶｰ付ｼｰﾙﾄﾞ(電磁式)")},
-         {Sj("出力強化Lv1"), Sj("ﾓﾙｶﾞ製ｾﾝｻｰ"), Sj("気密/防水加工")}, "KRH-X31-LS クォーツ"},
-        {"H", 0, 0, -10, 6, 35, 7, 7, 0, 0, 5, 13200, {Sj("ﾎｳﾞｧﾘﾝｸﾞﾉｽﾞﾙ"), Sj("宇宙用ﾊﾞｰﾆｱ")}, {}, {},
+        {"H", 0, 0, -5, 6, 25, 7, 7, 0, 0, 5, 18200, {IconvCp932("ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ")},
+         {IconvCp932("ｱｰﾑﾊﾟﾝﾁ(火薬式)"), IconvCp932("ｱｰﾑﾊﾟﾝﾁ(火薬式)")}, {}, "KRH-22-LS オブシディアン"},
+        {"H", 1, 1, -4, 6, 25, 7, 8, 0, -1, 5, 9000, {IconvCp932("ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ")}, {IconvCp932("ﾊﾟｲﾙﾊﾞﾝｶｰ付ｼｰﾙﾄﾞ(電磁式)")},
+         {IconvCp932("出力強化Lv1"), IconvCp932("ﾓﾙｶﾞ製ｾﾝｻｰ"), IconvCp932("気密/防水加工")}, "KRH-X31-LS クォーツ"},
+        {"H", 0, 0, -10, 6, 35, 7, 7, 0, 0, 5, 13200, {IconvCp932("ﾎｳﾞｧﾘﾝｸﾞﾉｽﾞﾙ"), IconvCp932("宇宙用ﾊﾞｰﾆｱ")}, {}, {},
          "KRS-41-LA ドロマイト"},
     };
     for (int number = 1; number <= TemplateCount; ++number) {
@@ -80,7 +80,7 @@ TEST_F(Session, StockModelsSetClassFiguresRowsAndName) {
         EXPECT_EQ(Captions(s.Moves), e.moves);
         EXPECT_EQ(Captions(s.Weapons), e.weapons);
         EXPECT_EQ(Captions(s.Options), e.options);
-        EXPECT_EQ(s.UnitName, Sj(e.name));
+        EXPECT_EQ(s.UnitName, IconvCp932(e.name));
         EXPECT_TRUE(s.ListsEnabled);
         EXPECT_EQ(s.Boxes.Class, e.cls);
         // The pickers' ticks match the preset equipment.
@@ -103,10 +103,10 @@ TEST_F(Session, TemplateClearsRememberedFilesAndEarlierTicks) {
     ApplyTemplate(*designer, 4);
     Names ticked = Ticked(designer->OptionPicker);
     std::sort(ticked.begin(), ticked.end());
-    Names expected{Sj("出力強化Lv1"), Sj("ﾓﾙｶﾞ製ｾﾝｻｰ"), Sj("気密/防水加工")};
+    Names expected{IconvCp932("出力強化Lv1"), IconvCp932("ﾓﾙｶﾞ製ｾﾝｻｰ"), IconvCp932("気密/防水加工")};
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(ticked, expected);
-    EXPECT_EQ(Ticked(designer->MovePicker), Names{Sj("ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ")});
+    EXPECT_EQ(Ticked(designer->MovePicker), Names{IconvCp932("ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ")});
 }
 
 TEST_F(Session, RebuildingOptionsFollowsCatalogOrder) {
@@ -137,7 +137,7 @@ TEST_F(Session, MissingPresetNamesAddNothing) {
     FillPickers(bare);
     ApplyTemplate(bare, 4);
     EXPECT_EQ(bare.Sheet.Moves.Count() + bare.Sheet.Weapons.Count() + bare.Sheet.Options.Count(), 0u);
-    EXPECT_EQ(bare.Sheet.UnitName, Sj("KRH-X31-LS クォーツ"));
+    EXPECT_EQ(bare.Sheet.UnitName, IconvCp932("KRH-X31-LS クォーツ"));
     EXPECT_EQ(bare.Sheet.Boxes.CP, "-1");
 }
 
@@ -150,7 +150,7 @@ struct Deletion : ::testing::Test {
     void Rows(std::initializer_list<const char*> names) {
         for (const char* name : names) {
             TKrWeapon& e = entries.emplace_back();
-            e.Name = texts.emplace_back(Sj(name));
+            e.Name = texts.emplace_back(IconvCp932(name));
             e.CP = 1;
             rows.Append(&e);
         }
@@ -177,7 +177,7 @@ TEST_F(Deletion, FollowUpRowTakesTheRowAbove) {
 TEST_F(Deletion, PlainRowGoesAlone) {
     Rows({"X", "└Y", "Z"});
     EXPECT_EQ(DeleteWeaponRow(rows, 2), 1);  // the focus moves to the new last row
-    EXPECT_EQ(Left(), (Names{"X", Sj("└Y")}));
+    EXPECT_EQ(Left(), (Names{"X", IconvCp932("└Y")}));
 }
 
 TEST_F(Deletion, FollowUpAsFirstRowGoesAlone) {

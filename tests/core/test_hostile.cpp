@@ -6,11 +6,10 @@
 #include "codec.h"
 #include "designer.h"
 #include "placement.h"
-#include "ProfileFile.h"
+#include "profile_file.h"
 #include "Pub1.h"
 #include "reports.h"
-#include "testkit.h"
-#include "unitfile.h"
+#include "core_kit.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +17,7 @@
 #include <string>
 
 using testkit::ReadBytes;
-using testkit::Sj;
+using testkit::IconvCp932;
 using testkit::TempDir;
 using testkit::WriteBytes;
 
@@ -28,9 +27,9 @@ using testkit::ErrorOf;
 
 constexpr std::size_t Megabyte = 1024 * 1024;
 
-std::string WeaponHeader() { return Sj("コード,武器名称,種別,命中方式,値段,CP,BP,ｸﾗｽ,威力,命中1,命中2,命中3,命中4,射程,回数,間接,連射,予備,備考\r\n"); }
-std::string OptionHeader() { return Sj("コード,名称,値段,CP,BP,ｸﾗｽ,射撃,格闘,回避,装甲,パワー,センサー,移動,予備,効果\r\n"); }
-std::string MoveHeader() { return Sj("コード,名称,予備,値段,CP,BP,ｸﾗｽ,移動力,重量ペナルティ,旋回,予備,備考\r\n"); }
+std::string WeaponHeader() { return IconvCp932("コード,武器名称,種別,命中方式,値段,CP,BP,ｸﾗｽ,威力,命中1,命中2,命中3,命中4,射程,回数,間接,連射,予備,備考\r\n"); }
+std::string OptionHeader() { return IconvCp932("コード,名称,値段,CP,BP,ｸﾗｽ,射撃,格闘,回避,装甲,パワー,センサー,移動,予備,効果\r\n"); }
+std::string MoveHeader() { return IconvCp932("コード,名称,予備,値段,CP,BP,ｸﾗｽ,移動力,重量ペナルティ,旋回,予備,備考\r\n"); }
 
 std::string WeaponLine(const std::string& code, const std::string& name, const std::string& notes) {
     return code + "," + name + ",MG,1,600,0,1,L,3,1,0,-1,-2,4,,0,1,0," + notes + "\r\n";
@@ -173,11 +172,11 @@ TEST_F(HostileCatalog, NameRepeatedHundredThousandTimesFindsTheLast) {
 // Unit files
 
 TEST_F(HostileUnitFile, HundredMegabytesLoadAndSaveKeepingTheOtherSection) {
-    std::string bytes = Sj("[基本性能]\r\n名称=大\r\n価格=8200\r\nクラス=h\r\n[武装]\r\nWEAPON0=11mmMG\r\n[メモ]\r\n");
+    std::string bytes = IconvCp932("[基本性能]\r\n名称=大\r\n価格=8200\r\nクラス=h\r\n[武装]\r\nWEAPON0=11mmMG\r\n[メモ]\r\n");
     const std::string memo = "K=" + std::string(1000, 'v') + "\r\n";
     while (bytes.size() < 100 * Megabyte) bytes += memo;
     const kr::Designer& loaded = Load(bytes);
-    EXPECT_EQ(loaded.Sheet.UnitName, Sj("大"));
+    EXPECT_EQ(loaded.Sheet.UnitName, IconvCp932("大"));
     EXPECT_EQ(loaded.Sheet.BasePrice, 8200);
     EXPECT_EQ(loaded.Sheet.BackpackCapacity, 5);
     EXPECT_EQ(loaded.Sheet.Weapons.Count(), 1u);
@@ -185,12 +184,12 @@ TEST_F(HostileUnitFile, HundredMegabytesLoadAndSaveKeepingTheOtherSection) {
     kr::WriteUnitFile(path, loaded.Sheet);
     const std::string saved = ReadBytes(path);
     EXPECT_GT(saved.size(), 100 * Megabyte);
-    EXPECT_NE(saved.find(Sj("[メモ]\r\n") + memo), std::string::npos);
-    EXPECT_TRUE(saved.ends_with(Sj("[武装]\r\nWEAPON0=11mmMG\r\n")));
+    EXPECT_NE(saved.find(IconvCp932("[メモ]\r\n") + memo), std::string::npos);
+    EXPECT_TRUE(saved.ends_with(IconvCp932("[武装]\r\nWEAPON0=11mmMG\r\n")));
 }
 
 TEST_F(HostileUnitFile, HundredMegabytesWithoutALineBreakLoadAnEmptySheet) {
-    std::string bytes = Sj("[基本性能]");
+    std::string bytes = IconvCp932("[基本性能]");
     bytes.append(100 * Megabyte, 'x');
     const kr::UnitSheet& sheet = Load(bytes).Sheet;
     EXPECT_EQ(sheet.UnitName, "");
@@ -203,7 +202,7 @@ TEST_F(HostileUnitFile, HundredMegabytesWithoutALineBreakLoadAnEmptySheet) {
 TEST_F(HostileUnitFile, NulBytesAreOrdinaryBytesOfALine) {
     const std::string name("a\0b", 3);
     const kr::UnitSheet& sheet =
-        Load(Sj("[基本性能]\r\n名称=") + name + "\r\n" + Sj("価格=") + std::string("\0" "5", 2) + "\r\n" + Sj("装甲=7\r\n")).Sheet;
+        Load(IconvCp932("[基本性能]\r\n名称=") + name + "\r\n" + IconvCp932("価格=") + std::string("\0" "5", 2) + "\r\n" + IconvCp932("装甲=7\r\n")).Sheet;
     EXPECT_EQ(sheet.UnitName, name);
     EXPECT_EQ(sheet.BasePrice, 0);  // "\0" "5" is no number
     EXPECT_EQ(sheet.BaseArmor, 7);
@@ -214,9 +213,9 @@ TEST_F(HostileUnitFile, NulBytesAreOrdinaryBytesOfALine) {
 // Only ASCII letters of the class become upper case: "ヂ" is 0x83 0x61, and
 // its second byte is no "a".
 TEST_F(HostileUnitFile, BytesThatAreNotShiftJisLoadAsTheyAre) {
-    const std::string kana = Sj("ヂ");
+    const std::string kana = IconvCp932("ヂ");
     ASSERT_EQ(kana, "\x83\x61");
-    const kr::UnitSheet& sheet = Load(Sj("[基本性能]\r\n名称=") + "\x81\r\n" + Sj("クラス=x") + kana + "h\r\n" + Sj("[武装]\r\n") + "WEAPON0=\xFF\x81\r\n").Sheet;
+    const kr::UnitSheet& sheet = Load(IconvCp932("[基本性能]\r\n名称=") + "\x81\r\n" + IconvCp932("クラス=x") + kana + "h\r\n" + IconvCp932("[武装]\r\n") + "WEAPON0=\xFF\x81\r\n").Sheet;
     EXPECT_EQ(sheet.UnitName, "\x81");
     EXPECT_EQ(sheet.UnitClass, "X" + kana + "H");
     EXPECT_EQ(sheet.BackpackCapacity, 6);
@@ -225,15 +224,15 @@ TEST_F(HostileUnitFile, BytesThatAreNotShiftJisLoadAsTheyAre) {
 
 TEST_F(HostileUnitFile, TenMegabyteValueIsCutTo2047Bytes) {
     const std::string name(10 * Megabyte, 'N');
-    const kr::UnitSheet& sheet = Load(Sj("[基本性能]\r\n名称=") + name + Sj("\r\n[武装]\r\nWEAPON0=") + name + "\r\n").Sheet;
+    const kr::UnitSheet& sheet = Load(IconvCp932("[基本性能]\r\n名称=") + name + IconvCp932("\r\n[武装]\r\nWEAPON0=") + name + "\r\n").Sheet;
     EXPECT_EQ(sheet.UnitName, name.substr(0, 2047));
     EXPECT_TRUE(sheet.Weapons.Empty());
 }
 
 TEST_F(HostileUnitFile, KeyRepeatedHundredThousandTimesIsOneRow) {
-    std::string bytes = Sj("[基本性能]\r\n");
-    for (int i = 0; i < 100000; ++i) bytes += Sj("価格=") + std::to_string(i) + "\r\n";
-    bytes += Sj("[武装]\r\n");
+    std::string bytes = IconvCp932("[基本性能]\r\n");
+    for (int i = 0; i < 100000; ++i) bytes += IconvCp932("価格=") + std::to_string(i) + "\r\n";
+    bytes += IconvCp932("[武装]\r\n");
     for (int i = 0; i < 100000; ++i) bytes += "WEAPON0=11mmMG\r\n";
     const kr::UnitSheet& sheet = Load(bytes).Sheet;
     EXPECT_EQ(sheet.BasePrice, 0);
@@ -243,7 +242,7 @@ TEST_F(HostileUnitFile, KeyRepeatedHundredThousandTimesIsOneRow) {
 // 100,000 different keys: only as many as fit in 16,384 bytes of key names
 // (each name and one byte after it, one byte at the end) are read.
 TEST_F(HostileUnitFile, HundredThousandKeysStopAtTheEnumerationLimit) {
-    std::string bytes = Sj("[武装]\r\n");
+    std::string bytes = IconvCp932("[武装]\r\n");
     for (int i = 0; i < 100000; ++i) bytes += "WEAPON" + std::to_string(i) + "=11mmMG\r\n";
     // WEAPON0 to WEAPON9 take 8 bytes each, WEAPON10 to WEAPON99 9, WEAPON100
     // to WEAPON999 10: 1 + 80 + 810 + 9000 = 9891; 6493 bytes are left for
@@ -253,7 +252,7 @@ TEST_F(HostileUnitFile, HundredThousandKeysStopAtTheEnumerationLimit) {
 
 TEST_F(HostileUnitFile, HundredThousandEqualsSignsAreOneValue) {
     const std::string value = "a" + std::string(100000, '=');
-    const kr::UnitSheet& sheet = Load(Sj("[基本性能]\r\n名称=") + value + "\r\n").Sheet;
+    const kr::UnitSheet& sheet = Load(IconvCp932("[基本性能]\r\n名称=") + value + "\r\n").Sheet;
     EXPECT_EQ(sheet.UnitName, value.substr(0, 2047));
 }
 

@@ -2,8 +2,7 @@
 #include "Pub1.h"
 #include "designer.h"
 #include "reports.h"
-#include "testkit.h"
-#include "unitfile.h"
+#include "core_kit.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +14,7 @@
 #include <vector>
 
 namespace fs = std::filesystem;
-using testkit::Sj;
+using testkit::IconvCp932;
 
 namespace {
 
@@ -42,7 +41,7 @@ Outcome RunTool(const std::vector<std::string>& args) {
 
 // A unit of class "m" (read as "M") with a weapon and its follow-up row, an
 // option of class "H" (one extra custom point) and a name with markup.
-const std::string PrototypeUnit = Sj(
+const std::string PrototypeUnit = IconvCp932(
     "[基本性能]\r\n"
     "名称=試作機<甲>\r\n"
     "射撃=1\r\n"
@@ -64,7 +63,7 @@ const std::string PrototypeUnit = Sj(
     "[オプション]\r\n"
     "OPTION0=出力強化Lv1\r\n");
 
-const std::string SmallUnit = Sj(
+const std::string SmallUnit = IconvCp932(
     "[基本性能]\r\n"
     "名称=偵察機\r\n"
     "クラス=L\r\n"
@@ -102,7 +101,7 @@ TEST_F(KrReportOnUnitFiles, TextOfOneUnitGoesToStandardOutput) {
     EXPECT_EQ(run.Err, "");
     EXPECT_EQ(run.Out, TextOf(unit));
     // The follow-up row is there, right after its weapon.
-    EXPECT_NE(run.Out.find(Sj("\r\n└予備弾倉, ")), std::string::npos);
+    EXPECT_NE(run.Out.find(IconvCp932("\r\n└予備弾倉, ")), std::string::npos);
 }
 
 // Without --catalogs the catalogs beside the program are used.
@@ -114,7 +113,7 @@ TEST_F(KrReportOnUnitFiles, HtmlOfOneUnitGoesToTheNamedFile) {
     EXPECT_EQ(run.Status, 0);
     EXPECT_EQ(run.Out, "");
     EXPECT_EQ(testkit::ReadBytes(page), PageOf(unit));
-    EXPECT_NE(testkit::ReadBytes(page).find(Sj("<h1>試作機&lt;甲&gt;</h1>\r\n")), std::string::npos);
+    EXPECT_NE(testkit::ReadBytes(page).find(IconvCp932("<h1>試作機&lt;甲&gt;</h1>\r\n")), std::string::npos);
 }
 
 TEST_F(KrReportOnUnitFiles, Utf8OptionConvertsTheText) {
@@ -173,7 +172,7 @@ TEST_F(KrReportOnUnitFiles, MissingCatalogFolderFailsButTheUnitIsStillWritten) {
     EXPECT_NE(run.Status, 0);
     EXPECT_NE(run.Err.find("weapon.csv は開けません"), std::string::npos);
     // Nothing found in the empty catalogs: the unit has no rows.
-    EXPECT_NE(run.Out.find(Sj("[武器]\r\n\r\n[その他]\r\n\r\n")), std::string::npos);
+    EXPECT_NE(run.Out.find(IconvCp932("[武器]\r\n\r\n[その他]\r\n\r\n")), std::string::npos);
 }
 
 TEST(KrReportTool, HelpExplainsTheOptions) {

@@ -1,7 +1,7 @@
 // Window placement in the settings file: fallbacks, partial files and the
 // order in which the first run writes the sixteen keys.
 #include "placement.h"
-#include "testkit.h"
+#include "core_kit.h"
 
 #include <gtest/gtest.h>
 

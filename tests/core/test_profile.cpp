@@ -1,8 +1,8 @@
 // The profile-file store on real files: reading rules, where writes land,
 // which bytes stay, and that a failed write leaves the file as it was.
-#include "ProfileFile.h"
+#include "profile_file.h"
 #include "Pub1.h"
-#include "testkit.h"
+#include "core_kit.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +21,7 @@ using kr::KrError;
 using kr::ProfileEntries;
 using kr::ProfileFile;
 using testkit::ReadBytes;
-using testkit::Sj;
+using testkit::IconvCp932;
 using testkit::TempDir;
 using testkit::WriteBytes;
 
@@ -66,14 +66,14 @@ TEST(ProfileRead, BlanksAroundKeyAndValueAndBlankLinesAreIgnored) {
 }
 
 TEST(ProfileRead, SectionAndKeyMatchRegardlessOfAsciiCaseOnly) {
-    StoreOn file("[general]\r\nleft=5\r\n[" + Sj("基本性能") + "]\r\n" + Sj("ア") + "=1\r\nHp=2\r\n");
+    StoreOn file("[general]\r\nleft=5\r\n[" + IconvCp932("基本性能") + "]\r\n" + IconvCp932("ア") + "=1\r\nHp=2\r\n");
     const ProfileFile store = file.Store();
     EXPECT_EQ(store.ReadNumber("GENERAL", "LEFT", 0), 5);
     EXPECT_EQ(store.ReadNumber("General", "Left", 0), 5);
-    EXPECT_EQ(store.ReadNumber(Sj("基本性能"), Sj("ア"), 0), 1);
-    EXPECT_EQ(store.ReadNumber(Sj("基本性能"), "hP", 0), 2);
+    EXPECT_EQ(store.ReadNumber(IconvCp932("基本性能"), IconvCp932("ア"), 0), 1);
+    EXPECT_EQ(store.ReadNumber(IconvCp932("基本性能"), "hP", 0), 2);
     // "ア" and "ヂ" differ only in a trail byte that reads as "A" / "a".
-    EXPECT_EQ(store.ReadNumber(Sj("基本性能"), Sj("ヂ"), -1), -1);
+    EXPECT_EQ(store.ReadNumber(IconvCp932("基本性能"), IconvCp932("ヂ"), -1), -1);
 }
 
 TEST(ProfileRead, FirstOccurrenceWinsAndLinesBeforeTheFirstHeaderBelongNowhere) {
@@ -147,10 +147,10 @@ TEST(ProfileRead, LastLineWithoutLineBreakAndBareLineFeeds) {
 // Enumerating a section
 
 TEST(ProfileEntries, KeysInFileOrderWithoutEmptyOrRepeatedKeys) {
-    StoreOn file("[S]\r\nB=2\r\nA=1\r\nE=\r\nb=3\r\ne=9\r\n\r\n  C = 4 \r\n" + Sj("ア=5\r\nヂ=6\r\n") +
+    StoreOn file("[S]\r\nB=2\r\nA=1\r\nE=\r\nb=3\r\ne=9\r\n\r\n  C = 4 \r\n" + IconvCp932("ア=5\r\nヂ=6\r\n") +
                  "[T]\r\nD=5\r\n");
     // "ア" and "ヂ" differ only in a trail byte that reads as "A" / "a": two keys.
-    const ProfileEntries expected{{"B", "2"}, {"A", "1"}, {"C", "4"}, {Sj("ア"), "5"}, {Sj("ヂ"), "6"}};
+    const ProfileEntries expected{{"B", "2"}, {"A", "1"}, {"C", "4"}, {IconvCp932("ア"), "5"}, {IconvCp932("ヂ"), "6"}};
     EXPECT_EQ(file.Store().ReadEntries("S"), expected);
     EXPECT_EQ(file.Store().ReadEntries("s"), expected);
     EXPECT_TRUE(file.Store().ReadEntries("U").empty());
@@ -182,10 +182,10 @@ TEST(ProfileEntries, KeyNamesStopAt16384Bytes) {
 TEST(ProfileWrite, NewFileGetsHeaderAndEntries) {
     StoreOn file;
     ProfileFile store = file.Store();
-    store.WriteText("GENERAL", "NAME", Sj("グラナイト"));
+    store.WriteText("GENERAL", "NAME", IconvCp932("グラナイト"));
     store.WriteNumber("GENERAL", "LEFT", -8);
     store.WriteNumber("GENERAL", "TOP", 0);
-    EXPECT_EQ(file.Bytes(), "[GENERAL]\r\nNAME=" + Sj("グラナイト") + "\r\nLEFT=-8\r\nTOP=0\r\n");
+    EXPECT_EQ(file.Bytes(), "[GENERAL]\r\nNAME=" + IconvCp932("グラナイト") + "\r\nLEFT=-8\r\nTOP=0\r\n");
     EXPECT_EQ(store.ReadNumber("GENERAL", "LEFT", 0), -8);
 }
 
@@ -316,18 +316,18 @@ TEST(ProfileReplaceSection, SameBytesAsDeleteThenWriteEachEntry) {
         "[A]\r\nX=1",  // no line break at the end
         "[a]\r\nold=1\r\n\r\n[B]\r\nk=v\r\n[A]\r\nmore=2\r\n",
         "top=1\r\n[B]\r\nk=v\n",
-        Sj("[武装]\r\nWEAPON0=旧\r\n[オプション]\r\nOPTION0=装甲\r\n"),
+        IconvCp932("[武装]\r\nWEAPON0=旧\r\n[オプション]\r\nOPTION0=装甲\r\n"),
     };
     const ProfileEntries lists[] = {
         {},
-        {{"WEAPON0", Sj("ﾐｻｲﾙ")}, {"WEAPON1", Sj("└予備弾倉")}, {"WEAPON2", ""}},
+        {{"WEAPON0", IconvCp932("ﾐｻｲﾙ")}, {"WEAPON1", IconvCp932("└予備弾倉")}, {"WEAPON2", ""}},
         // Repeated keys (ASCII case, blanks that do not read back) rewrite the first line.
         {{"Key", "1"}, {"other", "2"}, {"KEY", "3"}, {"key ", "4"}, {" key", "5"}},
         // A key that reads back as a header, or with "=" inside it.
         {{"[B]", "x"}, {"a=b", "c"}, {"a", "d"}},
     };
     for (const std::string& file : files)
-        for (const std::string& section : {std::string("A"), Sj("武装"), std::string("B")})
+        for (const std::string& section : {std::string("A"), IconvCp932("武装"), std::string("B")})
             for (const ProfileEntries& entries : lists)
                 EXPECT_EQ(ReplacedAtOnce(file, section, entries), ReplacedOneByOne(file, section, entries))
                     << "file [" << file << "] section " << section << " entries " << entries.size();

@@ -1,6 +1,6 @@
 // The game's rules as the sheet applies them: sums, the out-of-class
 // surcharge, movement of heavy units, power-based damage, backpack overload.
-#include "UnitSheet.h"
+#include "unit_sheet.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 
 #include "Pub1.h"
 #include "designer.h"
-#include "testkit.h"
+#include "core_kit.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-using testkit::Sj;
+using testkit::IconvCp932;
 
 namespace {
 
@@ -24,7 +24,7 @@ std::string Crlf(std::string_view utf8) {
         if (c == '\n') text += '\r';
         text += c;
     }
-    return Sj(text);
+    return IconvCp932(text);
 }
 
 // A sheet made by hand: every cell of a row differs from its neighbours, so a
@@ -32,17 +32,17 @@ std::string Crlf(std::string_view utf8) {
 class HandMadeSheetReport : public ::testing::Test {
 protected:
     HandMadeSheetReport() {
-        move.Name = Keep(Sj("ﾎｲｰﾙ"));
+        move.Name = Keep(IconvCp932("ﾎｲｰﾙ"));
         move.Price = 300;
         move.CP = 1;
         move.BP = 0;
         move.Class = "L";
         move.Movement = 6;
         move.Turning = 2;
-        move.Notes = Keep(Sj("整地のみ"));
+        move.Notes = Keep(IconvCp932("整地のみ"));
 
-        pod.Name = Keep(Sj("ﾐｻｲﾙﾎﾟｯﾄﾞ"));
-        pod.Kind = Keep(Sj("射撃"));
+        pod.Name = Keep(IconvCp932("ﾐｻｲﾙﾎﾟｯﾄﾞ"));
+        pod.Kind = Keep(IconvCp932("射撃"));
         pod.HitMode = 1;
         pod.Hit1 = 2;
         pod.Price = 1200;
@@ -54,10 +54,10 @@ protected:
         pod.Count = "4";
         pod.Indirect = 1;
         pod.Rapid = 0;
-        pod.Notes = Keep(Sj("<装填>&再"));
+        pod.Notes = Keep(IconvCp932("<装填>&再"));
 
-        reload.Name = Keep(Sj("└ﾘﾛｰﾄﾞ"));
-        reload.Kind = Keep(Sj("補助"));
+        reload.Name = Keep(IconvCp932("└ﾘﾛｰﾄﾞ"));
+        reload.Kind = Keep(IconvCp932("補助"));
         reload.HitMode = 0;
         reload.Hit1 = 1;
         reload.Hit2 = 0;
@@ -72,14 +72,14 @@ protected:
         reload.Rapid = 1;
         reload.Notes = " ";
 
-        sight.Name = Keep(Sj("照準器"));
+        sight.Name = Keep(IconvCp932("照準器"));
         sight.Price = 800;
         sight.CP = 2;
         sight.BP = 1;
         sight.Class = "M";
-        sight.Effect = Keep(Sj("射撃+1, \"良\""));
+        sight.Effect = Keep(IconvCp932("射撃+1, \"良\""));
 
-        sheet.UnitName = Sj("ﾃｽﾄ機<改> & \"弐\", 二号");
+        sheet.UnitName = IconvCp932("ﾃｽﾄ機<改> & \"弐\", 二号");
         sheet.UnitClass = "M";
         sheet.BaseCP = -1;
         sheet.BackpackCapacity = 4;
@@ -364,10 +364,10 @@ TEST_F(HandMadeSheetReport, HtmlPrintsEveryColumnWithSourceTextsEscaped) {
 // or a single-byte katakana next to markup changes nothing but the markup.
 TEST(HtmlReport, EscapingStepsOverDoubleByteCharacters) {
     kr::UnitSheet sheet;
-    sheet.UnitName = Sj("表<ｱ>&ソ\"");
+    sheet.UnitName = IconvCp932("表<ｱ>&ソ\"");
     const std::string page = kr::BuildHtmlPage(sheet);
-    EXPECT_NE(page.find(Sj("  <title>表&lt;ｱ&gt;&amp;ソ&quot;</title>\r\n")), std::string::npos);
-    EXPECT_NE(page.find(Sj("<h1>表&lt;ｱ&gt;&amp;ソ&quot;</h1>\r\n")), std::string::npos);
+    EXPECT_NE(page.find(IconvCp932("  <title>表&lt;ｱ&gt;&amp;ソ&quot;</title>\r\n")), std::string::npos);
+    EXPECT_NE(page.find(IconvCp932("<h1>表&lt;ｱ&gt;&amp;ソ&quot;</h1>\r\n")), std::string::npos);
 }
 
 TEST_F(FirstTemplateReport, HtmlShowsTheRecalculatedFiguresAndRows) {

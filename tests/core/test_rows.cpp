@@ -2,7 +2,7 @@
 // Shift_JIS marks the rows use.
 #include "codec.h"
 #include "com.h"
-#include "testkit.h"
+#include "core_kit.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,7 @@
 
 namespace {
 
-using testkit::Sj;
+using testkit::IconvCp932;
 
 // ---------------------------------------------------------------- codec
 
@@ -33,7 +33,7 @@ TEST(Codec, MarksOfTheRowsHaveTheirCodePage932Bytes) {
 
 TEST(Codec, RoundTripThroughUtf8) {
     for (const char* text : {"∞└○×～①", "ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ", "KRH-X31-LS クォーツ", "ソ表能", "気密/防水加工", ""}) {
-        const std::string bytes = Sj(text);
+        const std::string bytes = IconvCp932(text);
         EXPECT_EQ(kr::Cp932ToUtf8(bytes), text);
         EXPECT_EQ(kr::Utf8ToCp932(text), bytes);
     }
@@ -68,9 +68,9 @@ TEST(SignedText, SignOnlyAboveZero) {
 }
 
 TEST(IsFollowUpName, FirstCharacterIsTheCornerMark) {
-    EXPECT_TRUE(kr::IsFollowUpName(Sj("└予備弾倉")));
-    EXPECT_FALSE(kr::IsFollowUpName(Sj("予備└")));
-    EXPECT_FALSE(kr::IsFollowUpName(Sj("┘予備")));
+    EXPECT_TRUE(kr::IsFollowUpName(IconvCp932("└予備弾倉")));
+    EXPECT_FALSE(kr::IsFollowUpName(IconvCp932("予備└")));
+    EXPECT_FALSE(kr::IsFollowUpName(IconvCp932("┘予備")));
     EXPECT_FALSE(kr::IsFollowUpName("\x84"));
 }
 
@@ -84,25 +84,25 @@ auto EntryFrom(const std::string& line) {
     return *catalog.EntryByIndex(0);
 }
 kr::TKrOption SampleOption() {
-    return EntryFrom<kr::TKROptionList>(Sj("O9,ﾓﾙｶﾞ製ｾﾝｻｰ,1200,1,0,M,0,0,0,0,0,2,0,0,センサー+2"));
+    return EntryFrom<kr::TKROptionList>(IconvCp932("O9,ﾓﾙｶﾞ製ｾﾝｻｰ,1200,1,0,M,0,0,0,0,0,2,0,0,センサー+2"));
 }
 kr::TKrMove SampleMove() {
-    return EntryFrom<kr::TKRMoveList>(Sj("M1,ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ,車輪,150,-1,2,L,6,1,3,0"));
+    return EntryFrom<kr::TKRMoveList>(IconvCp932("M1,ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ,車輪,150,-1,2,L,6,1,3,0"));
 }
 kr::TKrWeapon SampleWeapon() {
-    return EntryFrom<kr::TKRWeaponList>(Sj("W1,11mmMG,機関銃,0,600,0,1,L,3,1,0,-1,2,4,,0,1,0,標準的な機関銃"));
+    return EntryFrom<kr::TKRWeaponList>(IconvCp932("W1,11mmMG,機関銃,0,600,0,1,L,3,1,0,-1,2,4,,0,1,0,標準的な機関銃"));
 }
 
 TEST(OptionRow, CellsInColumnOrder) {
     const kr::TKrOption o = SampleOption();
-    const std::vector<std::string> expected{Sj("ﾓﾙｶﾞ製ｾﾝｻｰ"), "1200", "1", "0", "M", Sj("センサー+2")};
+    const std::vector<std::string> expected{IconvCp932("ﾓﾙｶﾞ製ｾﾝｻｰ"), "1200", "1", "0", "M", IconvCp932("センサー+2")};
     for (int column = 0; column < kr::OptionRows::ColumnCount; ++column)
         EXPECT_EQ(kr::OptionCell(o, column), expected[static_cast<std::size_t>(column)]) << column;
 }
 
 TEST(MoveRow, CellsInColumnOrder) {
     const kr::TKrMove m = SampleMove();
-    const std::vector<std::string> expected{Sj("ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ"), "150", "-1", "2", "6", "3", "L", " "};
+    const std::vector<std::string> expected{IconvCp932("ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ"), "150", "-1", "2", "6", "3", "L", " "};
     for (int column = 0; column < kr::MoveRows::ColumnCount; ++column)
         EXPECT_EQ(kr::MoveCell(m, column), expected[static_cast<std::size_t>(column)]) << column;
 }
@@ -110,7 +110,7 @@ TEST(MoveRow, CellsInColumnOrder) {
 TEST(WeaponRow, CellsInColumnOrder) {
     const kr::TKrWeapon w = SampleWeapon();
     const std::vector<std::string> expected{
-        "11mmMG", Sj("機関銃"), "600", "0", "1", "3", "+1/0/-1/+2", Sj("∞"), "4", Sj("○"), Sj("×"), "L", Sj("標準的な機関銃")};
+        "11mmMG", IconvCp932("機関銃"), "600", "0", "1", "3", "+1/0/-1/+2", IconvCp932("∞"), "4", IconvCp932("○"), IconvCp932("×"), "L", IconvCp932("標準的な機関銃")};
     for (int column = 0; column < kr::WeaponRows::ColumnCount; ++column)
         EXPECT_EQ(kr::WeaponCell(w, column), expected[static_cast<std::size_t>(column)]) << column;
 }
@@ -145,8 +145,8 @@ TEST(WeaponRow, HitModeOneShowsOnlyTheFirstModifier) {
 TEST(WeaponRow, BlankCountReadsAsUnlimited) {
     kr::TKrWeapon w = SampleWeapon();
     const std::vector<std::pair<std::string, std::string>> cases{
-        {"", Sj("∞")},        {"   ", Sj("∞")},   {"\t\x01 ", Sj("∞")}, {std::string(1, '\0'), Sj("∞")},
-        {"2", "2"},           {" 2 ", " 2 "},     {Sj("３"), Sj("３")},  {Sj("　"), Sj("　")}};
+        {"", IconvCp932("∞")},        {"   ", IconvCp932("∞")},   {"\t\x01 ", IconvCp932("∞")}, {std::string(1, '\0'), IconvCp932("∞")},
+        {"2", "2"},           {" 2 ", " 2 "},     {IconvCp932("３"), IconvCp932("３")},  {IconvCp932("　"), IconvCp932("　")}};
     for (const auto& [count, text] : cases) {
         w.Count = count;
         EXPECT_EQ(kr::WeaponCell(w, 7), text);
@@ -158,14 +158,14 @@ TEST(WeaponRow, OnlyOneMeansYesForRapidAndIndirect) {
     for (std::uint8_t value : {0, 2, 255}) {
         w.Rapid = value;
         w.Indirect = value;
-        EXPECT_EQ(kr::WeaponCell(w, 9), Sj("×")) << int(value);
-        EXPECT_EQ(kr::WeaponCell(w, 10), Sj("×")) << int(value);
+        EXPECT_EQ(kr::WeaponCell(w, 9), IconvCp932("×")) << int(value);
+        EXPECT_EQ(kr::WeaponCell(w, 10), IconvCp932("×")) << int(value);
     }
     // Rapid fire comes first in the row although it is the later file column.
     w.Rapid = 0;
     w.Indirect = 1;
-    EXPECT_EQ(kr::WeaponCell(w, 9), Sj("×"));
-    EXPECT_EQ(kr::WeaponCell(w, 10), Sj("○"));
+    EXPECT_EQ(kr::WeaponCell(w, 9), IconvCp932("×"));
+    EXPECT_EQ(kr::WeaponCell(w, 10), IconvCp932("○"));
 }
 
 TEST(WeaponRow, FallbackSpaceNotesStayASpace) {
@@ -282,19 +282,19 @@ TEST(Picker, FillGivesOneUntickedRowPerEntryInCatalogOrder) {
 
 TEST(Picker, CheckByNameTicksEveryMatchAndClearChecksUnticksAll) {
     kr::TKROptionList catalog;
-    catalog.LoadCatalogText(kOptionHeader + Sj("O1,装甲,1,0,0,L,0,0,0,0,0,0,0,0,e\r\n"
+    catalog.LoadCatalogText(kOptionHeader + IconvCp932("O1,装甲,1,0,0,L,0,0,0,0,0,0,0,0,e\r\n"
                                                "O2,センサー,2,0,0,L,0,0,0,0,0,0,0,0,e\r\n"
                                                "O3,装甲,3,0,0,L,0,0,0,0,0,0,0,0,e\r\n"
                                                "O4,装甲改,4,0,0,L,0,0,0,0,0,0,0,0,e\r\n"));
     kr::OptionRows picker;
     kr::FillPicker(picker, catalog);
-    kr::CheckByName(picker, Sj("装甲"));
+    kr::CheckByName(picker, IconvCp932("装甲"));
     EXPECT_TRUE(picker.Row(0).Checked);
     EXPECT_FALSE(picker.Row(1).Checked);
     EXPECT_TRUE(picker.Row(2).Checked);
     EXPECT_FALSE(picker.Row(3).Checked);
 
-    kr::CheckByName(picker, Sj("センサー"));
+    kr::CheckByName(picker, IconvCp932("センサー"));
     kr::CheckByName(picker, "missing");
     EXPECT_TRUE(picker.Row(0).Checked);
     EXPECT_TRUE(picker.Row(1).Checked);
@@ -312,7 +312,7 @@ protected:
         entries.reserve(names.size());
         for (const char* name : names) {
             kr::TKrWeapon w;
-            w.Name = texts.emplace_back(Sj(name));
+            w.Name = texts.emplace_back(IconvCp932(name));
             entries.push_back(w);
         }
         for (const kr::TKrWeapon& w : entries) kr::AddWeaponRow(&picker, &w);
@@ -340,7 +340,7 @@ TEST_F(WeaponPairing, WeaponAndItsFollowUpAreAddedTogetherFromEither) {
     Build({"A", "B", "└b", "D"});
     kr::AddChosenWeapon(picker, 1, target);
     kr::AddChosenWeapon(picker, 2, target);
-    EXPECT_EQ(TargetNames(), (std::vector<std::string>{"B", Sj("└b"), "B", Sj("└b")}));
+    EXPECT_EQ(TargetNames(), (std::vector<std::string>{"B", IconvCp932("└b"), "B", IconvCp932("└b")}));
     EXPECT_EQ(target.Data(0), &entries[1]);
     EXPECT_EQ(target.Data(1), &entries[2]);
 }
@@ -348,20 +348,20 @@ TEST_F(WeaponPairing, WeaponAndItsFollowUpAreAddedTogetherFromEither) {
 TEST_F(WeaponPairing, FollowUpAsFirstRowIsAddedAlone) {
     Build({"└x", "A"});
     kr::AddChosenWeapon(picker, 0, target);
-    EXPECT_EQ(TargetNames(), (std::vector<std::string>{Sj("└x")}));
+    EXPECT_EQ(TargetNames(), (std::vector<std::string>{IconvCp932("└x")}));
 }
 
 TEST_F(WeaponPairing, WeaponWithTwoFollowUpsTakesOneNeighbourOnly) {
     Build({"C", "└c1", "└c2", "D"});
     kr::AddChosenWeapon(picker, 0, target);
-    EXPECT_EQ(TargetNames(), (std::vector<std::string>{"C", Sj("└c1")}));
+    EXPECT_EQ(TargetNames(), (std::vector<std::string>{"C", IconvCp932("└c1")}));
     target.Clear();
     // The row below is looked at first: the two follow-up rows go together.
     kr::AddChosenWeapon(picker, 1, target);
-    EXPECT_EQ(TargetNames(), (std::vector<std::string>{Sj("└c1"), Sj("└c2")}));
+    EXPECT_EQ(TargetNames(), (std::vector<std::string>{IconvCp932("└c1"), IconvCp932("└c2")}));
     target.Clear();
     kr::AddChosenWeapon(picker, 2, target);
-    EXPECT_EQ(TargetNames(), (std::vector<std::string>{Sj("└c1"), Sj("└c2")}));
+    EXPECT_EQ(TargetNames(), (std::vector<std::string>{IconvCp932("└c1"), IconvCp932("└c2")}));
 }
 
 TEST_F(WeaponPairing, ChosenPairThreeTimesGivesSixRowsAfterExistingOnes) {
@@ -369,7 +369,7 @@ TEST_F(WeaponPairing, ChosenPairThreeTimesGivesSixRowsAfterExistingOnes) {
     kr::AddWeaponRow(&target, &entries[0]);
     for (int i = 0; i < 3; ++i) kr::AddChosenWeapon(picker, 1, target);
     EXPECT_EQ(TargetNames(),
-              (std::vector<std::string>{"A", "B", Sj("└b"), "B", Sj("└b"), "B", Sj("└b")}));
+              (std::vector<std::string>{"A", "B", IconvCp932("└b"), "B", IconvCp932("└b"), "B", IconvCp932("└b")}));
 }
 
 TEST_F(WeaponPairing, NoRowChosenAddsNothing) {
@@ -386,12 +386,12 @@ TEST_F(WeaponPairing, NoRowChosenAddsNothing) {
 
 TEST(Picker, CheckByNamesTicksWhatCheckByNameTicksForEachName) {
     kr::TKROptionList catalog;
-    catalog.LoadCatalogText(kOptionHeader + Sj("O1,装甲,1,0,0,L,0,0,0,0,0,0,0,0,e\r\n"
+    catalog.LoadCatalogText(kOptionHeader + IconvCp932("O1,装甲,1,0,0,L,0,0,0,0,0,0,0,0,e\r\n"
                                                "O2,センサー,2,0,0,L,0,0,0,0,0,0,0,0,e\r\n"
                                                "O3,装甲,3,0,0,L,0,0,0,0,0,0,0,0,e\r\n"
                                                "O4,装甲改,4,0,0,L,0,0,0,0,0,0,0,0,e\r\n"
                                                "O5,,5,0,0,L,0,0,0,0,0,0,0,0,e\r\n"));
-    const std::string armour = Sj("装甲"), empty, missing = "missing";
+    const std::string armour = IconvCp932("装甲"), empty, missing = "missing";
     for (const std::unordered_set<std::string_view>& names :
          {std::unordered_set<std::string_view>{}, {armour}, {armour, missing}, {empty}, {missing}}) {
         kr::OptionRows slow, fast;

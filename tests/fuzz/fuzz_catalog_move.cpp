@@ -1,6 +1,6 @@
 // Loading "move.csv" from any bytes (see catalogcheck.h for the properties).
 #include "krMove.h"
-#include "catalogcheck.h"
+#include "catalog_properties.h"
 
 namespace {
 std::string LastText(const kr::TKrMove& entry) { return std::string(entry.Notes); }

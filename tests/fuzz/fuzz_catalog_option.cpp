@@ -1,6 +1,6 @@
 // Loading "option.csv" from any bytes (see catalogcheck.h for the properties).
 #include "krOption.h"
-#include "catalogcheck.h"
+#include "catalog_properties.h"
 
 namespace {
 std::string LastText(const kr::TKrOption& entry) { return std::string(entry.Effect); }

@@ -1,6 +1,6 @@
 // Loading "weapon.csv" from any bytes (see catalogcheck.h for the properties).
 #include "krWeapon.h"
-#include "catalogcheck.h"
+#include "catalog_properties.h"
 
 namespace {
 std::string LastText(const kr::TKrWeapon& entry) { return std::string(entry.Notes); }

@@ -1,7 +1,7 @@
 // The integer rule against a second, digit-counting reading of its syntax,
 // and decimal text read back as the same number.
 #include "Pub1.h"
-#include "fuzzkit.h"
+#include "fuzz_kit.h"
 
 #include <cstdint>
 #include <optional>

@@ -4,10 +4,10 @@
 // their ends; the entries of a section are unique under ASCII case folding,
 // non-empty, within 16,384 bytes of key names, and each reads as its key's
 // value; names differing only in ASCII case read the same.
-#include "ProfileFile.h"
+#include "profile_file.h"
 #include "Pub1.h"
 #include "codec.h"
-#include "profilecheck.h"
+#include "profile_properties.h"
 
 #include <set>
 #include <string>

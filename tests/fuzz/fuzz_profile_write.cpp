@@ -6,9 +6,9 @@
 // replacing a section gives the bytes of deleting it and writing its entries
 // one by one; the other sections' entries do not change; the file on disk holds exactly
 // the bytes of the document after the same operations.
-#include "ProfileFile.h"
+#include "profile_file.h"
 #include "Pub1.h"
-#include "profilecheck.h"
+#include "profile_properties.h"
 
 #include <unistd.h>
 

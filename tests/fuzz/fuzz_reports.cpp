@@ -4,7 +4,7 @@
 // many "<" and ">" bytes as the page of the same sheet whose texts hold none.
 #include "Pub1.h"
 #include "designer.h"
-#include "fuzzkit.h"
+#include "fuzz_kit.h"
 #include "reports.h"
 
 #include <algorithm>

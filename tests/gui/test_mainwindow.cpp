@@ -2,7 +2,7 @@
 // the settings file, catalog failures at start, the equipment commands, the
 // unit file commands and both reports, driven through real key and mouse
 // events and through the desktop seam in place of dialogs and the clipboard.
-#include "guikit.h"
+#include "gui_kit.h"
 #include "main.h"
 #include "reports.h"
 
@@ -51,7 +51,7 @@ QByteArray ReadBytes(const QString& path) {
 }
 
 // The CP932 bytes of a text.
-QByteArray Cp932(const QString& text) { return QByteArray::fromStdString(ToCp932(text).value_or("?")); }
+QByteArray Cp932(const QString& text) { return QByteArray::fromStdString(QStringToCp932(text).value_or("?")); }
 
 // Types the text into the widget, one key press per character, as a keyboard
 // (or an input method committing its text) would.
@@ -750,11 +750,11 @@ private slots:
 
         // The clipboard gets the report text, also for the empty sheet.
         w.mnuClipClick();
-        QCOMPARE(desktop.Clipboard, QStringList{Qs(BuildClipboardText(sheet))});
+        QCOMPARE(desktop.Clipboard, QStringList{Cp932ToQString(BuildClipboardText(sheet))});
         w.mnuNewClick(4);
         w.mnuClipClick();
         QCOMPARE(desktop.Clipboard.size(), 2);
-        QCOMPARE(desktop.Clipboard[1], Qs(BuildClipboardText(sheet)));
+        QCOMPARE(desktop.Clipboard[1], Cp932ToQString(BuildClipboardText(sheet)));
         QVERIFY(desktop.Clipboard[1].contains(QStringLiteral("KRH-X31-LS クォーツ")));
         QVERIFY(desktop.Errors.isEmpty());
         desktop.ClipboardWorks = false;
@@ -832,7 +832,7 @@ private slots:
         w.mnuLoadClick();
         w.mnuClipClick();
         QCOMPARE(desktop.Clipboard.size(), 1);
-        const std::optional<std::string> clipboard = ToCp932(desktop.Clipboard.front());
+        const std::optional<std::string> clipboard = QStringToCp932(desktop.Clipboard.front());
         QVERIFY(clipboard);
         QCOMPARE(QByteArray::fromStdString(*clipboard), text);
 

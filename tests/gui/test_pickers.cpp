@@ -1,10 +1,11 @@
 // The three picker windows over the shipped catalogs: layout, modal showing,
 // ticks, the weapon add command, placement, and the list adapter's cost.
+#include "designer.h"
 #include "f_move.h"
-#include "guikit.h"
+#include "gui_kit.h"
 #include "f_option.h"
 #include "f_weapon.h"
-#include "uikit.h"
+#include "window_kit.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -24,9 +25,9 @@ struct Session {
     explicit Session(const Catalogs& catalogs) : designer(catalogs) { FillPickers(designer); }
     void Create() {
         const std::filesystem::path directory = dir.path().toStdString();
-        option = std::make_unique<TfrmOption>(nullptr, designer, directory);
-        move = std::make_unique<TfrmMove>(nullptr, designer, directory);
-        weapon = std::make_unique<TfrmWeapon>(nullptr, designer, directory);
+        option = std::make_unique<TfrmOption>(nullptr, designer.OptionPicker, directory);
+        move = std::make_unique<TfrmMove>(nullptr, designer.MovePicker, directory);
+        weapon = std::make_unique<TfrmWeapon>(nullptr, designer.WeaponPicker, designer.Sheet.Weapons, directory);
     }
     std::filesystem::path SettingsFile() const { return std::filesystem::path(dir.path().toStdString()) / "KRMAKE.INI"; }
 
@@ -99,7 +100,7 @@ private slots:
         const RowTableModel* weapons = s.weapon->Model();
         const int last = static_cast<int>(catalogs_.Weapon.Count()) - 1;
         QCOMPARE(weapons->rowCount(), last + 1);
-        QCOMPARE(weapons->index(last, 0).data().toString(), Qs(catalogs_.Weapon.EntryByIndex(last)->Name));
+        QCOMPARE(weapons->index(last, 0).data().toString(), Cp932ToQString(catalogs_.Weapon.EntryByIndex(last)->Name));
         QVERIFY(!weapons->index(0, 0).data(Qt::CheckStateRole).isValid());
         QCOMPARE(s.move->Model()->index(0, 0).data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
         QVERIFY(!s.move->Model()->index(0, 1).data(Qt::CheckStateRole).isValid());

@@ -2,9 +2,9 @@
 // Properties: fields written back in quoted form split into the same fields;
 // fields without commas, blanks or quotes joined by commas split the same;
 // lines never hold a line break and rejoined with CR LF split the same.
-#include "commatext.h"
+#include "comma_text.h"
 #include "codec.h"
-#include "fuzzkit.h"
+#include "fuzz_kit.h"
 
 #include <string>
 #include <string_view>

@@ -1,6 +1,6 @@
 // How a catalog file becomes lines, and a line becomes fields.
-#include "commatext.h"
-#include "testkit.h"
+#include "comma_text.h"
+#include "core_kit.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 
 namespace {
 
-using testkit::Sj;
+using testkit::IconvCp932;
 using Fields = std::vector<std::string>;
 using Lines = std::vector<std::string_view>;
 
@@ -50,7 +50,7 @@ TEST(SplitCommaText, BlankInsideUnquotedFieldStartsTheNextField) {
 }
 
 TEST(SplitCommaText, FullWidthSpaceIsAnOrdinaryCharacter) {
-    EXPECT_EQ(Split(Sj("Ａ　Ｂ,c")), (Fields{Sj("Ａ　Ｂ"), "c"}));
+    EXPECT_EQ(Split(IconvCp932("Ａ　Ｂ,c")), (Fields{IconvCp932("Ａ　Ｂ"), "c"}));
 }
 
 TEST(SplitCommaText, QuotedFieldsKeepCommasAndBlanks) {
@@ -80,19 +80,19 @@ TEST(SplitCommaText, UnterminatedQuoteDropsTheLastCharacter) {
 }
 
 TEST(SplitCommaText, UnterminatedQuoteDropsAWholeDoubleByteCharacter) {
-    EXPECT_EQ(Split(Sj("\"ab表")), (Fields{"ab"}));
-    EXPECT_EQ(Split(Sj("\"ソフト")), (Fields{Sj("ソフ")}));
-    EXPECT_EQ(Split(Sj("\"ソ")), (Fields{""}));
+    EXPECT_EQ(Split(IconvCp932("\"ab表")), (Fields{"ab"}));
+    EXPECT_EQ(Split(IconvCp932("\"ソフト")), (Fields{IconvCp932("ソフ")}));
+    EXPECT_EQ(Split(IconvCp932("\"ソ")), (Fields{""}));
     // A lone lead byte at the very end is one character of its own.
     EXPECT_EQ(Split("\"ab\x83"), (Fields{"ab"}));
 }
 
 TEST(SplitCommaText, DoubleByteCharactersWhoseTrailByteLooksLikeAscii) {
     // "ソ" is 83 5C and "表" is 95 5C: the trail byte is a backslash.
-    ASSERT_EQ(Sj("ソ"), "\x83\x5C");
-    ASSERT_EQ(Sj("表"), "\x95\x5C");
-    EXPECT_EQ(Split(Sj("ソフト,表示,\"能力,表\"")), (Fields{Sj("ソフト"), Sj("表示"), Sj("能力,表")}));
-    EXPECT_EQ(Split(Sj("ｱｰﾑﾊﾟﾝﾁ(火薬式),格闘")), (Fields{Sj("ｱｰﾑﾊﾟﾝﾁ(火薬式)"), Sj("格闘")}));
+    ASSERT_EQ(IconvCp932("ソ"), "\x83\x5C");
+    ASSERT_EQ(IconvCp932("表"), "\x95\x5C");
+    EXPECT_EQ(Split(IconvCp932("ソフト,表示,\"能力,表\"")), (Fields{IconvCp932("ソフト"), IconvCp932("表示"), IconvCp932("能力,表")}));
+    EXPECT_EQ(Split(IconvCp932("ｱｰﾑﾊﾟﾝﾁ(火薬式),格闘")), (Fields{IconvCp932("ｱｰﾑﾊﾟﾝﾁ(火薬式)"), IconvCp932("格闘")}));
 }
 
 TEST(SplitCommaText, LeadByteAlwaysTakesTheNextByteWithIt) {
@@ -131,8 +131,8 @@ TEST(SplitLines, NulByteEndsTheText) {
 }
 
 TEST(SplitLines, DoubleByteTextIsKeptWhole) {
-    const std::string text = Sj("見出し\r\nソ表\r\n");
-    EXPECT_EQ(kr::SplitLines(text), (Lines{Sj("見出し"), Sj("ソ表")}));
+    const std::string text = IconvCp932("見出し\r\nソ表\r\n");
+    EXPECT_EQ(kr::SplitLines(text), (Lines{IconvCp932("見出し"), IconvCp932("ソ表")}));
 }
 
 }  // namespace
@@ -148,7 +148,7 @@ TEST(SplitCommaFields, SameFieldsAsSplitCommaTextLineAfterLine) {
         "\"\"\"\"",
         "  lead , trail  ,",
         "\"ab\"cd,\"open\"\"",
-        Sj("W1,\"ﾐｻｲﾙ,改\",表,\"説明\"\"付き\"\"\""),
+        IconvCp932("W1,\"ﾐｻｲﾙ,改\",表,\"説明\"\"付き\"\"\""),
         "",
     };
     std::vector<std::string_view> views;

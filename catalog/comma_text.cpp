@@ -1,5 +1,6 @@
-#include "commatext.h"
+#include "comma_text.h"
 
+#include "Pub1.h"
 #include "codec.h"
 
 #include <array>
@@ -28,8 +29,6 @@ constexpr std::array<unsigned char, 256> ByteClasses = MakeByteClasses();
 
 inline unsigned char ClassOf(char c) { return ByteClasses[static_cast<unsigned char>(c)]; }
 
-constexpr bool IsBlank(unsigned char byte) { return byte >= 1 && byte <= 32; }
-
 // Position after the character at `pos`: a lead byte with a byte after it
 // makes a character of two bytes; a lone lead byte at the very end is one.
 inline std::size_t AfterChar(std::size_t n, std::size_t pos, unsigned char byteClass) {
@@ -38,7 +37,7 @@ inline std::size_t AfterChar(std::size_t n, std::size_t pos, unsigned char byteC
 }
 
 inline std::size_t SkipBlanks(std::string_view line, std::size_t pos) {
-    while (pos < line.size() && IsBlank(static_cast<unsigned char>(line[pos]))) ++pos;
+    while (pos < line.size() && IsBlankByte(line[pos])) ++pos;
     return pos;
 }
 

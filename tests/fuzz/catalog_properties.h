@@ -6,8 +6,8 @@
 
 #include "Pub1.h"
 #include "catalog.h"
-#include "commatext.h"
-#include "fuzzkit.h"
+#include "comma_text.h"
+#include "fuzz_kit.h"
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,6 @@
-#include "rowmodel.h"
+#include "row_model.h"
 
-#include "uikit.h"
+#include "window_kit.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -81,7 +81,7 @@ QVariant RowTableModel::data(const QModelIndex& index, int role) const {
     const auto row = static_cast<std::size_t>(index.row());
     switch (role) {
     case Qt::DisplayRole:
-        return Qs(source_->Cell(row, index.column()));
+        return Cp932ToQString(source_->Cell(row, index.column()));
     case Qt::TextAlignmentRole:
         return static_cast<int>(columns_[static_cast<std::size_t>(index.column())].Align | Qt::AlignVCenter);
     case Qt::CheckStateRole:
@@ -98,7 +98,7 @@ QVariant RowTableModel::headerData(int section, Qt::Orientation orientation, int
     const ColumnSpec& column = columns_[static_cast<std::size_t>(section)];
     switch (role) {
     case Qt::DisplayRole:
-        return Qu(column.Caption);
+        return Utf8ToQString(column.Caption);
     case Qt::TextAlignmentRole:
         return static_cast<int>(column.Align | Qt::AlignVCenter);
     default:

@@ -1,4 +1,4 @@
-#include "uikit.h"
+#include "window_kit.h"
 
 #include "codec.h"
 
@@ -19,9 +19,9 @@ namespace kr {
 
 const char* const ApplicationTitle = "ＫＲデザイナ";
 
-QString Qs(std::string_view cp932) { return Qu(Cp932ToUtf8(cp932)); }
+QString Cp932ToQString(std::string_view cp932) { return Utf8ToQString(Cp932ToUtf8(cp932)); }
 
-std::optional<std::string> ToCp932(const QString& text) {
+std::optional<std::string> QStringToCp932(const QString& text) {
     const QByteArray utf8 = text.toUtf8();
     return Utf8ToCp932(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
 }

@@ -7,9 +7,8 @@
 #include "Pub1.h"
 #include "codec.h"
 #include "designer.h"
-#include "fuzzkit.h"
-#include "profilecheck.h"
-#include "unitfile.h"
+#include "fuzz_kit.h"
+#include "profile_properties.h"
 
 #include <unistd.h>
 

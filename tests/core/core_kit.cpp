@@ -1,4 +1,4 @@
-#include "testkit.h"
+#include "core_kit.h"
 
 #include "Pub1.h"
 
@@ -16,7 +16,7 @@
 
 namespace testkit {
 
-std::string Sj(std::string_view utf8) {
+std::string IconvCp932(std::string_view utf8) {
     iconv_t cd = iconv_open("CP932", "UTF-8");
     if (cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv_open");
     std::string out(utf8.size() * 2 + 4, '\0');
@@ -86,7 +86,6 @@ std::string ErrorOf(const std::function<void()>& action) {
 
 std::string WriteErrorOf(const std::filesystem::path& path) { return path.string() + " に書き込めません"; }
 
-std::filesystem::path TestData() { return KR_TEST_DATA_DIR; }
 std::filesystem::path ShippedData() { return KR_SHIPPED_DATA_DIR; }
 
 }  // namespace testkit

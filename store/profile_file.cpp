@@ -1,4 +1,4 @@
-#include "ProfileFile.h"
+#include "profile_file.h"
 
 #include "Pub1.h"
 #include "codec.h"
@@ -27,21 +27,15 @@ const char* const WriteErrorPattern = "%s に書き込めません";
     throw KrError(FormatMessage(WriteErrorPattern, PathText(path)));
 }
 
-// Control characters and the space are blanks around keys and values.
-constexpr bool IsBlank(char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return byte >= 1 && byte <= 32;
-}
-
 std::string_view TrimLeft(std::string_view text) {
     std::size_t begin = 0;
-    while (begin < text.size() && IsBlank(text[begin])) ++begin;
+    while (begin < text.size() && IsBlankByte(text[begin])) ++begin;
     return text.substr(begin);
 }
 
 std::string_view TrimRight(std::string_view text) {
     std::size_t end = text.size();
-    while (end > 0 && IsBlank(text[end - 1])) --end;
+    while (end > 0 && IsBlankByte(text[end - 1])) --end;
     return text.substr(0, end);
 }
 
@@ -63,18 +57,6 @@ bool SameName(std::string_view a, std::string_view b) {
         }
     }
     return true;
-}
-
-// The form of a name under which SameName names are equal.
-std::string FoldedName(std::string_view name) {
-    std::string folded(name);
-    for (std::size_t i = 0; i < folded.size(); ++i) {
-        if (IsLeadByte(static_cast<unsigned char>(folded[i])))
-            ++i;
-        else
-            folded[i] = UpperAscii(folded[i]);
-    }
-    return folded;
 }
 
 enum class LineKind { Blank, Header, Entry, Other };
@@ -116,49 +98,6 @@ std::string HeaderLine(std::string_view section) {
     line.reserve(section.size() + 4);
     line.append("[").append(section).append("]").append(LineBreak);
     return line;
-}
-
-enum class FileRead { Read, Missing, Unreadable };
-
-// Reads the whole file. A path naming nothing is Missing; a file that is
-// there but cannot be read (no permission, a directory) is Unreadable.
-FileRead ReadFileBytes(const std::filesystem::path& path, std::string& bytes) {
-    bytes.clear();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return (errno == ENOENT || errno == ENOTDIR) ? FileRead::Missing : FileRead::Unreadable;
-    struct stat status {};
-    if (::fstat(fd, &status) != 0 || S_ISDIR(status.st_mode)) {
-        ::close(fd);
-        return FileRead::Unreadable;
-    }
-    if (status.st_size > 0) bytes.reserve(static_cast<std::size_t>(status.st_size));
-    char buffer[65536];
-    for (;;) {
-        const ssize_t count = ::read(fd, buffer, sizeof buffer);
-        if (count == 0) break;
-        if (count < 0) {
-            if (errno == EINTR) continue;
-            ::close(fd);
-            bytes.clear();
-            return FileRead::Unreadable;
-        }
-        bytes.append(buffer, static_cast<std::size_t>(count));
-    }
-    ::close(fd);
-    return FileRead::Read;
-}
-
-// The file's content as a document that a write will change. A file that is
-// there but cannot be read is not replaced by a file holding only the new
-// entry: the write fails instead.
-ProfileDocument LoadForWriting(const std::filesystem::path& path) {
-    std::string bytes;
-    switch (ReadFileBytes(path, bytes)) {
-        case FileRead::Read: return ProfileDocument(bytes);
-        case FileRead::Missing: return ProfileDocument();
-        case FileRead::Unreadable: break;
-    }
-    ThrowWriteError(path);
 }
 
 bool WriteAll(int fd, std::string_view bytes) {
@@ -259,7 +198,7 @@ ProfileEntries ProfileDocument::ReadEntries(std::string_view section) const {
         if (used + parsed.Name.size() + 1 > EnumerationLimit) break;
         used += parsed.Name.size() + 1;
         // A repeated key reads as its first occurrence, which was handled already.
-        if (!seen.insert(FoldedName(parsed.Name)).second) continue;
+        if (!seen.insert(UpperAsciiLetters(parsed.Name)).second) continue;
         if (parsed.Value.empty()) continue;
         entries.emplace_back(std::string(parsed.Name), std::string(parsed.Value.substr(0, MaxValueLength)));
     }
@@ -328,7 +267,7 @@ void ProfileDocument::ReplaceSection(std::string_view section, const ProfileEntr
     // The first line of the section whose key, as it reads back, matches a name.
     std::unordered_map<std::string, std::size_t> lineOfKey;
     for (const auto& [key, value] : entries) {
-        const auto found = lineOfKey.find(FoldedName(key));
+        const auto found = lineOfKey.find(UpperAsciiLetters(key));
         if (found != lineOfKey.end()) {
             // The key keeps the spelling it has in the file.
             std::string& old = lines_[found->second];
@@ -336,7 +275,7 @@ void ProfileDocument::ReplaceSection(std::string_view section, const ProfileEntr
             continue;
         }
         std::string line = EntryLine(key, value);
-        lineOfKey.try_emplace(FoldedName(ParseLine(line).Name), lines_.size());
+        lineOfKey.try_emplace(UpperAsciiLetters(ParseLine(line).Name), lines_.size());
         lines_.push_back(std::move(line));
     }
 }
@@ -348,6 +287,16 @@ ProfileDocument ProfileFile::Load() const {
     std::string bytes;
     if (ReadFileBytes(path_, bytes) != FileRead::Read) return ProfileDocument();
     return ProfileDocument(bytes);
+}
+
+ProfileDocument ProfileFile::LoadForWriting() const {
+    std::string bytes;
+    switch (ReadFileBytes(path_, bytes)) {
+        case FileRead::Read: return ProfileDocument(bytes);
+        case FileRead::Missing: return ProfileDocument();
+        case FileRead::Unreadable: break;
+    }
+    ThrowWriteError(path_);
 }
 
 void ProfileFile::Save(const ProfileDocument& document) const { ReplaceFileAtomically(path_, document.Bytes()); }
@@ -363,7 +312,7 @@ std::int32_t ProfileFile::ReadNumber(std::string_view section, std::string_view 
 ProfileEntries ProfileFile::ReadEntries(std::string_view section) const { return Load().ReadEntries(section); }
 
 void ProfileFile::WriteText(std::string_view section, std::string_view key, std::string_view value) {
-    ProfileDocument document = LoadForWriting(path_);
+    ProfileDocument document = LoadForWriting();
     document.WriteText(section, key, value);
     Save(document);
 }
@@ -373,7 +322,7 @@ void ProfileFile::WriteNumber(std::string_view section, std::string_view key, st
 }
 
 void ProfileFile::DeleteSection(std::string_view section) {
-    ProfileDocument document = LoadForWriting(path_);
+    ProfileDocument document = LoadForWriting();
     const std::string before = document.Bytes();
     document.DeleteSection(section);
     // Deleting a section the file does not hold changes nothing, not even

@@ -13,7 +13,7 @@
 namespace testkit {
 
 // CP932 bytes of a UTF-8 literal.
-std::string Sj(std::string_view utf8);
+std::string IconvCp932(std::string_view utf8);
 
 // A fresh empty folder, removed with everything in it when the object goes.
 class TempDir {
@@ -43,8 +43,7 @@ std::string ErrorOf(const std::function<void()>& action);
 // The store's write error for a path.
 std::string WriteErrorOf(const std::filesystem::path& path);
 
-// Folder of the fixtures under tests/data, and of the catalogs we ship.
-std::filesystem::path TestData();
+// Folder of the catalogs we ship.
 std::filesystem::path ShippedData();
 
 }  // namespace testkit

@@ -57,6 +57,10 @@ public:
 
     // The whole file as one document (empty when it does not exist or cannot be read).
     ProfileDocument Load() const;
+    // The document a write changes: empty for a missing file; a file that is
+    // there but cannot be read throws the write error rather than being
+    // replaced by a file holding only the new entries.
+    ProfileDocument LoadForWriting() const;
     // Replaces the file with the document's bytes, atomically.
     void Save(const ProfileDocument& document) const;
 

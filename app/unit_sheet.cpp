@@ -1,4 +1,4 @@
-#include "UnitSheet.h"
+#include "unit_sheet.h"
 
 #include "Pub1.h"
 

@@ -2,7 +2,7 @@
 // checks of a report list's columns.
 #pragma once
 
-#include "rowmodel.h"
+#include "row_model.h"
 
 #include <QTest>
 

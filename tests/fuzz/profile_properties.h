@@ -3,7 +3,7 @@
 // and the rules for text that the store writes and reads back unchanged.
 #pragma once
 
-#include "fuzzkit.h"
+#include "fuzz_kit.h"
 
 #include <string>
 #include <string_view>

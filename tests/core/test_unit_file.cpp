@@ -1,8 +1,8 @@
 // The unit file against the shipped catalogs: the exact bytes of a save,
 // round trips, what loading keeps and drops, and failed saves and loads.
-#include "unitfile.h"
+#include "designer.h"
 #include "Pub1.h"
-#include "testkit.h"
+#include "core_kit.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +23,7 @@ using kr::ProfileEntries;
 using kr::ProfileFile;
 using kr::UnitSheet;
 using testkit::ReadBytes;
-using testkit::Sj;
+using testkit::IconvCp932;
 using testkit::TempDir;
 using testkit::WriteBytes;
 
@@ -51,7 +51,7 @@ std::vector<std::string> Ticked(const kr::RowList<Entry>& picker) {
 
 std::vector<std::string> SjList(std::initializer_list<const char*> names) {
     std::vector<std::string> list;
-    for (const char* name : names) list.push_back(Sj(name));
+    for (const char* name : names) list.push_back(IconvCp932(name));
     return list;
 }
 
@@ -101,7 +101,7 @@ protected:
     template <class Entry, class Catalog>
     static void Add(kr::RowList<Entry>& rows, const Catalog& catalog, std::initializer_list<const char*> names) {
         for (const char* name : names) {
-            const Entry* entry = catalog.FindByName(Sj(name));
+            const Entry* entry = catalog.FindByName(IconvCp932(name));
             ASSERT_NE(entry, nullptr) << name;
             rows.Append(entry);
         }
@@ -145,20 +145,20 @@ TEST_F(UnitFile, FirstTemplateSavedIntoANewFileGivesItsEighteenLines) {
     kr::ApplyTemplate(designer, 1);
     const auto path = folder / "granite.kr";
     kr::WriteUnitFile(path, designer.Sheet);
-    EXPECT_EQ(ReadBytes(path), Sj(Template1File));
+    EXPECT_EQ(ReadBytes(path), IconvCp932(Template1File));
     // Overwriting a file the program wrote gives the same content again.
     kr::WriteUnitFile(path, designer.Sheet);
-    EXPECT_EQ(ReadBytes(path), Sj(Template1File));
+    EXPECT_EQ(ReadBytes(path), IconvCp932(Template1File));
     EXPECT_EQ(FolderListing(folder.Path()), std::set<std::string>{"granite.kr"});
 }
 
 TEST_F(UnitFile, SavingIntoAnExistingFileKeepsOtherSectionsAndDropsEmptiedLists) {
     const auto path = folder / "old.kr";
-    WriteBytes(path, Sj("[基本性能]\r\n名称=旧名\r\nメモ=残す\r\n\r\n[メモ]\r\nA=1\r\n"
+    WriteBytes(path, IconvCp932("[基本性能]\r\n名称=旧名\r\nメモ=残す\r\n\r\n[メモ]\r\nA=1\r\n"
                         "[オプション]\r\nOPTION0=暗視ｶﾒﾗ\r\n[移動]\r\nMOVE0=二脚歩行\r\nMOVE1=四脚歩行\r\n"));
     kr::ApplyTemplate(designer, 1);
     kr::WriteUnitFile(path, designer.Sheet);
-    EXPECT_EQ(ReadBytes(path), Sj("[基本性能]\r\n名称=KRM-11-LS グラナイト\r\nメモ=残す\r\n"
+    EXPECT_EQ(ReadBytes(path), IconvCp932("[基本性能]\r\n名称=KRM-11-LS グラナイト\r\nメモ=残す\r\n"
                                   "射撃=0\r\n格闘=0\r\n回避=0\r\n装甲=5\r\nＨＰ=20\r\nパワー=6\r\nセンサー=0\r\n"
                                   "パンチ=6\r\nカスタムポイント=0\r\n価格=8200\r\nクラス=M\r\n\r\n"
                                   "[メモ]\r\nA=1\r\n"
@@ -170,7 +170,7 @@ TEST_F(UnitFile, FailedSaveLeavesTheOldFileOrNoFile) {
     const auto path = folder / "old.kr";
     const auto fresh = folder / "new.kr";
     const auto locked = folder / "locked.kr";
-    const std::string old = Sj("[基本性能]\r\n名称=旧\r\n");
+    const std::string old = IconvCp932("[基本性能]\r\n名称=旧\r\n");
     WriteBytes(path, old);
     WriteBytes(locked, old);
     std::filesystem::permissions(locked, std::filesystem::perms(0200));
@@ -207,7 +207,7 @@ TEST_F(UnitFile, SavingOverADirectoryFailsAndLeavesItAlone) {
 
 TEST_F(UnitFile, LongListsAndAllFiguresRoundTrip) {
     UnitSheet& sheet = designer.Sheet;
-    sheet.UnitName = Sj("試作機 改");
+    sheet.UnitName = IconvCp932("試作機 改");
     sheet.UnitClass = "XH";
     sheet.BaseFire = 1;
     sheet.BaseMelee = -2;
@@ -229,16 +229,16 @@ TEST_F(UnitFile, LongListsAndAllFiguresRoundTrip) {
     const auto path = folder / "long.kr";
     kr::WriteUnitFile(path, sheet);
 
-    const ProfileEntries weapons = ProfileFile(path).ReadEntries(Sj("武装"));
+    const ProfileEntries weapons = ProfileFile(path).ReadEntries(IconvCp932("武装"));
     ASSERT_EQ(weapons.size(), 12u);
     for (std::size_t n = 0; n < weapons.size(); ++n) EXPECT_EQ(weapons[n].first, "WEAPON" + std::to_string(n));
-    EXPECT_EQ(ProfileFile(path).ReadEntries(Sj("移動")).back().first, "MOVE10");
-    EXPECT_EQ(ProfileFile(path).ReadEntries(Sj("オプション")).back().first, "OPTION10");
+    EXPECT_EQ(ProfileFile(path).ReadEntries(IconvCp932("移動")).back().first, "MOVE10");
+    EXPECT_EQ(ProfileFile(path).ReadEntries(IconvCp932("オプション")).back().first, "OPTION10");
 
     auto loaded = NewDesigner();
     kr::LoadUnitFile(path, *loaded);
     const UnitSheet& back = loaded->Sheet;
-    EXPECT_EQ(back.UnitName, Sj("試作機 改"));
+    EXPECT_EQ(back.UnitName, IconvCp932("試作機 改"));
     EXPECT_EQ(back.UnitClass, "XH");
     EXPECT_EQ((std::vector<std::int32_t>{back.BaseFire, back.BaseMelee, back.BaseEvasion, back.BaseArmor,
                                          back.BaseDurability, back.BasePower, back.BaseSensor, back.BasePunch,
@@ -261,7 +261,7 @@ TEST_F(UnitFile, WeaponWithFollowUpRowIsTwoConsecutiveEntries) {
     const auto path = folder / "pair.kr";
     kr::WriteUnitFile(path, designer.Sheet);
     const std::string bytes = ReadBytes(path);
-    EXPECT_NE(bytes.find(Sj("[武装]\r\nWEAPON0=11mmMG\r\nWEAPON1=ﾛｹｯﾄﾎﾟｯﾄﾞ\r\nWEAPON2=└追加ﾎﾟｯﾄﾞ\r\n"
+    EXPECT_NE(bytes.find(IconvCp932("[武装]\r\nWEAPON0=11mmMG\r\nWEAPON1=ﾛｹｯﾄﾎﾟｯﾄﾞ\r\nWEAPON2=└追加ﾎﾟｯﾄﾞ\r\n"
                             "WEAPON3=ﾋｰﾄﾅｲﾌ\r\n")),
               std::string::npos)
         << bytes;
@@ -275,7 +275,7 @@ TEST_F(UnitFile, WeaponWithFollowUpRowIsTwoConsecutiveEntries) {
 
 TEST_F(UnitFile, ListEntriesLoadInFileOrderWhateverTheirKeys) {
     const auto path = folder / "order.kr";
-    WriteBytes(path, Sj("[武装]\r\nWEAPON2=ﾋｰﾄﾅｲﾌ\r\nWEAPON0=11mmMG\r\nWEAPON1=\r\nANY=迫撃砲\r\nweapon2=ﾚｰﾙｶﾞﾝ\r\n"));
+    WriteBytes(path, IconvCp932("[武装]\r\nWEAPON2=ﾋｰﾄﾅｲﾌ\r\nWEAPON0=11mmMG\r\nWEAPON1=\r\nANY=迫撃砲\r\nweapon2=ﾚｰﾙｶﾞﾝ\r\n"));
     kr::LoadUnitFile(path, designer);
     EXPECT_EQ(Captions(designer.Sheet.Weapons), SjList({"ﾋｰﾄﾅｲﾌ", "11mmMG", "迫撃砲"}));
 }
@@ -283,7 +283,7 @@ TEST_F(UnitFile, ListEntriesLoadInFileOrderWhateverTheirKeys) {
 TEST_F(UnitFile, NamesTheCatalogsLackAreDroppedAndTickNothing) {
     designer.OptionPicker.Row(0).Checked = true;  // ticks from before the load go
     const auto path = folder / "unknown.kr";
-    WriteBytes(path, Sj("[移動]\r\nMOVE0=反重力\r\nMOVE1=二脚歩行\r\n"
+    WriteBytes(path, IconvCp932("[移動]\r\nMOVE0=反重力\r\nMOVE1=二脚歩行\r\n"
                         "[武装]\r\nWEAPON0=光線銃\r\nWEAPON1=11mmMG\r\n"
                         "[オプション]\r\nOPTION0=ｽﾃﾙｽ\r\nOPTION1=暗視ｶﾒﾗ\r\nOPTION2=暗視ｶﾒﾗ \r\n"));
     kr::LoadUnitFile(path, designer);
@@ -305,25 +305,25 @@ TEST_F(UnitFile, CapacityFollowsTheLoadedClass) {
     EXPECT_EQ(designer.Sheet.BackpackCapacity, 5);
 
     const auto lower = folder / "lower.kr";
-    WriteBytes(lower, Sj("[基本性能]\r\nクラス=xh\r\n"));
+    WriteBytes(lower, IconvCp932("[基本性能]\r\nクラス=xh\r\n"));
     kr::LoadUnitFile(lower, designer);
     EXPECT_EQ(designer.Sheet.UnitClass, "XH");
     EXPECT_EQ(designer.Sheet.BackpackCapacity, 6);
 
-    WriteBytes(lower, Sj("[基本性能]\r\nクラス=l\r\n"));
+    WriteBytes(lower, IconvCp932("[基本性能]\r\nクラス=l\r\n"));
     kr::LoadUnitFile(lower, designer);
     EXPECT_EQ(designer.Sheet.UnitClass, "L");
     EXPECT_EQ(designer.Sheet.BackpackCapacity, 2);
 }
 
 TEST_F(UnitFile, NameAndNumbersAreReadWithoutSurroundingBlanks) {
-    designer.Sheet.UnitName = Sj("  グラナイト 改\t ");
+    designer.Sheet.UnitName = IconvCp932("  グラナイト 改\t ");
     const auto path = folder / "blank.kr";
     kr::WriteUnitFile(path, designer.Sheet);
     kr::LoadUnitFile(path, designer);
-    EXPECT_EQ(designer.Sheet.UnitName, Sj("グラナイト 改"));
+    EXPECT_EQ(designer.Sheet.UnitName, IconvCp932("グラナイト 改"));
 
-    WriteBytes(path, Sj("[基本性能]\r\n 装甲 =  0x10 \r\n価格=abc\r\nＨＰ=-3\r\n"));
+    WriteBytes(path, IconvCp932("[基本性能]\r\n 装甲 =  0x10 \r\n価格=abc\r\nＨＰ=-3\r\n"));
     kr::LoadUnitFile(path, designer);
     EXPECT_EQ(designer.Sheet.BaseArmor, 16);
     EXPECT_EQ(designer.Sheet.BasePrice, 0);

@@ -4,10 +4,9 @@
 // kill the file must hold one of the two contents completely.
 #include "designer.h"
 #include "placement.h"
-#include "ProfileFile.h"
+#include "profile_file.h"
 #include "Pub1.h"
-#include "testkit.h"
-#include "unitfile.h"
+#include "core_kit.h"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +24,7 @@
 #include <string>
 
 using testkit::ReadBytes;
-using testkit::Sj;
+using testkit::IconvCp932;
 using testkit::TempDir;
 using testkit::WriteBytes;
 
@@ -198,7 +197,7 @@ TEST_F(CrashSafe, SettingsFileIsAlwaysTheOldOrTheNewWriteWhenKilled) {
 TEST_F(CrashSafe, ReadOnlyFolderFailsEverySaveAndChangesNothing) {
     const auto unit = folder / "unit.kr";
     const auto settingsPath = folder / "KRMAKE.INI";
-    const std::string oldUnit = Sj("[基本性能]\r\n名称=旧\r\n[武装]\r\nWEAPON0=11mmMG\r\n");
+    const std::string oldUnit = IconvCp932("[基本性能]\r\n名称=旧\r\n[武装]\r\nWEAPON0=11mmMG\r\n");
     const std::string oldSettings = "[GENERAL]\r\nLEFT=1\r\n";
     WriteBytes(unit, oldUnit);
     WriteBytes(settingsPath, oldSettings);

@@ -1,0 +1,51 @@
+// The unit file (.kr): a design's name, class and base figures and the
+// names of its equipment, in the profile-file layout. This is the file's
+// side only; app/designer.h turns a file's content into a design and back.
+#pragma once
+
+#include "profile_file.h"
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kr {
+
+// The ten base figures in the order the file holds them (section "基本性能").
+enum class UnitFigure { Fire, Melee, Evasion, Armor, Durability, Power, Sensor, Punch, CP, Price };
+constexpr std::size_t UnitFigureCount = 10;
+
+// What a unit file holds. Texts are CP932 bytes.
+struct UnitFileContent {
+    std::string Name;                                    // "名称"
+    std::array<std::int32_t, UnitFigureCount> Figures{};  // "射撃" ... "価格", 0 when absent
+    std::string Class;                                   // "クラス"; read back with ASCII letters in upper case
+    // The entries' names in list order: "移動" MOVEn, "武装" WEAPONn, "オプション" OPTIONn.
+    std::vector<std::string> Moves;
+    std::vector<std::string> Weapons;
+    std::vector<std::string> Options;
+
+    std::int32_t& Figure(UnitFigure which) { return Figures[static_cast<std::size_t>(which)]; }
+    std::int32_t Figure(UnitFigure which) const { return Figures[static_cast<std::size_t>(which)]; }
+};
+
+// Reads a unit file. Missing sections and keys read as empty texts, 0 and no
+// entries; list entries come in the order of their lines, whatever their
+// keys, empty values left out. Throws KrError "ファイル %s は開けません" when
+// the path is no file that can be read.
+UnitFileContent ReadUnitFileContent(const std::filesystem::path& path);
+
+// Applies a save's writes to a document: the twelve keys of "基本性能" in
+// place, then each list section removed and written again at the end (only
+// when it has entries). Other sections and keys stay.
+void WriteUnitDocument(ProfileDocument& document, const UnitFileContent& content);
+
+// Writes the content into the file as one transaction: the file ends up with
+// the complete new content or, when the write fails, exactly as it was.
+// Throws KrError "%s に書き込めません".
+void WriteUnitFileContent(const std::filesystem::path& path, const UnitFileContent& content);
+
+}  // namespace kr
