@@ -199,7 +199,7 @@ std::vector<std::string> LoadUnitFile(const std::filesystem::path& path, Designe
     UnitSheet& sheet = designer.Sheet;
     ClearEquipment(designer);
 
-    sheet.UnitName = content.Name;
+    sheet.UnitName = UnitNameFromFile(content.Name);
     for (std::size_t i = 0; i < UnitFigureCount; ++i) sheet.*FigureFields[i] = content.Figures[i];
     sheet.UnitClass = content.Class;
 
@@ -215,7 +215,24 @@ std::vector<std::string> LoadUnitFile(const std::filesystem::path& path, Designe
     sheet.BackpackCapacity = CapacityOfClass(sheet.UnitClass);
     designer.SaveFileName = path;
     designer.OpenFileName = path;
-    return dropped;
+
+    // Each dropped name once, where it first stood.
+    std::unordered_set<std::string> seen;
+    std::vector<std::string> unique;
+    for (const std::string& name : dropped)
+        if (seen.insert(name).second) unique.push_back(name);
+    return unique;
+}
+
+std::string DroppedNamesMessage(const std::vector<std::string>& names) {
+    static const std::string lead = Sjis("カタログにない名前を読み飛ばしました: ");
+    static const std::string separator = Sjis("、");
+    std::string message = lead;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (i > 0) message += separator;
+        message += names[i];
+    }
+    return message;
 }
 
 long DeleteWeaponRow(WeaponRows& weapons, std::size_t selected) {

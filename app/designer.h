@@ -68,10 +68,14 @@ void WriteUnitFile(const std::filesystem::path& path, const UnitSheet& sheet);
 // Loads a unit file into the designer: clears the pickers' ticks and the
 // three lists, reads the sheet, adds the rows found in the catalogs, ticks
 // the pickers, sets the capacity and the remembered file names. Returns the
-// names the catalogs do not hold, which add no row, in file order. A path
+// names the catalogs do not hold, which add no row: each once, in file order. A path
 // that is no readable file throws KrError "ファイル %s は開けません" and
 // leaves the designer untouched. Does not recalculate.
 std::vector<std::string> LoadUnitFile(const std::filesystem::path& path, Designer& designer);
+
+// The notice for names a load dropped (CP932):
+// "カタログにない名前を読み飛ばしました: A、B".
+std::string DroppedNamesMessage(const std::vector<std::string>& names);
 
 // Removes the selected weapon row, with its follow-up row or the row it
 // follows (the row below examined first, one neighbour only). Returns the

@@ -1,5 +1,6 @@
 #include "main.h"
 
+#include "codec.h"
 #include "report_ui.h"
 
 #include <QApplication>
@@ -7,28 +8,47 @@
 #include <QFile>
 #include <QMenuBar>
 #include <QResizeEvent>
+#include <QStatusBar>
 #include <QStyle>
+#include <QToolTip>
 #include <QValidator>
 #include <QVBoxLayout>
 
 namespace kr {
 
-std::filesystem::path PathOf(const QString& path) {
-    const QByteArray bytes = QFile::encodeName(path);
-    return std::filesystem::path(std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-}
-
-QString PathString(const std::filesystem::path& path) { return QFile::decodeName(path.native().c_str()); }
-
 namespace {
 
 const QColor BoxColour(221, 221, 255);
 
-// The name box takes only text that a unit file can hold (CP932).
-class Cp932Validator : public QValidator {
+// The name box holds only what a unit file gives back as it was: one line
+// of CP932 text of at most MaxUnitNameBytes bytes. Typed and pasted text is
+// made so (UnitNameInput); what had to be left out or cut is reported.
+class NameValidator : public QValidator {
 public:
     using QValidator::QValidator;
-    State validate(QString& input, int&) const override { return QStringToCp932(input) ? Acceptable : Invalid; }
+    // Characters left out (UTF-8) and whether the text was cut at the limit.
+    std::function<void(const QString& leftOut, bool cut)> Refused;
+
+    State validate(QString& input, int& pos) const override {
+        // The text before the cursor holds what was just typed or pasted:
+        // that part is cut when the whole is too long.
+        const QByteArray before = input.left(pos).toUtf8();
+        const QByteArray after = input.mid(pos).toUtf8();
+        NameInput head = UnitNameInput(std::string_view(before.constData(), static_cast<std::size_t>(before.size())));
+        const NameInput tail = UnitNameInput(std::string_view(after.constData(), static_cast<std::size_t>(after.size())));
+        const std::size_t room = MaxUnitNameBytes - std::min(MaxUnitNameBytes, tail.Bytes.size());
+        const bool cut = head.Bytes.size() > room;
+        if (cut) head.Bytes.resize(Cp932PrefixLength(head.Bytes, room));
+        const QString kept = Cp932ToQString(head.Bytes);
+        const QString text = kept + Cp932ToQString(tail.Bytes);
+        if (text != input) {
+            input = text;
+            pos = static_cast<int>(kept.size());
+        }
+        const std::string leftOut = head.LeftOut + tail.LeftOut;
+        if ((cut || !leftOut.empty()) && Refused) Refused(Utf8ToQString(leftOut), cut);
+        return Acceptable;
+    }
 };
 
 // The tool bar: a framed strip that tells its owner when its width changes.
@@ -67,6 +87,28 @@ QLabel* Caption(QWidget* parent, const char* text, int left, int top) {
 
 }  // namespace
 
+StatusLine::StatusLine(QWidget* parent) : QLabel(parent) {
+    // The notice never widens the window: it is cut to the room there is.
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    setMinimumWidth(0);
+    setTextFormat(Qt::PlainText);
+}
+
+void StatusLine::Show(const QString& notice, const QString& details) {
+    notice_ = notice;
+    setToolTip(details.isEmpty() ? notice : details);
+    Elide();
+}
+
+void StatusLine::Clear() { Show({}); }
+
+void StatusLine::resizeEvent(QResizeEvent* event) {
+    QLabel::resizeEvent(event);
+    Elide();
+}
+
+void StatusLine::Elide() { setText(fontMetrics().elidedText(notice_, Qt::ElideRight, std::max(0, contentsRect().width()))); }
+
 FileDialogRequest TfrmMain::dlgOpen() {
     return {QStringLiteral("krファイル (*.kr);;全て (*.*)"), QStringLiteral("kr"), QString(), false};
 }
@@ -98,6 +140,10 @@ TfrmMain::TfrmMain(Designer& designer, Catalogs& catalogs, std::filesystem::path
     layout->addWidget(lvwMove);
     layout->addWidget(lvwWeapon, 1);
     setCentralWidget(central);
+    stbMain = new StatusLine(this);
+    stbMain->setObjectName(QStringLiteral("stbMain"));
+    statusBar()->addWidget(stbMain, 1);
+    statusBar()->setSizeGripEnabled(false);
 
     setTabOrder(txtKrName, lvwOption);
     setTabOrder(lvwOption, lvwMove);
@@ -156,10 +202,13 @@ void TfrmMain::BuildToolBar() {
     txtKrName->setObjectName(QStringLiteral("txtKrName"));
     txtKrName->setFont(GothicFont(16));
     txtKrName->setGeometry(98, 2, 183, 22);
-    txtKrName->setValidator(new Cp932Validator(txtKrName));
-    connect(txtKrName, &QLineEdit::textEdited, this, [this](const QString& text) {
-        if (auto bytes = QStringToCp932(text)) designer_.Sheet.UnitName = std::move(*bytes);
-    });
+    auto* validator = new NameValidator(txtKrName);
+    validator->Refused = [this](const QString& leftOut, bool cut) { NameInputRefused(leftOut, cut); };
+    txtKrName->setValidator(validator);
+    // The box holds nothing but what the validator let in, so its text is
+    // always the sheet's name.
+    connect(txtKrName, &QLineEdit::textEdited, this,
+            [this](const QString& text) { designer_.Sheet.UnitName = UnitNameInput(text.toUtf8().toStdString()).Bytes; });
 
     lblClassP = new QLabel(QStringLiteral("　クラス "), tbrMain);
     lblClassP->resize(52, 22);
@@ -315,6 +364,14 @@ void TfrmMain::RefreshSheet() {
 
 // ---- commands -----------------------------------------------------------------
 
+void TfrmMain::NameInputRefused(const QString& leftOut, bool cut) {
+    QStringList lines;
+    if (!leftOut.isEmpty()) lines.append(QStringLiteral("ユニットファイルに保存できない文字を除きました: ") + leftOut);
+    if (cut) lines.append(QStringLiteral("名称は %1 バイトまでです").arg(MaxUnitNameBytes));
+    QApplication::beep();
+    QToolTip::showText(txtKrName->mapToGlobal(QPoint(0, txtKrName->height())), lines.join(u'\n'), txtKrName);
+}
+
 void TfrmMain::mnuNewClick(int number) {
     Guarded(this, [&] {
         ApplyTemplate(designer_, number);
@@ -322,30 +379,49 @@ void TfrmMain::mnuNewClick(int number) {
     });
 }
 
+std::filesystem::path TfrmMain::ChooseFile(FileDialogRequest request, const std::filesystem::path& kept) {
+    request.InitialFileName = PathString(kept);
+    return PathOf(Desktop().ChooseFile(this, request));
+}
+
 void TfrmMain::mnuLoadClick() {
-    FileDialogRequest request = dlgOpen();
-    request.InitialFileName = PathString(designer_.OpenFileName);
-    const QString chosen = Desktop().ChooseFile(this, request);
-    if (!chosen.isEmpty()) {
-        designer_.OpenFileName = PathOf(chosen);
-        Guarded(this, [&] { LoadUnitFile(PathOf(chosen), designer_); });
+    const std::filesystem::path chosen = ChooseFile(dlgOpen(), designer_.OpenFileName);
+    if (chosen.empty()) {
+        // A cancelled load still ends with a recalculation.
+        Recalculate(designer_.Sheet);
+        RefreshSheet();
+        return;
     }
-    // A load always ends with a recalculation, also when it was cancelled or failed.
+    designer_.OpenFileName = chosen;
+    OpenUnitFile(chosen);
+}
+
+void TfrmMain::OpenUnitFile(const std::filesystem::path& path) {
+    stbMain->Clear();
+    Guarded(this, [&] {
+        const std::vector<std::string> dropped = LoadUnitFile(path, designer_);
+        if (dropped.empty()) return;
+        QStringList names;
+        for (const std::string& name : dropped) names.append(Cp932ToQString(name));
+        stbMain->Show(Cp932ToQString(DroppedNamesMessage(dropped)), names.join(u'\n'));
+    });
+    // A load always ends with a recalculation, also when it failed.
     Recalculate(designer_.Sheet);
     RefreshSheet();
 }
 
 bool TfrmMain::ChooseUnitFileToSave() {
-    FileDialogRequest request = dlgSave();
-    request.InitialFileName = PathString(designer_.SaveFileName);
-    const QString chosen = Desktop().ChooseFile(this, request);
-    if (chosen.isEmpty()) return false;
-    designer_.SaveFileName = PathOf(chosen);
+    const std::filesystem::path chosen = ChooseFile(dlgSave(), designer_.SaveFileName);
+    if (chosen.empty()) return false;
+    designer_.SaveFileName = chosen;
     return true;
 }
 
 void TfrmMain::WriteUnitFileGuarded() {
-    Guarded(this, [&] { WriteUnitFile(designer_.SaveFileName, designer_.Sheet); });
+    Guarded(this, [&] {
+        WriteUnitFile(designer_.SaveFileName, designer_.Sheet);
+        stbMain->Show(Utf8ToQString(FormatMessage("%s に保存しました", PathText(designer_.SaveFileName))));
+    });
 }
 
 void TfrmMain::mnuSaveClick() {
@@ -364,7 +440,14 @@ void TfrmMain::mnuClipClick() {
 }
 
 void TfrmMain::mnuHtmlClick() {
-    Guarded(this, [&] { SaveHtmlReport(this, designer_); });
+    const std::filesystem::path chosen = ChooseFile(dlgSaveHtml(), designer_.HtmlFileName);
+    if (chosen.empty()) return;
+    designer_.HtmlFileName = chosen;
+    Guarded(this, [&] {
+        const bool shown = WriteAndOpenHtmlPage(chosen, designer_.Sheet);
+        const std::string written = FormatMessage("%s に書き出しました", PathText(chosen));
+        stbMain->Show(Utf8ToQString(shown ? written : written + " (表示できるプログラムが見つかりません)"));
+    });
 }
 
 void TfrmMain::mnuAddWpnClick() {

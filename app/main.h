@@ -31,6 +31,25 @@
 
 namespace kr {
 
+// The status line at the bottom of the main window: notices that must not
+// stop the user (names a load dropped, where a file was written). The text
+// is cut with "…" to the line's width; the whole of it is in the tooltip.
+class StatusLine : public QLabel {
+public:
+    explicit StatusLine(QWidget* parent = nullptr);
+    // Shows a notice; `details` (if any) is the tooltip, else the notice itself.
+    void Show(const QString& notice, const QString& details = {});
+    void Clear();
+    const QString& Notice() const { return notice_; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void Elide();
+    QString notice_;
+};
+
 class TfrmMain : public QMainWindow {
     Q_OBJECT
 public:
@@ -54,6 +73,9 @@ public:
     void mnuDelWpnClick();
     void lvwOptionDblClick();
     void lvwMoveDblClick();
+    // What the load command does once a file is chosen: loads it (an error
+    // box when it cannot be read), recalculates and refreshes the window.
+    void OpenUnitFile(const std::filesystem::path& path);
     bool lvwOptionKeyDown(ReportListView* sender, int key);
     bool lvwWeaponKeyDown(int key);
     void tbrMainResize();
@@ -91,6 +113,7 @@ public:
     QAction* mnuHtml = nullptr;
     QAction* mnuExit = nullptr;
     QMenu* pmuWeapon = nullptr;
+    StatusLine* stbMain = nullptr;
     QAction* mnuAddWpn = nullptr;
     QAction* mnuDelWpn = nullptr;
 
@@ -107,8 +130,12 @@ private:
     void RefreshFigures();
     void RefreshLists();
     void RefreshName();
+    // Shows a file dialog offering the kept file name; an empty path when cancelled.
+    std::filesystem::path ChooseFile(FileDialogRequest request, const std::filesystem::path& kept);
     bool ChooseUnitFileToSave();
     void WriteUnitFileGuarded();
+    // Typed or pasted text lost characters, or was cut at the name's limit.
+    void NameInputRefused(const QString& leftOut, bool cut);
 
     Designer& designer_;
     std::filesystem::path directory_;
@@ -136,9 +163,5 @@ public:
     std::unique_ptr<TfrmMove> frmMove;
     std::unique_ptr<TfrmWeapon> frmWeapon;
 };
-
-// Converts a path chosen in a dialog to a file-system path, and back.
-std::filesystem::path PathOf(const QString& path);
-QString PathString(const std::filesystem::path& path);
 
 }  // namespace kr

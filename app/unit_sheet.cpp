@@ -1,8 +1,68 @@
 #include "unit_sheet.h"
 
 #include "Pub1.h"
+#include "codec.h"
 
 namespace kr {
+
+namespace {
+
+// The code point of the UTF-8 sequence at `text[i]` and its length; a stray
+// byte counts as itself.
+std::pair<char32_t, std::size_t> NextCodePoint(std::string_view text, std::size_t i) {
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+    const unsigned char lead = byte(i);
+    const std::size_t length = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    if (length == 1 || i + length > text.size()) return {lead, 1};
+    char32_t code = lead & (0x7F >> length);
+    for (std::size_t k = 1; k < length; ++k) code = (code << 6) | (byte(i + k) & 0x3F);
+    return {code, length};
+}
+
+// C0 and C1 control characters, DEL, and the Unicode line and paragraph separators.
+bool IsControl(char32_t code) {
+    return code < 0x20 || (code >= 0x7F && code <= 0x9F) || code == 0x2028 || code == 0x2029;
+}
+
+std::string WithoutControls(std::string_view utf8) {
+    std::string kept;
+    kept.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto [code, length] = NextCodePoint(utf8, i);
+        if (!IsControl(code)) kept.append(utf8.substr(i, length));
+        i += length;
+    }
+    return kept;
+}
+
+}  // namespace
+
+NameInput UnitNameInput(std::string_view utf8) {
+    NameInput input;
+    input.Bytes = Utf8ToCp932Lossy(WithoutControls(utf8), &input.LeftOut);
+    return input;
+}
+
+std::string UnitNameFromFile(std::string_view bytes) {
+    // A lead byte at the very end is half a character cut off (a value read
+    // back is cut to the limit): it goes. Any other byte that is no character
+    // reads as U+FFFD, which CP932 cannot hold.
+    const std::string decoded = Cp932ToUtf8(bytes.substr(0, Cp932PrefixLength(bytes, MaxUnitNameBytes)));
+    const std::string_view replacement = "\xEF\xBF\xBD";
+    std::string text;
+    text.reserve(decoded.size());
+    for (std::size_t i = 0; i < decoded.size();) {
+        if (std::string_view(decoded).substr(i, replacement.size()) == replacement) {
+            text += '?';
+            i += replacement.size();
+        } else {
+            text += decoded[i++];
+        }
+    }
+    std::string name = UnitNameInput(text).Bytes;
+    name.resize(Cp932PrefixLength(name, MaxUnitNameBytes));
+    return name;
+}
 
 bool IsOutOfClass(std::string_view entryClass, std::string_view unitClass) {
     if (entryClass == "H") return unitClass.find('H') == std::string_view::npos;

@@ -53,6 +53,25 @@ struct UnitSheet {
     bool ListsEnabled = false;        // the lists take input from the first recalculation on
 };
 
+// The longest name a unit file gives back whole (a value read back is cut
+// to this many bytes).
+constexpr std::size_t MaxUnitNameBytes = 2047;
+
+// What the name box keeps of typed or pasted text (UTF-8): control
+// characters (line breaks, tabs, NUL, ...) are removed, as a one-line field
+// does; characters that CP932 holds under another code take that code; the
+// characters without a CP932 form are left out and listed in `LeftOut`.
+struct NameInput {
+    std::string Bytes;    // CP932
+    std::string LeftOut;  // UTF-8
+};
+NameInput UnitNameInput(std::string_view utf8);
+
+// A name read from a unit file as the name box shows it: at most
+// MaxUnitNameBytes bytes without half a character at its end, each other
+// byte that is no CP932 character made "?", control characters removed.
+std::string UnitNameFromFile(std::string_view bytes);
+
 // Whether an entry of class `entryClass` costs one extra custom point on a
 // unit of class `unitClass`.
 bool IsOutOfClass(std::string_view entryClass, std::string_view unitClass);

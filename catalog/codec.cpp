@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <stdexcept>
 
@@ -90,6 +91,43 @@ std::optional<std::string> Utf8ToCp932(std::string_view utf8) {
     // back as different characters, so it has no CP932 form for us.
     if (Cp932ToUtf8(output) != utf8) return std::nullopt;
     return output;
+}
+
+namespace {
+
+// Bytes of the UTF-8 sequence that starts with `lead` (1 for a stray byte).
+std::size_t Utf8SequenceLength(unsigned char lead) {
+    if (lead >= 0xF0 && lead <= 0xF4) return 4;
+    if (lead >= 0xE0) return lead <= 0xEF ? 3 : 1;
+    if (lead >= 0xC2) return 2;
+    return 1;
+}
+
+}  // namespace
+
+std::string Utf8ToCp932Lossy(std::string_view utf8, std::string* leftOut) {
+    std::string output;
+    ToCp932().Run(utf8, output, [&](char*& in, std::size_t& inLeft, std::string_view& replacement) {
+        // The character iconv cannot take is left out, whole.
+        const std::size_t length =
+            std::min(inLeft, Utf8SequenceLength(static_cast<unsigned char>(*in)));
+        if (leftOut != nullptr) leftOut->append(in, length);
+        in += length;
+        inLeft -= length;
+        replacement = {};
+        return true;
+    });
+    return output;
+}
+
+std::size_t Cp932PrefixLength(std::string_view cp932, std::size_t limit) {
+    std::size_t end = 0;
+    while (end < cp932.size()) {
+        const std::size_t next = end + (IsLeadByte(static_cast<unsigned char>(cp932[end])) ? 2 : 1);
+        if (next > limit || next > cp932.size()) break;
+        end = next;
+    }
+    return end;
 }
 
 std::string Sjis(std::string_view utf8Literal) {

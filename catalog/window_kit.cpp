@@ -8,6 +8,7 @@
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QEvent>
+#include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPointer>
@@ -25,6 +26,13 @@ std::optional<std::string> QStringToCp932(const QString& text) {
     const QByteArray utf8 = text.toUtf8();
     return Utf8ToCp932(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
 }
+
+std::filesystem::path PathOf(const QString& path) {
+    const QByteArray bytes = QFile::encodeName(path);
+    return std::filesystem::path(std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+}
+
+QString PathString(const std::filesystem::path& path) { return QFile::decodeName(path.native().c_str()); }
 
 QString ErrorBoxText(const QString& message) {
     if (!message.isEmpty() && message.back() > QChar(u'.')) return message + u'.';
@@ -263,7 +271,7 @@ QString RunFileDialog(QWidget* parent, const FileDialogRequest& request) {
 DesktopSeam& Desktop() {
     static DesktopSeam seam{
         RunFileDialog,
-        [](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); },
+        [](const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); },
         [](const QString& text) {
             QClipboard* clipboard = QGuiApplication::clipboard();
             if (!clipboard) return false;

@@ -27,6 +27,10 @@ std::optional<std::string> QStringToCp932(const QString& text);
 // UTF-8 literal / message -> QString.
 inline QString Utf8ToQString(std::string_view utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
 
+// A path chosen in a dialog as a file-system path, and back.
+std::filesystem::path PathOf(const QString& path);
+QString PathString(const std::filesystem::path& path);
+
 // The message as the error box shows it: "." is added unless the last
 // character sorts at or before ".".
 QString ErrorBoxText(const QString& message);
@@ -66,8 +70,9 @@ struct FileDialogRequest {
 struct DesktopSeam {
     // Returns the chosen path, or an empty string when cancelled.
     std::function<QString(QWidget* parent, const FileDialogRequest&)> ChooseFile;
-    // Asks the desktop to open a document; the outcome is not looked at.
-    std::function<void(const QString& path)> OpenDocument;
+    // Asks the desktop to open a document; false when no program could be
+    // asked to show it.
+    std::function<bool(const QString& path)> OpenDocument;
     // Replaces the clipboard with one plain text; false when it cannot be opened.
     std::function<bool(const QString& text)> SetClipboardText;
     // Shows the application's error box (already with its final text).

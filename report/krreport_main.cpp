@@ -112,11 +112,13 @@ void Complain(std::ostream& err, std::string_view message) {
     err << ProgramName << ": " << message << '\n';
 }
 
-// The report of one unit file, as the designer would give it after loading it.
-std::string BuildReport(const Catalogs& catalogs, const fs::path& unit, const Arguments& args) {
+// The report of one unit file, as the designer would give it after loading
+// it; names the catalogs lack are warned about, as the designer does.
+std::string BuildReport(const Catalogs& catalogs, const fs::path& unit, const Arguments& args, std::ostream& err) {
     Designer designer(catalogs);
     FillPickers(designer);
-    LoadUnitFile(unit, designer);
+    const std::vector<std::string> dropped = LoadUnitFile(unit, designer);
+    if (!dropped.empty()) Complain(err, PathText(unit) + ": " + Cp932ToUtf8(DroppedNamesMessage(dropped)));
     Recalculate(designer.Sheet);
     if (args.Kind == ReportKind::Html) return BuildHtmlPage(designer.Sheet);
     std::string text = BuildClipboardText(designer.Sheet);
@@ -134,6 +136,14 @@ bool IsDirectory(const fs::path& path) {
     return fs::is_directory(path, ec);
 }
 
+// Whether two paths name one file: the same file on disk (through links
+// too), or the same place when neither exists yet.
+bool SameFile(const fs::path& a, const fs::path& b) {
+    std::error_code ec;
+    if (fs::equivalent(a, b, ec)) return true;
+    return fs::weakly_canonical(fs::absolute(a), ec) == fs::weakly_canonical(fs::absolute(b), ec);
+}
+
 int Run(const Arguments& args, std::ostream& out, std::ostream& err) {
     int status = 0;
 
@@ -146,39 +156,46 @@ int Run(const Arguments& args, std::ostream& out, std::ostream& err) {
         status = 1;
     }
 
-    // Where each report goes: nowhere (standard output) for a single unit
-    // without -o, a file, or a folder that gets one file per unit.
+    // Where each report goes: standard output for a single unit without -o,
+    // a file, or a folder that gets one file per unit. -o names a folder when
+    // there are several units, when it is a folder, or when it ends with "/".
     std::optional<fs::path> folder;
     std::optional<fs::path> singleFile;
-    if (args.Units.size() > 1) {
-        std::error_code ec;
-        fs::create_directories(*args.Output, ec);
-        if (!IsDirectory(*args.Output)) {
-            Complain(err, FormatMessage("出力先 %s はフォルダではなく、作成もできません", PathText(*args.Output)));
-            return 1;
-        }
-        folder = *args.Output;
-    } else if (args.Output) {
-        if (IsDirectory(*args.Output))
+    if (args.Output) {
+        const bool endsWithSeparator = !args.Output->empty() && !args.Output->has_filename();
+        if (args.Units.size() > 1 || endsWithSeparator || IsDirectory(*args.Output)) {
+            std::error_code ec;
+            fs::create_directories(*args.Output, ec);
+            if (!IsDirectory(*args.Output)) {
+                Complain(err, FormatMessage("出力先 %s はフォルダではなく、作成もできません", PathText(*args.Output)));
+                return 1;
+            }
             folder = *args.Output;
-        else
+        } else {
             singleFile = *args.Output;
+        }
     }
 
     std::set<fs::path> written;
     for (const fs::path& unit : args.Units) {
         try {
-            const std::string report = BuildReport(catalogs, unit, args);
             if (!folder && !singleFile) {
+                const std::string report = BuildReport(catalogs, unit, args, err);
                 out.write(report.data(), static_cast<std::streamsize>(report.size()));
                 out.flush();
                 if (!out) throw KrError("標準出力への書き込みエラー");
                 continue;
             }
             const fs::path target = folder ? *folder / ReportFileName(unit, args.Kind) : *singleFile;
-            // Two units of the same file name would silently overwrite each other.
-            if (!written.insert(target.lexically_normal()).second)
+            // A report never replaces one of the unit files it was asked to read,
+            // and two units never write the same file.
+            for (const fs::path& input : args.Units)
+                if (SameFile(target, input))
+                    throw KrError(FormatMessage("%s は読み込むユニットファイルなので上書きしません", PathText(target)));
+            std::error_code ec;
+            if (!written.insert(fs::weakly_canonical(fs::absolute(target), ec)).second)
                 throw KrError(FormatMessage("%s は別のユニットファイルの出力に使われています", PathText(target)));
+            const std::string report = BuildReport(catalogs, unit, args, err);
             // The page writer takes any bytes; the text report is written the same way.
             WriteHtmlFile(target, report);
         } catch (const std::exception& e) {

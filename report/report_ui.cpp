@@ -1,8 +1,5 @@
-// The report commands at the window boundary: the clipboard holds Unicode
-// text, so the CP932 report is converted there; files stay CP932.
 #include "report_ui.h"
 
-#include "designer.h"
 #include "reports.h"
 #include "window_kit.h"
 
@@ -16,20 +13,10 @@ void CopyReportToClipboard(const UnitSheet& sheet) {
     if (!Desktop().SetClipboardText(text)) throw KrError("クリップボードを開くことができません");
 }
 
-void SaveHtmlReport(QWidget* owner, Designer& designer) {
-    FileDialogRequest request;
-    request.Filter = Utf8ToQString("HTML (*.htm *.html);;全て (*.*)");
-    request.DefaultSuffix = QStringLiteral("html");
-    request.InitialFileName = QString::fromStdString(designer.HtmlFileName.string());
-    request.Save = true;
-    const QString chosen = Desktop().ChooseFile(owner, request);
-    if (chosen.isEmpty()) return;
-
-    const std::filesystem::path path = chosen.toStdString();
-    designer.HtmlFileName = path;
-    WriteHtmlFile(path, BuildHtmlPage(designer.Sheet));
+bool WriteAndOpenHtmlPage(const std::filesystem::path& path, const UnitSheet& sheet) {
+    WriteHtmlFile(path, BuildHtmlPage(sheet));
     // Only a page that was written and closed is handed to the viewer.
-    Desktop().OpenDocument(chosen);
+    return Desktop().OpenDocument(PathString(path));
 }
 
 }  // namespace kr

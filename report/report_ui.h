@@ -1,21 +1,21 @@
-// The two report commands of the main window's "出力" menu: the clipboard
-// text and the HTML page. Failures are thrown as KrError; the caller's guard
-// shows them in the error box.
+// The report commands at the window boundary: the clipboard holds Unicode
+// text, so the CP932 report is converted there; files stay CP932. Failures
+// are thrown as KrError; the caller's guard shows them in the error box.
 #pragma once
 
-class QWidget;
+#include <filesystem>
 
 namespace kr {
 
-struct Designer;
 struct UnitSheet;
 
 // Replaces the clipboard's content with the text report.
 // Throws KrError "クリップボードを開くことができません".
 void CopyReportToClipboard(const UnitSheet& sheet);
 
-// Asks for a file (offering the name chosen last time), writes the page and
-// has the desktop open it. A cancelled dialog ends the command silently.
-void SaveHtmlReport(QWidget* owner, Designer& designer);
+// Writes the page and, once it is closed, has the desktop open it. Returns
+// false when no program could be asked to show it. Throws KrError
+// "ファイル %s を作成できません" or "ストリームへの書き込みエラー".
+bool WriteAndOpenHtmlPage(const std::filesystem::path& path, const UnitSheet& sheet);
 
 }  // namespace kr

@@ -18,7 +18,6 @@ namespace kr {
 namespace {
 
 constexpr std::size_t MaxValueLength = 2047;     // a value read back is cut to this many bytes
-constexpr std::size_t EnumerationLimit = 16384;  // bytes for the key names of one section
 constexpr std::string_view LineBreak = "\r\n";
 
 const char* const WriteErrorPattern = "%s に書き込めません";
@@ -187,16 +186,13 @@ ProfileEntries ProfileDocument::ReadEntries(std::string_view section) const {
     ProfileEntries entries;
     const std::size_t header = FindHeader(lines_, section);
     if (header == std::string::npos) return entries;
-    // Every key line is enumerated, repeated keys included, while its name
-    // and one terminating byte still fit, leaving one byte for the end.
-    std::size_t used = 1;
+    // Every key of the section is enumerated, however many there are: a unit
+    // loads back every row its save wrote.
     std::unordered_set<std::string> seen;
     for (std::size_t i = header + 1; i < lines_.size(); ++i) {
         const ParsedLine parsed = ParseLine(lines_[i]);
         if (parsed.Kind == LineKind::Header) break;
         if (parsed.Kind != LineKind::Entry) continue;
-        if (used + parsed.Name.size() + 1 > EnumerationLimit) break;
-        used += parsed.Name.size() + 1;
         // A repeated key reads as its first occurrence, which was handled already.
         if (!seen.insert(UpperAsciiLetters(parsed.Name)).second) continue;
         if (parsed.Value.empty()) continue;
@@ -205,7 +201,21 @@ ProfileEntries ProfileDocument::ReadEntries(std::string_view section) const {
     return entries;
 }
 
+namespace {
+
+// A section, key or value holding one of these would break or end its line.
+bool BreaksLine(std::string_view text) { return text.find_first_of(std::string_view("\r\n\0", 3)) != text.npos; }
+
+void CheckWritable(std::string_view section, std::string_view key, std::string_view value) {
+    if (BreaksLine(section) || BreaksLine(key) || BreaksLine(value)) throw ProfileDocument::RefusedText();
+}
+
+}  // namespace
+
+const char* ProfileDocument::RefusedText::what() const noexcept { return "a line break or NUL in a profile entry"; }
+
 void ProfileDocument::WriteText(std::string_view section, std::string_view key, std::string_view value) {
+    CheckWritable(section, key, value);
     const std::size_t header = FindHeader(lines_, section);
     if (header == std::string::npos) {
         // A new section goes at the end of the file, right after its last line.
@@ -246,6 +256,7 @@ void ProfileDocument::DeleteSection(std::string_view section) {
 }
 
 void ProfileDocument::ReplaceSection(std::string_view section, const ProfileEntries& entries) {
+    for (const auto& [key, value] : entries) CheckWritable(section, key, value);
     DeleteSection(section);
     if (entries.empty()) return;
     // With the section gone, the first write starts it at the end of the file
@@ -299,7 +310,7 @@ ProfileDocument ProfileFile::LoadForWriting() const {
     ThrowWriteError(path_);
 }
 
-void ProfileFile::Save(const ProfileDocument& document) const { ReplaceFileAtomically(path_, document.Bytes()); }
+void ProfileFile::Save(const ProfileDocument& document) const { ReplaceFileContent(path_, document.Bytes()); }
 
 std::string ProfileFile::ReadText(std::string_view section, std::string_view key, std::string_view fallback) const {
     return Load().ReadText(section, key, fallback);
@@ -311,10 +322,18 @@ std::int32_t ProfileFile::ReadNumber(std::string_view section, std::string_view 
 
 ProfileEntries ProfileFile::ReadEntries(std::string_view section) const { return Load().ReadEntries(section); }
 
-void ProfileFile::WriteText(std::string_view section, std::string_view key, std::string_view value) {
+void ProfileFile::Edit(const std::function<void(ProfileDocument&)>& change) const {
     ProfileDocument document = LoadForWriting();
-    document.WriteText(section, key, value);
+    try {
+        change(document);
+    } catch (const ProfileDocument::RefusedText&) {
+        ThrowWriteError(path_);
+    }
     Save(document);
+}
+
+void ProfileFile::WriteText(std::string_view section, std::string_view key, std::string_view value) {
+    Edit([&](ProfileDocument& document) { document.WriteText(section, key, value); });
 }
 
 void ProfileFile::WriteNumber(std::string_view section, std::string_view key, std::int32_t value) {
@@ -336,7 +355,12 @@ void ProfileFile::DeleteSection(std::string_view section) {
 namespace {
 
 // The name of the temporary files a save of `fileName` writes beside it.
-std::string TemporaryPrefix(const std::filesystem::path& fileName) { return "." + fileName.string() + ".krmake-"; }
+std::string TemporaryPrefix(const std::filesystem::path& fileName) {
+    std::string prefix = ".";
+    prefix += fileName.native();
+    prefix += ".krmake-";
+    return prefix;
+}
 
 // A save killed before its rename leaves its temporary file behind. Those of
 // the same target that are an hour old belong to no running save: remove them.
@@ -353,41 +377,106 @@ void RemoveStaleTemporaries(const std::filesystem::path& folder, const std::file
     }
 }
 
+// The file a write of `path` changes: the final target of a symbolic link
+// (a chain of them too), or the path itself. False for a loop.
+bool FinalTarget(const std::filesystem::path& path, std::filesystem::path& target) {
+    target = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        std::error_code error;
+        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(target, error))) return true;
+        const std::filesystem::path link = std::filesystem::read_symlink(target, error);
+        if (error) return false;
+        target = link.is_absolute() ? link : target.parent_path() / link;
+    }
+    return false;
+}
+
+// Closes a descriptor on every way out.
+struct Descriptor {
+    int fd = -1;
+    ~Descriptor() {
+        if (fd >= 0) ::close(fd);
+    }
+    bool Close() {
+        const int closing = fd;
+        fd = -1;
+        return ::close(closing) == 0;
+    }
+};
+
+// Writes over an existing file through `fd`, opened for writing: the new
+// bytes from the start, then the file cut to their length (so the blocks of
+// the old content are reused before new ones are needed), then flushed.
+bool OverwriteInPlace(int fd, std::string_view bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t count = ::pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+        if (count < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        done += static_cast<std::size_t>(count);
+    }
+    return ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 && ::fsync(fd) == 0;
+}
+
 }  // namespace
 
-void ReplaceFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
-    if (!path.has_filename()) ThrowWriteError(path);
-    const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
+void ReplaceFileContent(const std::filesystem::path& path, std::string_view bytes) {
+    std::filesystem::path target;
+    if (!path.has_filename() || !FinalTarget(path, target)) ThrowWriteError(path);
+    const std::filesystem::path folder =
+        target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
+
+    // An existing file is replaced only when the user may write it: a file
+    // opens for writing (never truncated here) exactly when that is so.
+    struct stat status {};
+    const bool exists = ::stat(target.c_str(), &status) == 0;
+    if (!exists && errno != ENOENT) ThrowWriteError(path);
+    Descriptor existing;
+    if (exists) {
+        if (!S_ISREG(status.st_mode)) ThrowWriteError(path);
+        existing.fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+        if (existing.fd < 0) ThrowWriteError(path);
+    }
 
     // The new content goes to a file of a unique name beside the target, so
     // that the rename that puts it in place stays within one file system.
-    std::string temporary = (folder / (TemporaryPrefix(path.filename()) + "XXXXXX")).string();
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0) ThrowWriteError(path);
+    std::string temporary = (folder / (TemporaryPrefix(target.filename()) + "XXXXXX")).string();
+    Descriptor fresh;
+    fresh.fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fresh.fd < 0) {
+        // A folder that takes no new file still lets its files be written:
+        // the one case that cannot be atomic.
+        const bool folderRefuses = errno == EACCES || errno == EPERM;
+        if (!exists || !folderRefuses || !OverwriteInPlace(existing.fd, bytes) || !existing.Close())
+            ThrowWriteError(path);
+        return;
+    }
 
     bool written = false;
-    struct stat status {};
-    if (::stat(path.c_str(), &status) == 0) {
-        // An existing file keeps its permission bits; a directory is never replaced.
-        written = !S_ISDIR(status.st_mode) && ::fchmod(fd, status.st_mode & 07777) == 0;
+    if (exists) {
+        // The new file takes the old one's permission bits and, where the
+        // system lets us, its owner and group.
+        written = ::fchmod(fresh.fd, status.st_mode & 07777) == 0;
+        if (written && (status.st_uid != ::geteuid() || status.st_gid != ::getegid()))
+            (void)::fchown(fresh.fd, status.st_uid, status.st_gid);
     } else {
-        written = errno == ENOENT && ::fchmod(fd, NewFileMode()) == 0;
+        written = ::fchmod(fresh.fd, NewFileMode()) == 0;
     }
-    written = written && WriteAll(fd, bytes) && ::fsync(fd) == 0;
-    written = (::close(fd) == 0) && written;
-    if (!written || ::rename(temporary.c_str(), path.c_str()) != 0) {
+    written = written && WriteAll(fresh.fd, bytes) && ::fsync(fresh.fd) == 0;
+    written = fresh.Close() && written;
+    if (!written || ::rename(temporary.c_str(), target.c_str()) != 0) {
         ::unlink(temporary.c_str());
         ThrowWriteError(path);
     }
 
     // Make the rename itself durable. The new content is already in place,
     // so a folder that cannot be synced is no failure of the write.
-    const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd >= 0) {
-        ::fsync(folderFd);
-        ::close(folderFd);
-    }
-    RemoveStaleTemporaries(folder, path.filename());
+    Descriptor folderFd;
+    folderFd.fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd.fd >= 0) ::fsync(folderFd.fd);
+    RemoveStaleTemporaries(folder, target.filename());
 }
 
 }  // namespace kr

@@ -5,7 +5,9 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -19,6 +21,12 @@ using ProfileEntries = std::vector<std::pair<std::string, std::string>>;
 // writing rules. Lines that an operation does not touch keep their bytes.
 class ProfileDocument {
 public:
+    // Thrown by a write whose section, key or value holds a CR, LF or NUL
+    // byte, which would change the file's lines; the document stays as it was.
+    struct RefusedText : std::exception {
+        const char* what() const noexcept override;
+    };
+
     ProfileDocument() = default;
     explicit ProfileDocument(std::string_view bytes);
 
@@ -61,8 +69,11 @@ public:
     // there but cannot be read throws the write error rather than being
     // replaced by a file holding only the new entries.
     ProfileDocument LoadForWriting() const;
-    // Replaces the file with the document's bytes, atomically.
+    // Replaces the file with the document's bytes (ReplaceFileContent).
     void Save(const ProfileDocument& document) const;
+    // Loads the document for writing, changes it and saves it; a refused
+    // text throws the write error and changes nothing.
+    void Edit(const std::function<void(ProfileDocument&)>& change) const;
 
     const std::filesystem::path& Path() const { return path_; }
 
@@ -70,9 +81,14 @@ private:
     std::filesystem::path path_;
 };
 
-// Writes bytes to a file through a temporary file in the same folder, flushed
-// and renamed over the target. Throws KrError "%s に書き込めません" (with the
-// path as given) on any failure, leaving the target as it was.
-void ReplaceFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+// Replaces a file's content. The new bytes go to a temporary file beside the
+// target, flushed and renamed over it, so the target holds the old content or
+// the new one, whatever happens. A symbolic link is written through: its
+// final target is replaced and the link stays. An existing file that the user
+// may not write is never replaced; one that the user may write in a folder
+// that takes no new file is written in place (not atomic). Throws KrError
+// "%s に書き込めません" (with the path as given) on any failure, leaving the
+// target as it was, except for a failure in the middle of writing in place.
+void ReplaceFileContent(const std::filesystem::path& path, std::string_view bytes);
 
 }  // namespace kr

@@ -82,10 +82,7 @@ void WriteUnitDocument(ProfileDocument& document, const UnitFileContent& content
 void WriteUnitFileContent(const std::filesystem::path& path, const UnitFileContent& content) {
     // The writes of a save apply to the file's content in memory and reach
     // the disk in one replacement, so a failure leaves the old file whole.
-    const ProfileFile file(path);
-    ProfileDocument document = file.LoadForWriting();
-    WriteUnitDocument(document, content);
-    file.Save(document);
+    ProfileFile(path).Edit([&](ProfileDocument& document) { WriteUnitDocument(document, content); });
 }
 
 }  // namespace kr

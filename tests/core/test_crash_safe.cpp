@@ -3,6 +3,7 @@
 // in turn until it is killed with SIGKILL at a random moment; after every
 // kill the file must hold one of the two contents completely.
 #include "designer.h"
+#include "reports.h"
 #include "placement.h"
 #include "profile_file.h"
 #include "Pub1.h"
@@ -192,34 +193,79 @@ TEST_F(CrashSafe, SettingsFileIsAlwaysTheOldOrTheNewWriteWhenKilled) {
 // ---------------------------------------------------------------------------
 // Failing part-way
 
-// A folder the user may read but not write: no temporary file can be made,
-// so every save fails with the write error and nothing changes.
-TEST_F(CrashSafe, ReadOnlyFolderFailsEverySaveAndChangesNothing) {
-    const auto unit = folder / "unit.kr";
-    const auto settingsPath = folder / "KRMAKE.INI";
+// Saves as a user other than root, who is held by permissions: a file the
+// user may not write is never replaced, whatever its folder allows; a file
+// the user may write is saved even in a folder that takes no new file.
+TEST_F(CrashSafe, SavesFollowThePermissionsOfTheFileNotOnlyOfItsFolder) {
     const std::string oldUnit = IconvCp932("[基本性能]\r\n名称=旧\r\n[武装]\r\nWEAPON0=11mmMG\r\n");
     const std::string oldSettings = "[GENERAL]\r\nLEFT=1\r\n";
-    WriteBytes(unit, oldUnit);
-    WriteBytes(settingsPath, oldSettings);
+    const auto open = folder / "open";        // a folder anyone may write
+    const auto closed = folder / "closed";    // a folder no one may write
+    for (const auto& sub : {open, closed}) std::filesystem::create_directory(sub);
+    const auto file = [&](const std::filesystem::path& path, const std::string& bytes, int mode) {
+        WriteBytes(path, bytes);
+        std::filesystem::permissions(path, std::filesystem::perms(mode));
+    };
+    file(open / "locked.kr", oldUnit, 0444);
+    file(open / "KRMAKE.INI", oldSettings, 0444);
+    file(open / "page.html", "old page", 0444);
+    file(closed / "shared.kr", oldUnit, 0666);
+    file(closed / "KRMAKE.INI", oldSettings, 0666);
+    std::filesystem::permissions(open, std::filesystem::perms(0777));
+    std::filesystem::permissions(closed, std::filesystem::perms(0555));
+    std::filesystem::permissions(folder.Path(), std::filesystem::perms(0755));
     kr::Designer designer(catalogs);
     kr::ApplyTemplate(designer, 2);
-    std::filesystem::permissions(folder.Path(), std::filesystem::perms(0555));
 
     const int result = InRestrictedChild(RLIM_INFINITY, [&] {
-        kr::ProfileFile settings(settingsPath);
-        return ErrorOf([&] { kr::WriteUnitFile(unit, designer.Sheet); }) == WriteErrorOf(unit) &&
-               ErrorOf([&] { kr::WriteUnitFile(folder / "new.kr", designer.Sheet); }) ==
-                   WriteErrorOf(folder / "new.kr") &&
-               ErrorOf([&] { kr::WritePlacement(settings, kr::MainWindowKeys, {1, 2, 3, 4}); }) ==
-                   WriteErrorOf(settingsPath) &&
-               ErrorOf([&] { settings.DeleteSection("GENERAL"); }) == WriteErrorOf(settingsPath);
+        kr::ProfileFile lockedSettings(open / "KRMAKE.INI");
+        kr::ProfileFile sharedSettings(closed / "KRMAKE.INI");
+        return ErrorOf([&] { kr::WriteUnitFile(open / "locked.kr", designer.Sheet); }) ==
+                   WriteErrorOf(open / "locked.kr") &&
+               ErrorOf([&] { kr::WritePlacement(lockedSettings, kr::MainWindowKeys, {1, 2, 3, 4}); }) ==
+                   WriteErrorOf(open / "KRMAKE.INI") &&
+               ErrorOf([&] { kr::WriteHtmlFile(open / "page.html", "new page"); }) ==
+                   "ファイル " + (open / "page.html").string() + " を作成できません" &&
+               ErrorOf([&] { kr::WriteUnitFile(closed / "new.kr", designer.Sheet); }) ==
+                   WriteErrorOf(closed / "new.kr") &&
+               ErrorOf([&] { kr::WriteUnitFile(closed / "shared.kr", designer.Sheet); }).empty() &&
+               ErrorOf([&] { kr::WritePlacement(sharedSettings, kr::MainWindowKeys, {1, 2, 3, 4}); }).empty();
     });
-    std::filesystem::permissions(folder.Path(), std::filesystem::perms(0700));
-    if (result == 100) GTEST_SKIP() << "cannot give up root's rights";
-    EXPECT_EQ(result, 0) << "a save into a read-only folder did not fail with the store's write error";
-    EXPECT_EQ(ReadBytes(unit), oldUnit);
-    EXPECT_EQ(ReadBytes(settingsPath), oldSettings);
-    EXPECT_EQ(FolderListing(folder.Path()), (std::set<std::string>{"unit.kr", "KRMAKE.INI"}));
+    ASSERT_EQ(result, 0) << "as an unprivileged user (100: the test could not give up root's rights)";
+    const auto modeOf = [](const std::filesystem::path& path) {
+        return static_cast<int>(std::filesystem::status(path).permissions());
+    };
+    EXPECT_EQ(ReadBytes(open / "locked.kr"), oldUnit);
+    EXPECT_EQ(ReadBytes(open / "KRMAKE.INI"), oldSettings);
+    EXPECT_EQ(ReadBytes(open / "page.html"), "old page");
+    EXPECT_EQ(modeOf(open / "locked.kr"), 0444);
+    EXPECT_EQ(FolderListing(open), (std::set<std::string>{"locked.kr", "KRMAKE.INI", "page.html"}));
+    kr::Designer loaded(catalogs);
+    kr::LoadUnitFile(closed / "shared.kr", loaded);
+    EXPECT_EQ(loaded.Sheet.UnitName, designer.Sheet.UnitName);
+    EXPECT_EQ(modeOf(closed / "shared.kr"), 0666);
+    EXPECT_EQ(ReadBytes(closed / "KRMAKE.INI"), "[GENERAL]\r\nLEFT=1\r\nTOP=2\r\nHEIGHT=3\r\nWIDTH=4\r\n");
+    EXPECT_EQ(FolderListing(closed), (std::set<std::string>{"shared.kr", "KRMAKE.INI"}));
+}
+
+// A save through a symbolic link (or a chain of them) replaces the final
+// target and leaves the links as they were.
+TEST_F(CrashSafe, SaveThroughSymbolicLinkWritesItsTarget) {
+    std::filesystem::create_directory(folder / "units");
+    WriteBytes(folder / "units" / "real.kr", IconvCp932("[基本性能]\r\n名称=旧\r\n"));
+    std::filesystem::create_symlink("units/real.kr", folder / "link.kr");
+    std::filesystem::create_symlink(folder / "link.kr", folder / "second.kr");
+    kr::Designer designer(catalogs);
+    kr::ApplyTemplate(designer, 1);
+    kr::WriteUnitFile(folder / "second.kr", designer.Sheet);
+    EXPECT_TRUE(std::filesystem::is_symlink(folder / "link.kr"));
+    EXPECT_TRUE(std::filesystem::is_symlink(folder / "second.kr"));
+    EXPECT_EQ(std::filesystem::read_symlink(folder / "link.kr"), "units/real.kr");
+    EXPECT_NE(ReadBytes(folder / "units" / "real.kr").find(IconvCp932("名称=KRM-11-LS グラナイト")), std::string::npos);
+    EXPECT_EQ(FolderListing(folder / "units"), std::set<std::string>{"real.kr"});
+
+    std::filesystem::create_symlink("loop.kr", folder / "loop.kr");
+    EXPECT_EQ(ErrorOf([&] { kr::WriteUnitFile(folder / "loop.kr", designer.Sheet); }), WriteErrorOf(folder / "loop.kr"));
 }
 
 // The settings are written key by key: when the disk fills up (here, the file
@@ -234,8 +280,8 @@ TEST_F(CrashSafe, SettingsWriteThatRunsOutOfRoomKeepsTheKeysWrittenBefore) {
         return ErrorOf([&] { kr::WritePlacement(settings, kr::MainWindowKeys, kr::MainWindowKeys.Design); }) ==
                WriteErrorOf(path);
     });
-    if (result == 100) GTEST_SKIP() << "cannot give up root's rights";
-    EXPECT_EQ(result, 0) << "a settings write past the size limit did not fail with the store's write error";
+    EXPECT_EQ(result, 0) << "a settings write past the size limit did not fail with the store's write error"
+                         << " (100: the test could not give up root's rights)";
     EXPECT_EQ(ReadBytes(path), "[GENERAL]\r\nLEFT=201\r\nTOP=168\r\n");
     EXPECT_EQ(FolderListing(folder.Path()), std::set<std::string>{"KRMAKE.INI"});
 }

@@ -142,6 +142,60 @@ TEST_F(KrReportOnUnitFiles, SeveralUnitsGoToAFolderAndAnUnreadableOneIsReported)
     EXPECT_FALSE(fs::exists(out / "missing.html"));
 }
 
+// -o names a folder for one unit too when it is one or ends with "/"; a report
+// never replaces a unit file given to read, and two units never share an output.
+TEST_F(KrReportOnUnitFiles, OutputsGoWhereAskedAndNeverOverAnInput) {
+    const fs::path small = dir / "small.kr";
+    testkit::WriteBytes(small, SmallUnit);
+    fs::create_directory(dir / "pages");
+    EXPECT_EQ(RunTool({"--catalogs", data, "--html", "-o", (dir / "pages").string(), small.string()}).Status, 0);
+    EXPECT_EQ(testkit::ReadBytes(dir / "pages" / "small.html"), PageOf(small));
+    EXPECT_EQ(RunTool({"--catalogs", data, "--html", "-o", (dir / "fresh").string() + "/", small.string()}).Status, 0);
+    EXPECT_EQ(testkit::ReadBytes(dir / "fresh" / "small.html"), PageOf(small));
+
+    for (const fs::path& over : {small, dir / "." / "small.kr"}) {
+        const Outcome run = RunTool({"--catalogs", data, "--text", "-o", over.string(), small.string()});
+        EXPECT_EQ(run.Status, 1) << over;
+        EXPECT_NE(run.Err.find("上書きしません"), std::string::npos) << run.Err;
+        EXPECT_EQ(testkit::ReadBytes(small), SmallUnit);
+    }
+
+    // small.kr in two folders would both become small.txt.
+    fs::create_directory(dir / "other");
+    testkit::WriteBytes(dir / "other" / "small.kr", PrototypeUnit);
+    const Outcome run = RunTool({"--catalogs", data, "--text", "-o", (dir / "texts").string(), small.string(),
+                                 (dir / "other" / "small.kr").string()});
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_EQ(testkit::ReadBytes(dir / "texts" / "small.txt"), TextOf(small));
+    EXPECT_NE(run.Err.find("別のユニットファイルの出力に使われています"), std::string::npos) << run.Err;
+}
+
+// Names the catalogs lack are told on standard error, once per file; the
+// report is written and the status stays 0.
+TEST_F(KrReportOnUnitFiles, DroppedNamesAreReportedWithoutFailing) {
+    const fs::path unit = dir / "unknown.kr";
+    testkit::WriteBytes(unit, IconvCp932("[武装]\r\nWEAPON0=光線銃\r\nWEAPON1=11mmMG\r\nWEAPON2=光線銃\r\n"
+                                         "[オプション]\r\nOPTION0=ｽﾃﾙｽ\r\n"));
+    const Outcome run = RunTool({"--catalogs", data, "--text", unit.string()});
+    EXPECT_EQ(run.Status, 0);
+    EXPECT_EQ(run.Err, "krreport: " + unit.string() + ": カタログにない名前を読み飛ばしました: 光線銃、ｽﾃﾙｽ\n");
+    EXPECT_EQ(run.Out, TextOf(unit));
+}
+
+// Every row a save writes comes back, however many there are.
+TEST_F(KrReportOnUnitFiles, TenThousandRowsAreAllReported) {
+    std::string bytes = IconvCp932("[武装]\r\n");
+    for (int i = 0; i < 10000; ++i) bytes += "WEAPON" + std::to_string(i) + "=11mmMG\r\n";
+    const fs::path unit = dir / "long.kr";
+    testkit::WriteBytes(unit, bytes);
+    const Outcome run = RunTool({"--catalogs", data, "--text", unit.string()});
+    EXPECT_EQ(run.Status, 0);
+    std::size_t rows = 0;
+    for (std::size_t at = run.Out.find("\r\n11mmMG, "); at != std::string::npos; at = run.Out.find("\r\n11mmMG, ", at + 1))
+        ++rows;
+    EXPECT_EQ(rows, 10000u);
+}
+
 TEST_F(KrReportOnUnitFiles, UsageErrorsExitWithTwoAndWriteNothing) {
     const std::string unit = (dir / "small.kr").string();
     testkit::WriteBytes(unit, SmallUnit);

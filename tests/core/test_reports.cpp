@@ -423,10 +423,12 @@ TEST(HtmlFileWrite, UncreatableFileNamesThePath) {
     }
 }
 
+// A page small enough to sit in the stream's buffer fails only when the file
+// is closed: that failure is a write error too.
 TEST(HtmlFileWrite, FullDeviceGivesTheStreamWriteError) {
-    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    ASSERT_TRUE(std::filesystem::exists("/dev/full"));
     try {
-        kr::WriteHtmlFile("/dev/full", std::string(100000, 'x'));
+        kr::WriteHtmlFile("/dev/full", std::string(100, 'x'));
         FAIL() << "no error";
     } catch (const kr::KrError& error) {
         EXPECT_STREQ(error.what(), "ストリームへの書き込みエラー");

@@ -5,7 +5,8 @@
 // written number reads back as itself; a deleted section reads as missing;
 // replacing a section gives the bytes of deleting it and writing its entries
 // one by one; the other sections' entries do not change; the file on disk holds exactly
-// the bytes of the document after the same operations.
+// the bytes of the document after the same operations; a write of a section,
+// key or value holding CR, LF or NUL is refused and changes nothing.
 #include "profile_file.h"
 #include "Pub1.h"
 #include "profile_properties.h"
@@ -64,6 +65,20 @@ const std::filesystem::path& Folder() {
     return folder;
 }
 
+bool BreaksLine(std::string_view text) { return text.find_first_of(std::string_view("\r\n\0", 3)) != text.npos; }
+
+// Whether the store must refuse the operation: a text it would write holds a
+// line break or NUL.
+template <class Op>
+bool MustRefuse(const Op& op) {
+    switch (op.Kind) {
+        case 0: return BreaksLine(op.Section) || BreaksLine(op.Key) || BreaksLine(op.Value);
+        case 1: return BreaksLine(op.Section) || BreaksLine(op.Key);
+        case 2: return BreaksLine(op.Section) || BreaksLine(op.Key) || BreaksLine(op.Value);
+        default: return false;
+    }
+}
+
 std::string FileBytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -101,6 +116,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     kr::ProfileFile store(path);
 
     for (const Operation& op : operations) {
+        if (MustRefuse(op)) {
+            const std::string before = document.Bytes();
+            bool documentRefused = false, storeRefused = false;
+            try {
+                if (op.Kind == 0) document.WriteText(op.Section, op.Key, op.Value);
+                if (op.Kind == 1) document.WriteNumber(op.Section, op.Key, op.Number);
+                if (op.Kind == 2) document.ReplaceSection(op.Section, {{op.Key, op.Value}, {op.Key + "1", op.Section}});
+            } catch (const kr::ProfileDocument::RefusedText&) {
+                documentRefused = true;
+            }
+            try {
+                if (op.Kind == 1)
+                    store.WriteNumber(op.Section, op.Key, op.Number);
+                else
+                    store.WriteText(op.Section, op.Key, op.Value);
+            } catch (const kr::KrError&) {
+                storeRefused = true;
+            }
+            FUZZ_CHECK(documentRefused && storeRefused);
+            FUZZ_CHECK(document.Bytes() == before && FileBytes(path) == before);
+            continue;
+        }
         const auto others = OtherSections(document, op.Section);
         switch (op.Kind) {
             case 0:

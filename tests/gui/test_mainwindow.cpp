@@ -7,6 +7,7 @@
 #include "reports.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -84,6 +85,7 @@ public:
         Desktop().OpenDocument = [this](const QString& path) {
             Opened.append(path);
             OpenedContents.append(ReadBytes(path));
+            return ViewerWorks;
         };
         Desktop().SetClipboardText = [this](const QString& text) {
             if (!ClipboardWorks) return false;
@@ -101,6 +103,7 @@ public:
     QStringList Opened;
     QList<QByteArray> OpenedContents;  // each document's bytes when it was handed over
     bool ClipboardWorks = true;
+    bool ViewerWorks = true;
     QStringList Clipboard;
     QStringList Errors;
 
@@ -739,6 +742,78 @@ private slots:
         QCOMPARE(Ticked(*again->frmOption), optionTicks);
         QCOMPARE(Ticked(*again->frmMove), moveTicks);
         QVERIFY(desktop.Errors.isEmpty());
+    }
+
+    // The name box holds one line of text that a unit file gives back as it
+    // is, whatever is pasted into it or loaded.
+    void nameBoxHoldsWhatAUnitFileKeeps() {
+        Folder folder;
+        FakeDesktop desktop;
+        auto session = Start(folder);
+        TfrmMain& w = session->Main();
+        w.mnuNewClick(1);
+        QGuiApplication::clipboard()->setText(QStringLiteral("Foo\n[武装]\r\nWEAPON0=ﾚｰﾙｶﾞﾝ\r[X]") + QChar(0) +
+                                              QStringLiteral("\t!"));
+        w.txtKrName->setFocus();
+        w.txtKrName->selectAll();
+        QTest::keyClick(w.txtKrName, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(w.txtKrName->text(), QStringLiteral("Foo[武装]WEAPON0=ﾚｰﾙｶﾞﾝ[X]!"));
+        const QString unit = folder.File(QStringLiteral("pasted.kr"));
+        desktop.Answers = {unit};
+        w.mnuSaveClick();
+        QVERIFY(ReadBytes(unit).contains(Cp932(QStringLiteral("名称=Foo[武装]WEAPON0=ﾚｰﾙｶﾞﾝ[X]!\r\n射撃=0\r\n"))));
+        w.OpenUnitFile(PathOf(unit));
+        QCOMPARE(w.txtKrName->text(), QStringLiteral("Foo[武装]WEAPON0=ﾚｰﾙｶﾞﾝ[X]!"));
+        QCOMPARE(Captions(w.lvwWeapon), QStringList(2, QStringLiteral("ｱｰﾑﾊﾟﾝﾁ(火薬式)")));
+
+        // A name cut at 2,047 bytes in the middle of "グ" loads without its
+        // half; typing then reaches the sheet until the name is 2,047 bytes.
+        const QString cut = folder.File(QStringLiteral("cut.kr"));
+        WriteBytes(cut, Cp932(QStringLiteral("[基本性能]\r\n名称=") + QString(2046, u'a') + QStringLiteral("グ\r\n")));
+        w.OpenUnitFile(PathOf(cut));
+        QCOMPARE(w.txtKrName->text(), QString(2046, u'a'));
+        QCOMPARE(w.designer().Sheet.UnitName, std::string(2046, 'a'));
+        w.txtKrName->end(false);
+        TypeText(w.txtKrName, QStringLiteral("bc"));
+        QCOMPARE(w.txtKrName->text(), QString(2046, u'a') + u'b');
+        QCOMPARE(w.designer().Sheet.UnitName, std::string(2046, 'a') + 'b');
+        w.mnuUpdateClick();
+        w.OpenUnitFile(PathOf(cut));
+        QCOMPARE(w.designer().Sheet.UnitName, std::string(2046, 'a') + 'b');
+
+        // Bytes that are no characters show as "?", and edits after them reach the sheet.
+        WriteBytes(cut, QByteArray("[\x8A\xEE\x96\x7B\x90\xAB\x94\x5C]\r\n\x96\xBC\x8F\xCC=\xAB\x85\x40\xCD\r\n"));
+        w.OpenUnitFile(PathOf(cut));
+        QCOMPARE(w.txtKrName->text(), QStringLiteral("ｫ?@ﾍ"));
+        w.txtKrName->end(false);
+        TypeText(w.txtKrName, QStringLiteral("改"));
+        w.mnuClipClick();
+        QVERIFY(desktop.Clipboard.back().contains(QStringLiteral("名称, ｫ?@ﾍ改\r\n")));
+        QVERIFY(desktop.Errors.isEmpty());
+    }
+
+    // The status line tells what a load dropped and where a file was written.
+    void statusLineTellsWithoutStopping() {
+        Folder folder;
+        FakeDesktop desktop;
+        auto session = Start(folder);
+        TfrmMain& w = session->Main();
+        const QString unit = folder.File(QStringLiteral("unknown.kr"));
+        WriteBytes(unit, Cp932(QStringLiteral("[武装]\r\nWEAPON0=光線銃\r\nWEAPON1=11mmMG\r\n"
+                                              "[オプション]\r\nOPTION0=ｽﾃﾙｽ\r\n")));
+        w.OpenUnitFile(PathOf(unit));
+        QCOMPARE(w.stbMain->Notice(), QStringLiteral("カタログにない名前を読み飛ばしました: 光線銃、ｽﾃﾙｽ"));
+        QCOMPARE(w.stbMain->toolTip(), QStringLiteral("光線銃\nｽﾃﾙｽ"));
+        QCOMPARE(Captions(w.lvwWeapon), QStringList{QStringLiteral("11mmMG")});
+        QVERIFY(desktop.Errors.isEmpty());
+
+        w.mnuUpdateClick();
+        QCOMPARE(w.stbMain->Notice(), unit + QStringLiteral(" に保存しました"));
+        const QString page = folder.File(QStringLiteral("page.html"));
+        desktop.Answers = {page};
+        desktop.ViewerWorks = false;
+        w.mnuHtmlClick();
+        QCOMPARE(w.stbMain->Notice(), page + QStringLiteral(" に書き出しました (表示できるプログラムが見つかりません)"));
     }
 
     void reports() {
