@@ -5,6 +5,7 @@
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
+    kr::InstallJapaneseTranslations();
     kr::DesignerSession session(kr::ApplicationDirectory());
     session.Main().show();
     return application.exec();

@@ -51,8 +51,9 @@ public:
     }
 };
 
-// The tool bar: a framed strip that tells its owner when its width changes.
-class ToolBarFrame : public QFrame {
+// A framed strip that tells its owner when its size changes (the tool bar,
+// the figure panel).
+class ResizeNotifyingFrame : public QFrame {
 public:
     using QFrame::QFrame;
     std::function<void()> Resized;
@@ -64,12 +65,54 @@ protected:
     }
 };
 
+constexpr int BoxIndent = 3;      // room beside the text of a figure box
+constexpr int CaptionGap = 3;     // between a caption and its box
+constexpr int FigureGap = 4;      // between a box and the next caption
+
+// The width a figure box needs for its whole text: the text, the indent on
+// both sides, and the frame.
+int NeededBoxWidth(const QLabel* box) {
+    return box->fontMetrics().horizontalAdvance(box->text()) + 2 * BoxIndent + 2 * box->frameWidth();
+}
+
+// One widget of a row of the figure panel: where it would stand, how wide it
+// is, and how far it must keep from the widget before it.
+struct RowPiece {
+    int Left;
+    int Width;
+    int GapBefore;
+};
+
+// Places a row within [first, last): each piece as close to its own place as
+// the pieces before it allow (pushing right), then, when the row runs past
+// the end, pulled back from the right. Returns the room the row needs.
+int PlaceRow(std::vector<RowPiece>& row, int first, int last) {
+    int right = first;
+    for (RowPiece& piece : row) {
+        piece.Left = std::max(piece.Left, right + piece.GapBefore);
+        right = piece.Left + piece.Width;
+    }
+    int limit = last;
+    for (auto piece = row.rbegin(); piece != row.rend(); ++piece) {
+        piece->Left = std::min(piece->Left, limit - piece->Width);
+        limit = piece->Left - piece->GapBefore;
+    }
+    int needed = first;
+    for (const RowPiece& piece : row) needed += piece.GapBefore + piece.Width;
+    return std::max(needed, right);
+}
+
 QLabel* FigureBox(QWidget* parent, int left, int top, int width, Qt::Alignment align) {
     auto* box = new QLabel(parent);
     box->setGeometry(left, top, width, 18);
     box->setFrameStyle(QFrame::Box | QFrame::Plain);
     box->setLineWidth(1);
     box->setAlignment(align | Qt::AlignVCenter);
+    box->setIndent(BoxIndent);
+    // The window paints with the button face; a box paints its own colours,
+    // so its roles must be its own too (a child takes its parent's otherwise).
+    box->setBackgroundRole(QPalette::Window);
+    box->setForegroundRole(QPalette::WindowText);
     box->setAutoFillBackground(true);
     QPalette palette = box->palette();
     palette.setColor(QPalette::Window, BoxColour);
@@ -149,9 +192,11 @@ TfrmMain::TfrmMain(Designer& designer, Catalogs& catalogs, std::filesystem::path
     setTabOrder(lvwOption, lvwMove);
     setTabOrder(lvwMove, lvwWeapon);
 
-    // FormCreate: placement first, then the catalogs, each on its own.
-    RestorePlacement(this, directory_, MainWindowKeys);
+    // FormCreate: placement first, then the catalogs, each on its own. The
+    // minimum comes before the placement, which a small screen may shrink
+    // down to it.
     SetMinimumFrameSize(this, QSize(MainWindowKeys.Design.Width, MainWindowKeys.Design.Height));
+    RestorePlacement(this, directory_, MainWindowKeys);
     for (const std::string& failure : LoadCatalogs(catalogs, directory_))
         ShowErrorBox(this, QString::fromUtf8(failure.c_str()));
 
@@ -169,7 +214,7 @@ void TfrmMain::SetPickers(TfrmOption* options, TfrmMove* moves, TfrmWeapon* weap
 }
 
 void TfrmMain::BuildToolBar() {
-    auto* bar = new ToolBarFrame(this);
+    auto* bar = new ResizeNotifyingFrame(this);
     bar->Resized = [this] { tbrMainResize(); };
     tbrMain = bar;
     tbrMain->setObjectName(QStringLiteral("tbrMain"));
@@ -227,12 +272,15 @@ void TfrmMain::tbrMainResize() {
     // The name box takes the whole bar but the last 100 pixels, which hold the class.
     const int left = txtKrName->x();
     txtKrName->resize(std::max(0, tbrMain->width() - left - 100), txtKrName->height());
-    lblClassP->move(txtKrName->geometry().right() + 1, 2);
-    Panel1->move(lblClassP->geometry().right() + 1, 2);
+    // The class caption is as wide as its text needs, and keeps clear of the box.
+    lblClassP->setGeometry(txtKrName->geometry().right() + 1, 2, std::max(52, lblClassP->sizeHint().width()), 22);
+    Panel1->move(lblClassP->geometry().right() + 1 + CaptionGap, 2);
 }
 
 void TfrmMain::BuildFigurePanel() {
-    pnlBase = new QFrame(this);
+    auto* panel = new ResizeNotifyingFrame(this);
+    panel->Resized = [this] { LayOutFigures(); };
+    pnlBase = panel;
     pnlBase->setObjectName(QStringLiteral("pnlBase"));
     pnlBase->setFrameStyle(QFrame::Panel | QFrame::Raised);
     pnlBase->setLineWidth(2);
@@ -242,21 +290,22 @@ void TfrmMain::BuildFigurePanel() {
         const char* caption;
         int captionLeft;
         QLabel** box;
+        const char* name;
         int left, top, width;
         Qt::Alignment align;
     };
     const Figure figures[] = {
-        {"射撃修正", 12, &lblFire, 77, 10, 33, Qt::AlignHCenter},
-        {"格闘修正", 124, &lblBtl, 189, 10, 33, Qt::AlignHCenter},
-        {"回避修正", 236, &lblSpd, 301, 10, 33, Qt::AlignHCenter},
-        {"センサー", 344, &lblSns, 405, 10, 33, Qt::AlignHCenter},
-        {"カスタムポイント", 456, &lblCP, 545, 10, 33, Qt::AlignHCenter},
-        {"装甲", 12, &lblAmr, 45, 34, 33, Qt::AlignHCenter},
-        {"耐久力", 88, &lblHP, 137, 33, 33, Qt::AlignHCenter},
-        {"パワー", 180, &lblPow, 225, 33, 33, Qt::AlignHCenter},
-        {"パンチ", 268, &lblPunch, 312, 33, 33, Qt::AlignHCenter},
-        {"ﾊﾞｯｸﾊﾟｯｸ", 356, &lblBP, 419, 34, 33, Qt::AlignHCenter},
-        {"価格(GD)", 460, &lblPlice, 525, 34, 53, Qt::AlignRight},
+        {"射撃修正", 12, &lblFire, "lblFire", 77, 10, 33, Qt::AlignHCenter},
+        {"格闘修正", 124, &lblBtl, "lblBtl", 189, 10, 33, Qt::AlignHCenter},
+        {"回避修正", 236, &lblSpd, "lblSpd", 301, 10, 33, Qt::AlignHCenter},
+        {"センサー", 344, &lblSns, "lblSns", 405, 10, 33, Qt::AlignHCenter},
+        {"カスタムポイント", 456, &lblCP, "lblCP", 545, 10, 33, Qt::AlignHCenter},
+        {"装甲", 12, &lblAmr, "lblAmr", 45, 34, 33, Qt::AlignHCenter},
+        {"耐久力", 88, &lblHP, "lblHP", 137, 33, 33, Qt::AlignHCenter},
+        {"パワー", 180, &lblPow, "lblPow", 225, 33, 33, Qt::AlignHCenter},
+        {"パンチ", 268, &lblPunch, "lblPunch", 312, 33, 33, Qt::AlignHCenter},
+        {"ﾊﾞｯｸﾊﾟｯｸ", 356, &lblBP, "lblBP", 419, 34, 33, Qt::AlignHCenter},
+        {"価格(GD)", 460, &lblPlice, "lblPlice", 525, 34, 53, Qt::AlignRight},
     };
     for (const Figure& f : figures) {
         QLabel* caption = Caption(pnlBase, f.caption, f.captionLeft, f.top);
@@ -266,6 +315,48 @@ void TfrmMain::BuildFigurePanel() {
             lblCPC->adjustSize();
         }
         *f.box = FigureBox(pnlBase, f.left, f.top, f.width, f.align);
+        (*f.box)->setObjectName(QString::fromLatin1(f.name));
+        figureSlots_.push_back({caption, f.captionLeft, *f.box, f.left, f.width, f.top == 10 ? 0 : 1});
+    }
+}
+
+void TfrmMain::LayOutFigures() {
+    if (figureSlots_.empty()) return;  // called while the panel is built
+    // Each row keeps its places while the texts fit. A caption keeps clear of
+    // its box; a box too narrow for its figure grows about its alignment (a
+    // centred box on both sides, the price leftwards), and the pieces beside
+    // it make room.
+    const int first = pnlBase->frameWidth();
+    const int last = pnlBase->width() - pnlBase->frameWidth();
+    int needed = 0;
+    for (int row = 0; row < 2; ++row) {
+        std::vector<RowPiece> pieces;
+        std::vector<QLabel*> widgets;
+        for (const FigureSlot& slot : figureSlots_) {
+            if (slot.Row != row) continue;
+            const int boxWidth = std::max(slot.BoxWidth, NeededBoxWidth(slot.Box));
+            const int growth = boxWidth - slot.BoxWidth;
+            const bool right = slot.Box->alignment() & Qt::AlignRight;
+            const int boxLeft = slot.BoxLeft - (right ? growth : growth / 2);
+            const int captionWidth = slot.Caption->sizeHint().width();
+            pieces.push_back({std::min(slot.CaptionLeft, boxLeft - CaptionGap - captionWidth), captionWidth,
+                              pieces.empty() ? 0 : FigureGap});
+            pieces.push_back({boxLeft, boxWidth, CaptionGap});
+            widgets.push_back(slot.Caption);
+            widgets.push_back(slot.Box);
+        }
+        needed = std::max(needed, PlaceRow(pieces, first, last) + pnlBase->frameWidth());
+        for (std::size_t i = 0; i < pieces.size(); ++i) {
+            QLabel* widget = widgets[i];
+            widget->setGeometry(pieces[i].Left, widget->y(), pieces[i].Width, widget->height());
+        }
+    }
+    // A row that cannot fit widens the window rather than hiding digits.
+    if (needed != pnlBase->minimumWidth()) {
+        pnlBase->setMinimumWidth(needed);
+        const int extra = frameGeometry().width() - width();
+        SetMinimumFrameSize(this, QSize(std::max(MainWindowKeys.Design.Width, needed + extra),
+                                        MainWindowKeys.Design.Height));
     }
 }
 
@@ -342,6 +433,7 @@ void TfrmMain::RefreshFigures() {
         {lblCP, &b.CP}, {lblPlice, &b.Price}, {lblClass, &b.Class}, {lblBP, &b.BP},
     };
     for (const auto& [label, text] : boxes) label->setText(Cp932ToQString(*text));
+    LayOutFigures();
     QPalette palette = lblBP->palette();
     palette.setColor(QPalette::WindowText, sheet.BackpackOverloaded ? QColor(255, 0, 0) : QColor(0, 0, 0));
     lblBP->setPalette(palette);

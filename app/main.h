@@ -127,6 +127,8 @@ private:
     void BuildFigurePanel();
     void BuildLists();
     void BuildMenus();
+    // Places the captions and figure boxes of the figure panel for their texts.
+    void LayOutFigures();
     void RefreshFigures();
     void RefreshLists();
     void RefreshName();
@@ -136,6 +138,17 @@ private:
     void WriteUnitFileGuarded();
     // Typed or pasted text lost characters, or was cut at the name's limit.
     void NameInputRefused(const QString& leftOut, bool cut);
+
+    // The figure panel's captions and boxes with their design places.
+    struct FigureSlot {
+        QLabel* Caption;
+        int CaptionLeft;
+        QLabel* Box;
+        int BoxLeft;
+        int BoxWidth;
+        int Row;  // 0 or 1
+    };
+    std::vector<FigureSlot> figureSlots_;
 
     Designer& designer_;
     std::filesystem::path directory_;

@@ -10,6 +10,9 @@
 #include <QEvent>
 #include <QFile>
 #include <QFileDialog>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QMessageBox>
 #include <QPointer>
 #include <QScreen>
@@ -51,6 +54,14 @@ void Guarded(QWidget* parent, const std::function<void()>& command) {
     }
 }
 
+void InstallJapaneseTranslations() {
+    static QTranslator translator;
+    if (translator.isEmpty() &&
+        translator.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&translator);
+}
+
 void InstallFontSubstitutes() {
     static bool installed = false;
     if (installed) return;
@@ -73,9 +84,10 @@ namespace {
 // Once a window manager has given a shown window its frame, the client size
 // is corrected so that the outer frame has the placement asked for. Until
 // then the window's placement is the one asked for, so a window closed
-// before its frame is known stores exactly what it read. A placement out of
-// the screens' reach is shown moved into reach (`shown`), but the window
-// keeps the placement it was given for as long as it stands where it was shown.
+// before its frame is known stores exactly what it read. A placement that
+// does not fit on a screen is shown moved (and shrunk) into one (`shown`),
+// but the window keeps the placement it was given for as long as it stands
+// where it was shown, so a larger screen later shows it as stored.
 class FrameKeeper : public QObject {
 public:
     FrameKeeper(QWidget* window, const Placement& wanted, const Placement& shown)
@@ -99,8 +111,10 @@ public:
     // The smallest outer frame the user may size the window to.
     void SetMinimumFrame(const QSize& minimum) {
         minimumFrame_ = minimum;
-        window_->setMinimumSize(minimum);
+        const QSize frame = window_->frameGeometry().size() - window_->size();
+        window_->setMinimumSize(EffectiveMinimum() - frame);
     }
+    const QSize& MinimumFrame() const { return minimumFrame_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
@@ -120,12 +134,19 @@ private:
         const int extraHeight = frame.height() - client.height();
         if (extraWidth == 0 && extraHeight == 0) return;  // no frame (yet)
         pending_ = false;
-        if (minimumFrame_.isValid())
-            window_->setMinimumSize(minimumFrame_.width() - extraWidth, minimumFrame_.height() - extraHeight);
+        if (minimumFrame_.isValid()) window_->setMinimumSize(EffectiveMinimum() - QSize(extraWidth, extraHeight));
         // Sized since it was placed (by the user): leave it as it is.
         if (window_->size() != client_) return;
         if (frame.width() != shown_.Width || frame.height() != shown_.Height)
             window_->resize(std::max(1, shown_.Width - extraWidth), std::max(1, shown_.Height - extraHeight));
+    }
+
+    // The minimum, except on a screen smaller than it.
+    QSize EffectiveMinimum() const {
+        if (!minimumFrame_.isValid()) return {};
+        const QScreen* screen = window_->screen();
+        if (!screen || screen->availableGeometry().isEmpty()) return minimumFrame_;
+        return minimumFrame_.boundedTo(screen->availableGeometry().size());
     }
 
     QWidget* window_;
@@ -142,25 +163,8 @@ FrameKeeper* KeeperOf(const QWidget* window) {
     return nullptr;
 }
 
-// A window is within reach when a strip along its top edge (where the title
-// bar is) lies on a screen: at least 100 pixels of its width (or all of it)
-// and 30 of its height, the top edge not above the screen's top.
-constexpr long long ReachWidth = 100;
-constexpr long long ReachHeight = 30;
-
-bool WithinReach(const Placement& frame, const QRect& screen) {
-    const long long left = frame.Left, top = frame.Top;
-    const long long right = left + frame.Width, bottom = top + frame.Height;
-    const long long overlapWidth =
-        std::min<long long>(right, screen.x() + static_cast<long long>(screen.width())) - std::max<long long>(left, screen.x());
-    const long long overlapHeight =
-        std::min<long long>(bottom, screen.y() + static_cast<long long>(screen.height())) - std::max<long long>(top, screen.y());
-    return top >= screen.y() - ReachHeight && overlapWidth >= std::min<long long>(frame.Width, ReachWidth) &&
-           overlapHeight >= std::min<long long>(frame.Height, ReachHeight);
-}
-
 // The available areas of the screens; the primary screen's when the platform
-// tells no more (as offscreen).
+// tells no more.
 QList<QRect> ScreenAreas() {
     QList<QRect> areas;
     for (const QScreen* screen : QGuiApplication::screens())
@@ -170,32 +174,66 @@ QList<QRect> ScreenAreas() {
     return areas;
 }
 
-// Where a window of the given placement is shown: as given when some screen
-// can reach it, otherwise no larger than the nearest screen and inside it.
-Placement ReachablePlacement(const Placement& wanted) {
+// Overlap of a placement with an area, in square pixels (64-bit: placements
+// may hold any 32-bit values).
+long long Overlap(const Placement& frame, const QRect& area) {
+    const long long left = std::max<long long>(frame.Left, area.left());
+    const long long top = std::max<long long>(frame.Top, area.top());
+    const long long right = std::min<long long>(static_cast<long long>(frame.Left) + frame.Width,
+                                                static_cast<long long>(area.left()) + area.width());
+    const long long bottom = std::min<long long>(static_cast<long long>(frame.Top) + frame.Height,
+                                                 static_cast<long long>(area.top()) + area.height());
+    return right > left && bottom > top ? (right - left) * (bottom - top) : 0;
+}
+
+bool Inside(const Placement& frame, const QRect& area) {
+    return frame.Width > 0 && frame.Height > 0 && frame.Left >= area.left() && frame.Top >= area.top() &&
+           static_cast<long long>(frame.Left) + frame.Width <= static_cast<long long>(area.left()) + area.width() &&
+           static_cast<long long>(frame.Top) + frame.Height <= static_cast<long long>(area.top()) + area.height();
+}
+
+// Smallest size a window given nonsense (zero or negative) sizes is shown at.
+constexpr int SmallestShown = 100;
+
+// Where a window of the given placement is shown: as given when it lies
+// wholly inside a screen's available area; otherwise inside the area it
+// overlaps most (the nearest one when it overlaps none), moved, and shrunk
+// where it must be, not below `minimum` unless the area itself is smaller.
+Placement FittedPlacement(const Placement& wanted, const QSize& minimum) {
     const QList<QRect> areas = ScreenAreas();
     if (areas.isEmpty()) return wanted;
-    const QRect* nearest = &areas.front();
-    long long nearestDistance = -1;
-    const long long centerX = wanted.Left + static_cast<long long>(wanted.Width) / 2;
-    const long long centerY = wanted.Top + static_cast<long long>(wanted.Height) / 2;
+    const QRect* chosen = nullptr;
+    long long best = 0;
     for (const QRect& area : areas) {
-        if (wanted.Width > 0 && wanted.Height > 0 && wanted.Width <= area.width() && wanted.Height <= area.height() &&
-            WithinReach(wanted, area))
-            return wanted;
-        const long long dx = std::clamp<long long>(centerX, area.left(), area.right()) - centerX;
-        const long long dy = std::clamp<long long>(centerY, area.top(), area.bottom()) - centerY;
-        // Squares of distances up to 2^33 would overflow; the sum of absolutes orders them well enough.
-        const long long distance = (dx < 0 ? -dx : dx) + (dy < 0 ? -dy : dy);
-        if (nearestDistance < 0 || distance < nearestDistance) {
-            nearestDistance = distance;
-            nearest = &area;
+        if (Inside(wanted, area)) return wanted;
+        const long long overlap = Overlap(wanted, area);
+        if (overlap > best) {
+            best = overlap;
+            chosen = &area;
         }
     }
-    const QRect& area = *nearest;
+    if (chosen == nullptr) {
+        const long long centerX = wanted.Left + static_cast<long long>(wanted.Width) / 2;
+        const long long centerY = wanted.Top + static_cast<long long>(wanted.Height) / 2;
+        long long nearest = -1;
+        for (const QRect& area : areas) {
+            const long long dx = std::clamp<long long>(centerX, area.left(), area.right()) - centerX;
+            const long long dy = std::clamp<long long>(centerY, area.top(), area.bottom()) - centerY;
+            // Squares of distances up to 2^33 would overflow; the sum of absolutes orders them well enough.
+            const long long distance = (dx < 0 ? -dx : dx) + (dy < 0 ? -dy : dy);
+            if (nearest < 0 || distance < nearest) {
+                nearest = distance;
+                chosen = &area;
+            }
+        }
+    }
+    const QRect& area = *chosen;
+    const auto fit = [](int wantedSize, int smallest, int room) {
+        return std::min(std::max(wantedSize, std::max(smallest, SmallestShown)), room);
+    };
     Placement shown;
-    shown.Width = std::clamp(wanted.Width, std::min(area.width(), static_cast<int>(ReachWidth)), area.width());
-    shown.Height = std::clamp(wanted.Height, std::min(area.height(), static_cast<int>(ReachHeight)), area.height());
+    shown.Width = fit(wanted.Width, minimum.width(), area.width());
+    shown.Height = fit(wanted.Height, minimum.height(), area.height());
     shown.Left = static_cast<std::int32_t>(
         std::clamp<long long>(wanted.Left, area.left(), area.left() + static_cast<long long>(area.width()) - shown.Width));
     shown.Top = static_cast<std::int32_t>(
@@ -222,10 +260,11 @@ void ApplyPlacement(QWidget* window, const Placement& placement) {
     const QRect client = window->geometry();
     const int extraWidth = frame.width() - client.width();
     const int extraHeight = frame.height() - client.height();
-    const Placement shown = ReachablePlacement(placement);
+    FrameKeeper* keeper = KeeperOf(window);
+    const Placement shown = FittedPlacement(placement, keeper ? keeper->MinimumFrame() : QSize());
     window->move(shown.Left, shown.Top);
     window->resize(std::max(1, shown.Width - extraWidth), std::max(1, shown.Height - extraHeight));
-    if (FrameKeeper* keeper = KeeperOf(window))
+    if (keeper)
         keeper->SetWanted(placement, shown);
     else
         new FrameKeeper(window, placement, shown);

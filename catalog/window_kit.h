@@ -41,6 +41,12 @@ void ShowErrorBox(QWidget* parent, const QString& message);
 // command and is shown in the error box. Exceptions never reach Qt's loop.
 void Guarded(QWidget* parent, const std::function<void()>& command);
 
+// Puts Qt's own texts (file dialogs, message box buttons, the edit boxes'
+// context menus) in Japanese, from the Qt installation's qtbase_ja.qm. The
+// program's own texts are Japanese already. Without that file, Qt's own
+// texts stay in English.
+void InstallJapaneseTranslations();
+
 // "ＭＳ Ｐゴシック" at the given pixel size; a Japanese Gothic face stands in
 // where that face is not installed.
 QFont GothicFont(int pixelSize);

@@ -10,6 +10,7 @@ packages=(
   make
   pkg-config
   qt6-base-dev
+  qt6-translations-l10n
   libgl-dev
   libgtest-dev
   libgmock-dev

@@ -45,4 +45,26 @@ void CheckColumns(const ReportListView* list, const std::vector<Column>& expecte
     }
 }
 
+// What the window shows inside a child widget's rectangle, rendered as the
+// screen gets it (the whole window, then the child's part).
+inline QImage Shown(QWidget* child) {
+    const QImage window = child->window()->grab().toImage();
+    const QPoint at = child->mapTo(child->window(), QPoint(0, 0));
+    return window.copy(QRect(at, child->size()));
+}
+
+// Whether a pixel is ink of a given colour (anti-aliased edges excluded).
+inline bool IsRed(QRgb pixel) { return qRed(pixel) > 200 && qGreen(pixel) < 90 && qBlue(pixel) < 90; }
+inline bool IsDark(QRgb pixel) { return qRed(pixel) < 110 && qGreen(pixel) < 110 && qBlue(pixel) < 110; }
+
+// The columns, from left to right, in which an image holds pixels of a kind.
+template <class Kind>
+QRect InkExtent(const QImage& image, Kind kind) {
+    QRect extent;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (kind(image.pixel(x, y))) extent |= QRect(x, y, 1, 1);
+    return extent;
+}
+
 }  // namespace guikit

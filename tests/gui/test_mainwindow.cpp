@@ -10,12 +10,15 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QPushButton>
 #include <QFileInfo>
 #include <QMenuBar>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 
 #include <deque>
 #include <filesystem>
@@ -294,12 +297,12 @@ private slots:
             for (QLabel* candidate : panelLabels)
                 if (candidate->text() == caption) label = candidate;
             QVERIFY2(label, figure.Caption);
-            QCOMPARE(label->x(), figure.CaptionLeft);
+            // A caption stands at its place, or a little left of it where the
+            // font needs the room to keep 3 pixels from its box.
+            QVERIFY(label->x() <= figure.CaptionLeft && label->x() >= figure.CaptionLeft - 4);
             QCOMPARE(label->font().pixelSize(), label == w.lblCPC ? 13 : 15);
             QCOMPARE(figure.Box->parentWidget(), w.pnlBase);
             QCOMPARE(figure.Box->geometry(), figure.Geometry);
-            QCOMPARE(figure.Box->palette().color(QPalette::Window), QColor(221, 221, 255));
-            QVERIFY(figure.Box->autoFillBackground());
             QCOMPARE(figure.Box->alignment() & Qt::AlignHorizontal_Mask,
                      figure.Box == w.lblPlice ? Qt::AlignRight : Qt::AlignHCenter);
             QCOMPARE(figure.Box->text(), QString());
@@ -316,7 +319,6 @@ private slots:
         QCOMPARE(w.lblClass->parentWidget(), w.Panel1);
         QCOMPARE(w.lblClass->size(), QSize(30, 18));
         QCOMPARE(w.lblClass->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
-        QCOMPARE(w.lblClass->palette().color(QPalette::Window), QColor(221, 221, 255));
         QCOMPARE(w.lblClass->text(), QString());
         QCOMPARE(w.txtKrName->text(), QString());
         QCOMPARE(w.txtKrName->x(), 98);
@@ -744,6 +746,87 @@ private slots:
         QVERIFY(desktop.Errors.isEmpty());
     }
 
+    // The figure boxes as they reach the screen: their colour, the backpack
+    // figure in red above the capacity, every digit of every figure, and a
+    // gap between each caption and its box.
+    void figureBoxesAsShown() {
+        Folder folder;
+        FakeDesktop desktop;
+        auto session = Start(folder);
+        TfrmMain& w = session->Main();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.mnuNewClick(1);  // capacity 4
+        const QList<QLabel*> boxes{w.lblFire, w.lblBtl, w.lblSpd, w.lblSns, w.lblCP,    w.lblAmr,
+                                   w.lblHP,   w.lblPow, w.lblPunch, w.lblBP, w.lblPlice, w.lblClass};
+        for (QLabel* box : boxes) QCOMPARE(QColor(Shown(box).pixel(3, 3)), QColor(221, 221, 255));
+
+        // A howitzer with its shell rack (3 + 2) and a railgun (3) on the
+        // arm punches (0): 8 against 4, red. A railgun and a machine gun:
+        // 4 against 4, black.
+        UnitSheet& sheet = w.designer().Sheet;
+        const auto add = [&](const char* name) {
+            const TKrWeapon* weapon =
+                w.designer().Catalog.Weapon.FindByName(Cp932(QString::fromUtf8(name)).toStdString());
+            QVERIFY2(weapon, name);
+            sheet.Weapons.Append(weapon);
+        };
+        for (const char* name : {"120mm榴弾砲", "└砲弾ﾗｯｸ", "ﾚｰﾙｶﾞﾝ"}) add(name);
+        Recalculate(sheet);
+        w.RefreshSheet();
+        QCOMPARE(w.lblBP->text(), QStringLiteral("8"));
+        QVERIFY(!InkExtent(Shown(w.lblBP), IsRed).isEmpty());
+        sheet.Weapons.Clear();
+        for (const char* name : {"ﾚｰﾙｶﾞﾝ", "11mmMG"}) add(name);
+        Recalculate(sheet);
+        w.RefreshSheet();
+        QCOMPARE(w.lblBP->text(), QStringLiteral("4"));
+        QVERIFY(InkExtent(Shown(w.lblBP), IsRed).isEmpty());
+        QVERIFY(!InkExtent(Shown(w.lblBP), IsDark).isEmpty());
+
+        // The widest figures show every digit inside their boxes.
+        sheet.BaseFire = sheet.BaseMelee = sheet.BaseEvasion = sheet.BaseSensor = sheet.BaseArmor =
+            sheet.BaseDurability = sheet.BasePower = sheet.BasePunch = sheet.BaseCP = -2147483647 - 1;
+        sheet.Weapons.Clear();
+        sheet.BasePrice = 1817500;
+        Recalculate(sheet);
+        w.RefreshSheet();
+        QTest::qWait(20);
+        for (QLabel* box : boxes) {
+            if (box == w.lblClass) continue;
+            // Inside the box's frame, the whole text and room on both sides.
+            const QImage inner = Shown(box).copy(1, 1, box->width() - 2, box->height() - 2);
+            const QRect ink = InkExtent(inner, IsDark);
+            const int textWidth = box->fontMetrics().horizontalAdvance(box->text());
+            QVERIFY2(ink.left() >= 1 && ink.right() <= inner.width() - 2 && ink.width() >= textWidth - 3,
+                     qPrintable(box->objectName() + QStringLiteral(" cuts ") + box->text()));
+        }
+        QCOMPARE(w.lblFire->text(), QStringLiteral("-2147483648"));
+        QCOMPARE(w.lblPlice->text(), QStringLiteral("1817500"));
+
+        // Captions keep clear of their boxes by 3 pixels, with the widest
+        // figures and with the template's own.
+        for (const bool widest : {true, false}) {
+            if (!widest) w.mnuNewClick(1);
+            const QImage panel = Shown(w.pnlBase);
+            for (QLabel* box : boxes) {
+                if (box == w.lblClass) continue;
+                const QRect boxRect = box->geometry();
+                int inkRight = -1;  // the rightmost caption pixel left of the box, on the box's rows
+                for (int x = 0; x < boxRect.left(); ++x)
+                    for (int y = boxRect.top() + 2; y < boxRect.bottom() - 1; ++y)
+                        if (IsDark(panel.pixel(x, y))) inkRight = x;
+                QVERIFY2(boxRect.left() - inkRight - 1 >= 3, qPrintable(box->objectName()));
+            }
+        }
+        const QImage bar = Shown(w.tbrMain);
+        int inkRight = -1;
+        for (int x = w.lblClassP->x(); x < w.Panel1->x(); ++x)
+            for (int y = 4; y < 22; ++y)
+                if (IsDark(bar.pixel(x, y))) inkRight = x;
+        QVERIFY(w.Panel1->x() - inkRight - 1 >= 3);
+        QVERIFY(w.Panel1->geometry().right() < w.tbrMain->width());
+    }
+
     // The name box holds one line of text that a unit file gives back as it
     // is, whatever is pasted into it or loaded.
     void nameBoxHoldsWhatAUnitFileKeeps() {
@@ -765,6 +848,18 @@ private slots:
         w.OpenUnitFile(PathOf(unit));
         QCOMPARE(w.txtKrName->text(), QStringLiteral("Foo[武装]WEAPON0=ﾚｰﾙｶﾞﾝ[X]!"));
         QCOMPARE(Captions(w.lvwWeapon), QStringList(2, QStringLiteral("ｱｰﾑﾊﾟﾝﾁ(火薬式)")));
+
+        // Characters that CP932 holds under another code take it; those it
+        // cannot hold are left out with a word (the emoji, the euro sign).
+        QGuiApplication::clipboard()->setText(QStringLiteral("波〜形−A😀B€"));
+        w.txtKrName->selectAll();
+        QTest::keyClick(w.txtKrName, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(w.txtKrName->text(), QStringLiteral("波～形－AB"));
+        QCOMPARE(w.designer().Sheet.UnitName, Cp932(QStringLiteral("波～形－AB")).toStdString());
+        QTRY_VERIFY(QToolTip::isVisible());
+        QVERIFY(QToolTip::text().contains(QStringLiteral("😀€")));
+        TypeText(w.txtKrName, QStringLiteral("〜"));
+        QCOMPARE(w.txtKrName->text(), QStringLiteral("波～形－AB～"));
 
         // A name cut at 2,047 bytes in the middle of "グ" loads without its
         // half; typing then reaches the sheet until the name is 2,047 bytes.
@@ -790,6 +885,22 @@ private slots:
         w.mnuClipClick();
         QVERIFY(desktop.Clipboard.back().contains(QStringLiteral("名称, ｫ?@ﾍ改\r\n")));
         QVERIFY(desktop.Errors.isEmpty());
+    }
+
+    // Qt's own texts read in Japanese like the rest of the program.
+    void qtDialogsAndMenusInJapanese() {
+        InstallJapaneseTranslations();
+        Folder folder;
+        auto session = Start(folder);
+        std::unique_ptr<QMenu> menu(session->Main().txtKrName->createStandardContextMenu());
+        QStringList texts;
+        for (const QAction* action : menu->actions()) texts.append(action->text());
+        QVERIFY2(texts.join(u' ').contains(QStringLiteral("貼り付け")), qPrintable(texts.join(u' ')));
+        QFileDialog dialog;
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        QStringList buttons;
+        for (const QPushButton* button : dialog.findChildren<QPushButton*>()) buttons.append(button->text());
+        QVERIFY2(buttons.contains(QStringLiteral("キャンセル")), qPrintable(buttons.join(u' ')));
     }
 
     // The status line tells what a load dropped and where a file was written.

@@ -1,7 +1,8 @@
-// Window placement from a settings file with absurd values: every window is
-// shown where part of it can be reached on a screen, while the values in the
-// file stay as they were unless the user moves the window; valid values are
-// shown as they are and written back unchanged.
+// Window placement on screens of any size and from settings files with
+// absurd values: every window is shown wholly inside a screen's available
+// area, while the values in the file stay as they were unless the user moves
+// the window; placements that fit are shown as they are and written back
+// unchanged. Run on a 1280 x 1024 screen and on an 800 x 600 one.
 #include "main.h"
 
 #include <QApplication>
@@ -12,6 +13,7 @@
 #include <QTest>
 
 #include <fstream>
+#include <vector>
 #include <iterator>
 #include <string>
 
@@ -44,14 +46,13 @@ std::string SettingsWith(const std::string& left, const std::string& top, const 
     return bytes;
 }
 
-// Whether a strip along the window's top edge lies on the screen.
-bool Reachable(const QWidget* window) {
-    const QRect frame = window->frameGeometry();
-    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    const QRect titleStrip(frame.left(), frame.top(), frame.width(), std::min(frame.height(), 30));
-    const QRect onScreen = titleStrip & screen;
-    return frame.width() <= screen.width() && frame.height() <= screen.height() && frame.top() >= screen.top() &&
-           onScreen.width() >= std::min(frame.width(), 100) && onScreen.height() >= std::min(frame.height(), 30);
+QRect ScreenArea() { return QGuiApplication::primaryScreen()->availableGeometry(); }
+
+// Whether all of the window lies on the screen.
+bool Inside(const QWidget* window) { return ScreenArea().contains(window->frameGeometry()); }
+
+std::vector<QWidget*> Windows(DesignerSession& session) {
+    return {session.frmMain.get(), session.frmOption.get(), session.frmMove.get(), session.frmWeapon.get()};
 }
 
 }  // namespace
@@ -83,18 +84,49 @@ private slots:
             DesignerSession session(folder.Path());
             session.Main().show();
             QVERIFY(QTest::qWaitForWindowExposed(&session.Main()));
-            for (QWidget* window : {static_cast<QWidget*>(session.frmMain.get()),
-                                    static_cast<QWidget*>(session.frmOption.get()),
-                                    static_cast<QWidget*>(session.frmMove.get()),
-                                    static_cast<QWidget*>(session.frmWeapon.get())}) {
-                QVERIFY2(Reachable(window), qPrintable(window->objectName() + QStringLiteral(" out of reach")));
-            }
+            for (QWidget* window : Windows(session))
+                QVERIFY2(Inside(window), qPrintable(window->objectName() + QStringLiteral(" off the screen")));
             session.frmOption->show();
             QVERIFY(QTest::qWaitForWindowExposed(session.frmOption.get()));
-            QVERIFY(Reachable(session.frmOption.get()));
+            QVERIFY(Inside(session.frmOption.get()));
         }
         // Nobody moved a window: the file holds the values it held.
         QCOMPARE(QString::fromStdString(folder.SettingsBytes()), QString::fromStdString(settings));
+    }
+
+    // Without a settings file: each window at its design placement where it
+    // fits on the screen, else moved onto it, and the design values stored.
+    void designPlacementsFitTheScreen() {
+        Folder folder("");
+        QFile::remove(QString::fromStdString(folder.Settings()));
+        {
+            DesignerSession session(folder.Path());
+            session.Main().show();
+            QVERIFY(QTest::qWaitForWindowExposed(&session.Main()));
+            for (TfrmPicker* picker : {static_cast<TfrmPicker*>(session.frmOption.get()),
+                                       static_cast<TfrmPicker*>(session.frmMove.get()),
+                                       static_cast<TfrmPicker*>(session.frmWeapon.get())}) {
+                picker->show();
+                QVERIFY(QTest::qWaitForWindowExposed(picker));
+            }
+            const std::pair<QWidget*, QRect> designs[] = {
+                {session.frmMain.get(), {201, 168, 600, 523}},
+                {session.frmOption.get(), {519, 526, 535, 137}},
+                {session.frmMove.get(), {436, 573, 550, 150}},
+                {session.frmWeapon.get(), {526, 541, 561, 143}},
+            };
+            for (const auto& [window, design] : designs) {
+                QVERIFY2(Inside(window), qPrintable(window->objectName()));
+                if (ScreenArea().contains(design)) QCOMPARE(window->frameGeometry(), design);
+                // Moved only as far as the screen needs, never shrunk when it fits.
+                QCOMPARE(window->frameGeometry().size(), design.size());
+            }
+        }
+        QCOMPARE(QString::fromStdString(folder.SettingsBytes()),
+                 QStringLiteral("[GENERAL]\r\nW_LEFT=526\r\nW_TOP=541\r\nW_HEIGHT=143\r\nW_WIDTH=561\r\n"
+                                "M_LEFT=436\r\nM_TOP=573\r\nM_HEIGHT=150\r\nM_WIDTH=550\r\n"
+                                "O_LEFT=519\r\nO_TOP=526\r\nO_HEIGHT=137\r\nO_WIDTH=535\r\n"
+                                "LEFT=201\r\nTOP=168\r\nHEIGHT=523\r\nWIDTH=600\r\n"));
     }
 
     // Values a screen can show are applied as they are and written back
