@@ -1,6 +1,7 @@
 #include "catalog.h"
 
 #include "Pub1.h"
+#include "catalog_check.h"
 #include "comma_text.h"
 #include "krMove.h"
 #include "krOption.h"
@@ -13,7 +14,7 @@
 namespace kr {
 
 void CatalogFields::ThrowMissingColumn(int column) {
-    throw KrError(FormatMessage("リストのインデックスが範囲を超えています (%d)", DecimalText(column)));
+    throw KrError(MissingColumnMessage(column));
 }
 
 template <class Entry>
@@ -45,13 +46,18 @@ void CatalogList<Entry>::LoadBytes(std::string bytes) {
     // One buffer of field views and one of quoted text serve every line.
     std::vector<std::string_view> views;
     std::string quoted;
-    while (lines.Next(line)) {
-        SplitCommaFields(line, views, quoted);
-        const CatalogFields fields(views, quoted, texts_);
-        // A line cut short throws here: the entry is dropped, the earlier
-        // ones stay and the later lines are not read.
-        CatalogTraits<Entry>::Fill(Slot(), fields);
-        Commit();
+    try {
+        while (lines.Next(line)) {
+            SplitCommaFields(line, views, quoted);
+            const CatalogFields fields(views, quoted, texts_);
+            // A line cut short throws here: the entry is dropped, the earlier
+            // ones stay and the later lines are not read.
+            CatalogTraits<Entry>::Fill(Slot(), fields);
+            Commit();
+        }
+    } catch (const KrError& error) {
+        // The message names the file and the line; the line is counted only now.
+        throw KrError(CatalogLineMessage(CatalogTraits<Entry>::FileName, LineNumberOf(bytes_, line), error.what()));
     }
 }
 

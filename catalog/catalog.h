@@ -87,7 +87,9 @@ public:
     virtual ~CatalogList() { Clear(); }
 
     // Replaces the contents with the entries of the kind's file in the
-    // application directory (or in the given directory).
+    // application directory (or in the given directory). A line cut short
+    // stops the load with KrError "weapon.csv 12 行目: リストのインデックスが
+    // 範囲を超えています (5)" (file name, line from 1 counting the header).
     void LoadCatalog();
     void LoadCatalog(const std::filesystem::path& directory);
     // Loads from file bytes already in memory (the same rules after reading);

@@ -1,15 +1,19 @@
 // krreport: loads the catalogs once, then each unit file into a fresh
 // designer exactly as the load command does, recalculates, and writes the
-// chosen report.
+// chosen report, or the comparison of two units. --check reads the catalogs
+// and says where they go wrong.
 #include "krreport_main.h"
 
 #include "Pub1.h"
+#include "catalog_check.h"
 #include "codec.h"
 #include "designer.h"
 #include "reports.h"
+#include "unit_compare.h"
 
 #include <exception>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -27,10 +31,14 @@ constexpr std::string_view ProgramName = "krreport";
 
 constexpr std::string_view UsageText =
     "使い方: krreport [--catalogs DIR] (--text | --html) [--utf8] [-o OUT] UNIT.kr...\n"
+    "        krreport --check [--utf8] [DIR]\n"
+    "        krreport [--catalogs DIR] --compare [--utf8] A.kr B.kr\n"
     "詳しくは krreport --help を参照してください。\n";
 
 constexpr std::string_view HelpText =
     "使い方: krreport [--catalogs DIR] (--text | --html) [--utf8] [-o OUT] UNIT.kr...\n"
+    "        krreport --check [--utf8] [DIR]\n"
+    "        krreport [--catalogs DIR] --compare [--utf8] A.kr B.kr\n"
     "\n"
     "ユニットファイル (.kr) を読み込み、ＫＲデザイナの出力と同じ内容を書き出します。\n"
     "各ユニットは読み込み時と同じくカタログから装備を探し、再計算してから出力します。\n"
@@ -39,17 +47,46 @@ constexpr std::string_view HelpText =
     "                  (省略時は krreport のあるフォルダ)\n"
     "  --text          クリップボード用のテキスト (Shift_JIS, CR LF)\n"
     "  --html          HTML ページ (Shift_JIS, CR LF)\n"
-    "  --utf8          テキストを UTF-8 で書き出す (--text のみ)\n"
+    "  --check [DIR]   DIR (省略時は --catalogs のフォルダ) の weapon.csv, option.csv,\n"
+    "                  move.csv をＫＲデザイナと同じ規則で読み、問題を一件一行で書き出す:\n"
+    "                      weapon.csv:12:5: メッセージ\n"
+    "                  12 は行 (1 から数え、見出しが 1 行目)、5 は列 (0 から数えた\n"
+    "                  項目の番号。data/README.md の表の # と同じ)。\n"
+    "                  整数として読めない値 (0 と読まれる)、列の足りない行 (読み込みは\n"
+    "                  そこで止まり、以降の行は読まれない)、重複した名前 (後の行が使われる)、\n"
+    "                  上に武器の行が無い「└」の行、Shift_JIS でないバイト、空の名前、\n"
+    "                  列数の違う見出し。ファイルは変更しません。\n"
+    "  --compare A.kr B.kr\n"
+    "                  二つのユニットを並べて書き出す。基本性能の16項目 (名称、クラス、\n"
+    "                  能力値11項目、(元) の3項目) の A, B と差 B-A (数値は符号付き、\n"
+    "                  文字は違えば ≠)、続いて移動・武器・その他ごとに A だけにある行、\n"
+    "                  B だけにある行 (名前で照合し、同じ名前は数で比べる) と共通の行数。\n"
+    "  --utf8          テキストを UTF-8 で書き出す (--text, --check, --compare。\n"
+    "                  既定は Shift_JIS, CR LF)\n"
     "  -o OUT          出力先。ユニットが一つならファイル (既存のフォルダならその中へ)、\n"
     "                  複数ならフォルダ (無ければ作成)。各出力はユニットファイルの名前に\n"
     "                  .txt または .html を付けた名前になります。\n"
     "                  ユニットが一つで -o が無ければ標準出力へ書き出します。\n"
     "  --help          この説明を表示する\n"
     "\n"
-    "終了コード: 0 すべて出力した / 1 読み込みまたは書き込みに失敗したものがある\n"
-    "            (残りのユニットは出力します) / 2 引数の誤り\n";
+    "終了コード (どれも 2 は引数の誤り):\n"
+    "  --text, --html  0 すべて出力した / 1 読み込みまたは書き込みに失敗したものがある\n"
+    "                  (残りのユニットは出力します)\n"
+    "  --check         0 問題なし / 1 問題があった、またはカタログが読めない\n"
+    "  --compare       0 比較を書き出した / 1 ユニットファイルまたはカタログが読めない\n";
 
-enum class ReportKind { None, Text, Html };
+enum class ReportKind { None, Text, Html, Check, Compare };
+
+std::string_view OptionOf(ReportKind kind) {
+    switch (kind) {
+        case ReportKind::Text: return "--text";
+        case ReportKind::Html: return "--html";
+        case ReportKind::Check: return "--check";
+        case ReportKind::Compare: return "--compare";
+        case ReportKind::None: break;
+    }
+    return "";
+}
 
 struct Arguments {
     bool Help = false;
@@ -73,7 +110,8 @@ Arguments ParseArguments(int argc, char** argv) {
     };
     auto setKind = [&](ReportKind kind) {
         if (args.Kind != ReportKind::None && args.Kind != kind)
-            throw UsageError{"--text と --html は同時に指定できません"};
+            throw UsageError{std::string(OptionOf(args.Kind)) + " と " + std::string(OptionOf(kind)) +
+                             " は同時に指定できません"};
         args.Kind = kind;
     };
     for (int i = 1; i < argc; ++i) {
@@ -90,6 +128,10 @@ Arguments ParseArguments(int argc, char** argv) {
             setKind(ReportKind::Text);
         } else if (arg == "--html") {
             setKind(ReportKind::Html);
+        } else if (arg == "--check") {
+            setKind(ReportKind::Check);
+        } else if (arg == "--compare") {
+            setKind(ReportKind::Compare);
         } else if (arg == "--utf8") {
             args.Utf8 = true;
         } else if (arg == "-o" || arg == "--output") {
@@ -99,7 +141,18 @@ Arguments ParseArguments(int argc, char** argv) {
         }
     }
     if (args.Help) return args;
-    if (args.Kind == ReportKind::None) throw UsageError{"--text か --html を指定してください"};
+    if (args.Kind == ReportKind::None) throw UsageError{"--text, --html, --check, --compare のどれかを指定してください"};
+    if (args.Kind == ReportKind::Check || args.Kind == ReportKind::Compare) {
+        if (args.Output) throw UsageError{"-o は --text か --html と共にのみ使えます"};
+        if (args.Kind == ReportKind::Check) {
+            if (args.Units.size() > 1) throw UsageError{"--check に指定できるフォルダは一つです"};
+            if (!args.Units.empty() && args.CatalogDirectory)
+                throw UsageError{"--check のフォルダと --catalogs は同時に指定できません"};
+        } else if (args.Units.size() != 2) {
+            throw UsageError{"--compare にはユニットファイルを二つ指定してください"};
+        }
+        return args;
+    }
     if (args.Utf8 && args.Kind == ReportKind::Html)
         throw UsageError{"--utf8 は --text と共にのみ使えます (HTML ページは Shift_JIS を宣言します)"};
     if (args.Units.empty()) throw UsageError{"ユニットファイルを指定してください"};
@@ -112,17 +165,81 @@ void Complain(std::ostream& err, std::string_view message) {
     err << ProgramName << ": " << message << '\n';
 }
 
-// The report of one unit file, as the designer would give it after loading
+// The one place that decides where the catalogs are read from.
+fs::path CatalogDirectoryOf(const Arguments& args) {
+    return args.CatalogDirectory ? *args.CatalogDirectory : ApplicationDirectory();
+}
+
+// A unit file in a fresh designer, as the designer shows it after loading
 // it; names the catalogs lack are warned about, as the designer does.
-std::string BuildReport(const Catalogs& catalogs, const fs::path& unit, const Arguments& args, std::ostream& err) {
-    Designer designer(catalogs);
-    FillPickers(designer);
-    const std::vector<std::string> dropped = LoadUnitFile(unit, designer);
+std::unique_ptr<Designer> LoadForReport(const Catalogs& catalogs, const fs::path& unit, std::ostream& err) {
+    auto designer = std::make_unique<Designer>(catalogs);
+    FillPickers(*designer);
+    const std::vector<std::string> dropped = LoadUnitFile(unit, *designer);
     if (!dropped.empty()) Complain(err, PathText(unit) + ": " + Cp932ToUtf8(DroppedNamesMessage(dropped)));
-    Recalculate(designer.Sheet);
-    if (args.Kind == ReportKind::Html) return BuildHtmlPage(designer.Sheet);
-    std::string text = BuildClipboardText(designer.Sheet);
+    Recalculate(designer->Sheet);
+    return designer;
+}
+
+// The report of one unit file, as the designer would give it after loading it.
+std::string BuildReport(const Catalogs& catalogs, const fs::path& unit, const Arguments& args, std::ostream& err) {
+    const std::unique_ptr<Designer> designer = LoadForReport(catalogs, unit, err);
+    if (args.Kind == ReportKind::Html) return BuildHtmlPage(designer->Sheet);
+    std::string text = BuildClipboardText(designer->Sheet);
     return args.Utf8 ? Cp932ToUtf8(text) : text;
+}
+
+// Writes CP932 text to standard output, as UTF-8 when asked; throws KrError
+// when the output fails.
+void WriteText(std::ostream& out, const std::string& text, bool utf8) {
+    const std::string bytes = utf8 ? Cp932ToUtf8(text) : text;
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.flush();
+    if (!out) throw KrError("標準出力への書き込みエラー");
+}
+
+// --check: every finding of the three catalogs; a file that cannot be read
+// is complained about, as the designer's error box would show it.
+int RunCheck(const Arguments& args, std::ostream& out, std::ostream& err) {
+    const CatalogFolderCheck check =
+        CheckCatalogFolder(args.Units.empty() ? CatalogDirectoryOf(args) : args.Units.front());
+    for (const std::string& failure : check.Failures) Complain(err, failure);
+    WriteText(out, check.Text, args.Utf8);
+    return check.Text.empty() && check.Failures.empty() ? 0 : 1;
+}
+
+// A path inside CP932 text: its CP932 form, or, when it has none, the path
+// with every byte outside ASCII shown as "?".
+std::string PathInText(const fs::path& path) {
+    const std::string shown = PathText(path);
+    if (std::optional<std::string> cp932 = Utf8ToCp932(shown)) return *cp932;
+    std::string ascii = shown;
+    for (char& c : ascii)
+        if (static_cast<unsigned char>(c) >= 0x80) c = '?';
+    return ascii;
+}
+
+// --compare: the two units, each loaded as for its report.
+int RunCompare(const Arguments& args, std::ostream& out, std::ostream& err) {
+    int status = 0;
+    Catalogs catalogs;
+    for (const std::string& message : LoadCatalogs(catalogs, CatalogDirectoryOf(args))) {
+        Complain(err, message);
+        status = 1;
+    }
+    const fs::path& a = args.Units[0];
+    const fs::path& b = args.Units[1];
+    std::unique_ptr<Designer> first;
+    std::unique_ptr<Designer> second;
+    try {
+        first = LoadForReport(catalogs, a, err);
+        second = LoadForReport(catalogs, b, err);
+    } catch (const KrError& error) {
+        Complain(err, error.what());
+        return 1;
+    }
+    WriteText(out, BuildUnitComparison(first->Sheet, second->Sheet, PathInText(a), PathInText(b)), args.Utf8);
+    return status;
 }
 
 fs::path ReportFileName(const fs::path& unit, ReportKind kind) {
@@ -145,13 +262,14 @@ bool SameFile(const fs::path& a, const fs::path& b) {
 }
 
 int Run(const Arguments& args, std::ostream& out, std::ostream& err) {
+    if (args.Kind == ReportKind::Check) return RunCheck(args, out, err);
+    if (args.Kind == ReportKind::Compare) return RunCompare(args, out, err);
     int status = 0;
 
     Catalogs catalogs;
-    const fs::path catalogDirectory = args.CatalogDirectory ? *args.CatalogDirectory : ApplicationDirectory();
     // As at the designer's start: a catalog that fails stays empty and the
     // others are still used.
-    for (const std::string& message : LoadCatalogs(catalogs, catalogDirectory)) {
+    for (const std::string& message : LoadCatalogs(catalogs, CatalogDirectoryOf(args))) {
         Complain(err, message);
         status = 1;
     }

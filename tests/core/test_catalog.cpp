@@ -29,8 +29,9 @@ std::string ExpectedCannotOpen(const std::filesystem::path& file) {
     return "ファイル " + file.string() + " は開けません";
 }
 
-std::string ExpectedIndexMessage(const char* column) {
-    return std::string("リストのインデックスが範囲を超えています (") + column + ")";
+// The file, the line (from 1, the header being line 1) and the missing column.
+std::string ExpectedIndexMessage(const char* file, const char* line, const char* column) {
+    return std::string(file) + " " + line + " 行目: リストのインデックスが範囲を超えています (" + column + ")";
 }
 
 // Runs the call and returns the message of the KrError it raises.
@@ -252,7 +253,7 @@ TEST(CatalogBadLine, LineCutShortNamesTheFirstMissingColumn) {
                                    "O2,B,1,0,0,L,0,0,0,0,0,0,0\r\n"
                                    "O3,C,1,0,0,L,0,0,0,0,0,0,0,0,z\r\n");
     kr::TKROptionList catalog;
-    EXPECT_EQ(ErrorOf([&] { catalog.LoadCatalog(dir.Path()); }), ExpectedIndexMessage("13"));
+    EXPECT_EQ(ErrorOf([&] { catalog.LoadCatalog(dir.Path()); }), ExpectedIndexMessage("option.csv", "3", "13"));
     ASSERT_EQ(catalog.Count(), 1u);
     EXPECT_EQ(catalog.EntryByIndex(0)->Name, "A");
     EXPECT_EQ(catalog.FindByName("B"), nullptr);
@@ -262,11 +263,11 @@ TEST(CatalogBadLine, LineCutShortNamesTheFirstMissingColumn) {
 TEST(CatalogBadLine, EachKindNamesItsOwnMissingColumn) {
     kr::TKRWeaponList weapons;
     EXPECT_EQ(ErrorOf([&] { weapons.LoadCatalogText(kWeaponHeader + "\r\nW1,A,k,0,0,0,0,L,0,0,0,0,0,0,,0\r\n"); }),
-              ExpectedIndexMessage("16"));
+              ExpectedIndexMessage("weapon.csv", "2", "16"));
     EXPECT_EQ(weapons.Count(), 0u);
 
     kr::TKRMoveList moves;
-    EXPECT_EQ(ErrorOf([&] { moves.LoadCatalogText(kMoveHeader + "\r\nM1,A\r\n"); }), ExpectedIndexMessage("2"));
+    EXPECT_EQ(ErrorOf([&] { moves.LoadCatalogText(kMoveHeader + "\r\nM1,A\r\n"); }), ExpectedIndexMessage("move.csv", "2", "2"));
     EXPECT_EQ(moves.Count(), 0u);
 }
 
@@ -278,7 +279,7 @@ TEST(CatalogBadLine, BlankLineStopsTheLoadAtColumnZero) {
             moves.LoadCatalogText(kMoveHeader + "\r\n" + good + gap + "M2,B,t,0,0,0,L,5,0,0,0,n\r\n");
         });
         // A lone comma still gives one (empty) field, so column 1 is the first missing.
-        EXPECT_EQ(message, ExpectedIndexMessage(gap == ",\r\n" ? "1" : "0"));
+        EXPECT_EQ(message, ExpectedIndexMessage("move.csv", "3", gap == ",\r\n" ? "1" : "0"));
         ASSERT_EQ(moves.Count(), 1u);
         EXPECT_EQ(moves.EntryByIndex(0)->Name, "A");
     }
@@ -289,7 +290,7 @@ TEST(CatalogBadLine, TwoBreaksAtTheEndStopAfterEveryEntry) {
     EXPECT_EQ(ErrorOf([&] {
                   moves.LoadCatalogText(kMoveHeader + "\r\nM1,A,t,0,0,0,L,5,0,0,0,n\r\nM2,B,t,0,0,0,L,5,0,0,0,n\r\n\r\n");
               }),
-              ExpectedIndexMessage("0"));
+              ExpectedIndexMessage("move.csv", "4", "0"));
     EXPECT_EQ(moves.Count(), 2u);
 }
 

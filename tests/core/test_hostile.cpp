@@ -35,7 +35,9 @@ std::string WeaponLine(const std::string& code, const std::string& name, const s
     return code + "," + name + ",MG,1,600,0,1,L,3,1,0,-1,-2,4,,0,1,0," + notes + "\r\n";
 }
 
-std::string IndexError(int column) { return "リストのインデックスが範囲を超えています (" + std::to_string(column) + ")"; }
+std::string IndexError(const std::string& file, int line, int column) {
+    return file + " " + std::to_string(line) + " 行目: リストのインデックスが範囲を超えています (" + std::to_string(column) + ")";
+}
 
 class HostileCatalog : public ::testing::Test {
 protected:
@@ -96,7 +98,7 @@ TEST_F(HostileCatalog, NulByteEndsTheText) {
     // Line 2 ends at the NUL after its second field: the load stops there.
     const std::string bytes = WeaponHeader() + WeaponLine("W1", "A", "x") + std::string("W2,B\0", 5) +
                               ",MG,1,1,1,1,L,1,1,1,1,1,1,,1,1,1,y\r\n" + WeaponLine("W3", "C", "z");
-    EXPECT_EQ(Load(weapons, "weapon.csv", bytes), IndexError(2));
+    EXPECT_EQ(Load(weapons, "weapon.csv", bytes), IndexError("weapon.csv", 3, 2));
     ASSERT_EQ(weapons.Count(), 1u);
     EXPECT_EQ(weapons.EntryByIndex(0)->Name, "A");
     // A NUL in the header: no entries at all, and no message.
@@ -115,7 +117,7 @@ TEST_F(HostileCatalog, BytesThatAreNotShiftJisLoadShowAndPrintSafely) {
     const std::string bytes = OptionHeader() + "O1," + broken + ",1,0,0,L,0,0,0,0,0,0,0,0,\x81\r\n" +
                               "O2,\x81,\x82,1,0,0,L,0,0,0,0,0,0,0,0,e\r\n" +
                               "O3,\"\x9F\",1,0,0,L,0,0,0,0,0,0,0,0,\xE0\r\n";
-    EXPECT_EQ(Load(options, "option.csv", bytes), IndexError(2));
+    EXPECT_EQ(Load(options, "option.csv", bytes), IndexError("option.csv", 4, 2));
     ASSERT_EQ(options.Count(), 2u);
     EXPECT_EQ(options.EntryByIndex(0)->Name, broken);
     EXPECT_EQ(options.EntryByIndex(0)->Effect, "\x81");

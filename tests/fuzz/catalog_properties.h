@@ -1,6 +1,6 @@
 // What every catalog fuzz target checks after loading any bytes: only the
 // program's own error escapes, and only the list-index error of a column
-// before the last; entries are the lines in file order up to the failing one;
+// before the last, naming the file and the failing line; entries are the lines in file order up to the failing one;
 // every name finds the last entry of that name; a missing last column is " ".
 #pragma once
 
@@ -30,7 +30,11 @@ void CheckCatalogLoad(const std::uint8_t* data, std::size_t size, int lastColumn
     } catch (const kr::KrError& error) {
         failed = true;
         const std::string message = error.what();
-        const std::string prefix = "リストのインデックスが範囲を超えています (";
+        // "<file> <line> 行目: " names the failing line: the one after the
+        // last entry, counting the header as line 1.
+        const std::string where = std::string(kr::CatalogTraits<Entry>::FileName) + " " +
+                                  std::to_string(catalog.Count() + 2) + " 行目: ";
+        const std::string prefix = where + "リストのインデックスが範囲を超えています (";
         FUZZ_CHECK(message.rfind(prefix, 0) == 0 && message.back() == ')');
         const std::string column = message.substr(prefix.size(), message.size() - prefix.size() - 1);
         const std::int32_t missing = kr::ParseIntDefault(column, -1);

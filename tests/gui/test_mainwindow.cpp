@@ -493,6 +493,20 @@ private slots:
                                                 QStringLiteral(" は開けません."));
             QCOMPARE(session->frmWeapon->Model()->rowCount(), 26);
         }
+        {
+            // A blank third line: the box names the file and the line; its
+            // message ends in ")", so no "." is added.
+            Folder folder;
+            const QString weapons = folder.File(QStringLiteral("weapon.csv"));
+            const QByteArray lines = ReadBytes(weapons);
+            const qsizetype secondLineEnd = lines.indexOf('\n', lines.indexOf('\n') + 1) + 1;
+            WriteBytes(weapons, lines.left(secondLineEnd) + "\r\n" + lines.mid(secondLineEnd));
+            FakeDesktop desktop;
+            auto session = Start(folder);
+            QCOMPARE(desktop.Errors,
+                     QStringList{QStringLiteral("weapon.csv 3 行目: リストのインデックスが範囲を超えています (0)")});
+            QCOMPARE(session->frmWeapon->Model()->rowCount(), 1);
+        }
     }
 
     void editingCommands() {
