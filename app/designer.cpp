@@ -195,7 +195,11 @@ void WriteUnitFile(const std::filesystem::path& path, const UnitSheet& sheet) {
 
 std::vector<std::string> LoadUnitFile(const std::filesystem::path& path, Designer& designer) {
     // Read first: a file that cannot be read leaves the design as it is.
-    const UnitFileContent content = ReadUnitFileContent(path);
+    return LoadUnitContent(ReadUnitFileContent(path), path, designer);
+}
+
+std::vector<std::string> LoadUnitContent(const UnitFileContent& content, const std::filesystem::path& file,
+                                         Designer& designer) {
     UnitSheet& sheet = designer.Sheet;
     ClearEquipment(designer);
 
@@ -213,8 +217,8 @@ std::vector<std::string> LoadUnitFile(const std::filesystem::path& path, Designe
                  dropped);
 
     sheet.BackpackCapacity = CapacityOfClass(sheet.UnitClass);
-    designer.SaveFileName = path;
-    designer.OpenFileName = path;
+    designer.SaveFileName = file;
+    designer.OpenFileName = file;
 
     // Each dropped name once, where it first stood.
     std::unordered_set<std::string> seen;

@@ -72,6 +72,9 @@ void WriteUnitFile(const std::filesystem::path& path, const UnitSheet& sheet);
 // that is no readable file throws KrError "ファイル %s は開けません" and
 // leaves the designer untouched. Does not recalculate.
 std::vector<std::string> LoadUnitFile(const std::filesystem::path& path, Designer& designer);
+// The same for a unit file's content already read, remembered as `file`.
+std::vector<std::string> LoadUnitContent(const UnitFileContent& content, const std::filesystem::path& file,
+                                         Designer& designer);
 
 // The notice for names a load dropped (CP932):
 // "カタログにない名前を読み飛ばしました: A、B".

@@ -3,6 +3,9 @@
 #include "Pub1.h"
 #include "codec.h"
 
+#include <array>
+#include <unordered_map>
+
 namespace kr {
 
 namespace {
@@ -76,30 +79,39 @@ struct Totals {
     std::int32_t Fire, Melee, Evasion, Armor, Durability, Sensor, Power, CP, Backpack, Price, MoveBonus;
 };
 
+// Adds an amount to a running total and notes where it came from.
+void Add(std::int32_t& total, FigureTerms& terms, SheetFigure figure, std::string_view source, std::int32_t amount,
+         bool surcharge = false) {
+    total = WrapAdd(total, amount);
+    if (amount != 0) terms[static_cast<std::size_t>(figure)].push_back({source, amount, surcharge});
+}
+
 // Writes the out-of-class CP cell of a row and charges the extra point.
 template <class Entry>
-void ChargeClass(RowList<Entry>& list, std::size_t row, const std::string& unitClass, Totals& t) {
+void ChargeClass(RowList<Entry>& list, std::size_t row, const std::string& unitClass, Totals& t, FigureTerms& terms) {
     constexpr int column = RowTexts<Entry>::CPColumn;
     const Entry& e = *list.Data(row);
     if (IsOutOfClass(e.Class, unitClass)) {
         list.SetCell(row, column, DecimalText(WrapAdd(e.CP, 1)));
-        t.CP = WrapAdd(t.CP, 1);
+        Add(t.CP, terms, SheetFigure::CP, e.Name, 1, true);
     } else {
         list.ResetCell(row, column);
     }
 }
 
 template <class Entry>
-void AddCosts(const Entry& e, Totals& t) {
-    t.CP = WrapAdd(t.CP, e.CP);
-    t.Backpack = WrapAdd(t.Backpack, e.BP);
-    t.Price = WrapAdd(t.Price, e.Price);
+void AddCosts(const Entry& e, Totals& t, FigureTerms& terms) {
+    Add(t.CP, terms, SheetFigure::CP, e.Name, e.CP);
+    Add(t.Backpack, terms, SheetFigure::Backpack, e.Name, e.BP);
+    Add(t.Price, terms, SheetFigure::Price, e.Name, e.Price);
 }
 
 }  // namespace
 
 void Recalculate(UnitSheet& sheet) {
     sheet.ListsEnabled = true;
+    FigureTerms& terms = sheet.Terms;
+    for (auto& figure : terms) figure.clear();
 
     Totals t{sheet.BaseFire, sheet.BaseMelee, sheet.BaseEvasion, sheet.BaseArmor, sheet.BaseDurability,
              sheet.BaseSensor, sheet.BasePower, sheet.BaseCP, 0, sheet.BasePrice, 0};
@@ -107,37 +119,37 @@ void Recalculate(UnitSheet& sheet) {
 
     for (std::size_t i = 0; i < sheet.Options.Count(); ++i) {
         const TKrOption& e = *sheet.Options.Data(i);
-        AddCosts(e, t);
-        t.Fire = WrapAdd(t.Fire, e.Fire);
-        t.Melee = WrapAdd(t.Melee, e.Melee);
-        t.Evasion = WrapAdd(t.Evasion, e.Evasion);
-        t.Armor = WrapAdd(t.Armor, e.Armor);
-        t.Sensor = WrapAdd(t.Sensor, e.Sensor);
-        t.Power = WrapAdd(t.Power, e.Power);
+        AddCosts(e, t, terms);
+        Add(t.Fire, terms, SheetFigure::Fire, e.Name, e.Fire);
+        Add(t.Melee, terms, SheetFigure::Melee, e.Name, e.Melee);
+        Add(t.Evasion, terms, SheetFigure::Evasion, e.Name, e.Evasion);
+        Add(t.Armor, terms, SheetFigure::Armor, e.Name, e.Armor);
+        Add(t.Sensor, terms, SheetFigure::Sensor, e.Name, e.Sensor);
+        Add(t.Power, terms, SheetFigure::Power, e.Name, e.Power);
         t.MoveBonus = WrapAdd(t.MoveBonus, e.MoveBonus);
-        ChargeClass(sheet.Options, i, unitClass, t);
+        ChargeClass(sheet.Options, i, unitClass, t, terms);
     }
 
     // Heavy units lose each mode's penalty; every mode gains the options' bonus.
     const bool heavy = unitClass == "H" || unitClass == "XH";
     for (std::size_t i = 0; i < sheet.Moves.Count(); ++i) {
         const TKrMove& m = *sheet.Moves.Data(i);
-        AddCosts(m, t);
+        AddCosts(m, t, terms);
         std::int32_t movement = WrapAdd(m.Movement, t.MoveBonus);
         if (heavy) movement = WrapAdd(movement, -static_cast<std::int32_t>(m.HeavyPenalty));
         sheet.Moves.SetCell(i, RowTexts<TKrMove>::MovementColumn, DecimalText(movement));
-        ChargeClass(sheet.Moves, i, unitClass, t);
+        ChargeClass(sheet.Moves, i, unitClass, t, terms);
     }
 
     // A negative damage -n means the unit's power plus n.
     for (std::size_t i = 0; i < sheet.Weapons.Count(); ++i) {
         const TKrWeapon& w = *sheet.Weapons.Data(i);
-        AddCosts(w, t);
+        AddCosts(w, t, terms);
         if (w.Damage < 0)
             sheet.Weapons.SetCell(i, RowTexts<TKrWeapon>::DamageColumn,
                                   DecimalText(static_cast<std::int32_t>(static_cast<std::uint32_t>(t.Power) -
                                                                         static_cast<std::uint32_t>(w.Damage))));
-        ChargeClass(sheet.Weapons, i, unitClass, t);
+        ChargeClass(sheet.Weapons, i, unitClass, t, terms);
     }
 
     FigureTexts& b = sheet.Boxes;
@@ -155,6 +167,142 @@ void Recalculate(UnitSheet& sheet) {
     b.BP = DecimalText(t.Backpack);
 
     sheet.BackpackOverloaded = t.Backpack > sheet.BackpackCapacity;
+}
+
+namespace {
+
+// How each figure box names itself and where its base and text are.
+struct FigureFacts {
+    const char* Label;  // UTF-8
+    std::int32_t UnitSheet::*Base;
+    std::string FigureTexts::*Text;
+    bool Signed;  // shown with a "+" above 0
+};
+
+const FigureFacts& FactsOf(SheetFigure figure) {
+    static const std::array<FigureFacts, SheetFigureCount> facts{{
+        {"射撃修正", &UnitSheet::BaseFire, &FigureTexts::Fire, true},
+        {"格闘修正", &UnitSheet::BaseMelee, &FigureTexts::Melee, true},
+        {"回避修正", &UnitSheet::BaseEvasion, &FigureTexts::Evasion, true},
+        {"センサー", &UnitSheet::BaseSensor, &FigureTexts::Sensor, true},
+        {"カスタムポイント", &UnitSheet::BaseCP, &FigureTexts::CP, false},
+        {"装甲", &UnitSheet::BaseArmor, &FigureTexts::Armor, false},
+        {"耐久力", &UnitSheet::BaseDurability, &FigureTexts::Durability, false},
+        {"パワー", &UnitSheet::BasePower, &FigureTexts::Power, false},
+        {"パンチ", &UnitSheet::BasePunch, &FigureTexts::Punch, false},
+        {"積載", nullptr, &FigureTexts::BP, false},
+        {"価格", &UnitSheet::BasePrice, &FigureTexts::Price, false},
+    }};
+    return facts[static_cast<std::size_t>(figure)];
+}
+
+// The terms of a figure with the same source and kind put together, in the
+// order of their first appearance: a weapon carried twice reads once, "×2".
+struct GroupedTerm {
+    FigureTerm Term;  // the amount is the group's sum (wrapping like the figure)
+    std::size_t Count = 0;
+};
+std::vector<GroupedTerm> Grouped(const std::vector<FigureTerm>& terms) {
+    std::vector<GroupedTerm> groups;
+    std::unordered_map<std::string_view, std::size_t> plain, surcharges;  // source -> group
+    for (const FigureTerm& term : terms) {
+        auto& index = term.Surcharge ? surcharges : plain;
+        const auto [found, added] = index.try_emplace(term.Source, groups.size());
+        if (added) groups.push_back({{term.Source, 0, term.Surcharge}, 0});
+        GroupedTerm& group = groups[found->second];
+        group.Term.Amount = WrapAdd(group.Term.Amount, term.Amount);
+        ++group.Count;
+    }
+    return groups;
+}
+
+// "出力強化Lv1 +1", "ｱｰﾑﾊﾟﾝﾁ(火薬式) ×2 +1000", "クラス超過 (11mmMG) +1".
+std::string TermText(const GroupedTerm& group) {
+    std::string text;
+    if (group.Term.Surcharge) {
+        text = Sjis("クラス超過 (");
+        text.append(group.Term.Source);
+        text += ')';
+    } else {
+        text.append(group.Term.Source);
+    }
+    if (group.Count > 1) text += Sjis(" ×") + std::to_string(group.Count);
+    text += ' ';
+    text += SignedText(group.Term.Amount);
+    return text;
+}
+
+constexpr std::size_t InlineTerms = 4;      // up to this many terms stand on the first line
+constexpr std::size_t ListedTerms = 30;     // more than this many lines end with "… ほか n 件"
+
+// The grouped terms one per line, indented, after the first line.
+void AppendTermLines(std::string& text, const std::vector<GroupedTerm>& groups) {
+    for (std::size_t i = 0; i < groups.size() && i < ListedTerms; ++i) {
+        text += "\n  ";
+        text += TermText(groups[i]);
+    }
+    if (groups.size() > ListedTerms)
+        text += "\n  " + Sjis("… ほか ") + std::to_string(groups.size() - ListedTerms) + Sjis(" 件");
+}
+
+std::int32_t SumOf(const std::vector<FigureTerm>& terms) {
+    std::int32_t sum = 0;
+    for (const FigureTerm& term : terms) sum = WrapAdd(sum, term.Amount);
+    return sum;
+}
+
+std::string ClassName(const UnitSheet& sheet) {
+    return sheet.UnitClass.empty() ? Sjis("なし") : sheet.UnitClass;
+}
+
+}  // namespace
+
+std::string FigureExplanation(const UnitSheet& sheet, SheetFigure figure) {
+    const FigureFacts& facts = FactsOf(figure);
+    const std::string& shown = sheet.Boxes.*facts.Text;
+    if (shown.empty()) return {};
+    const std::vector<FigureTerm>& terms = sheet.Terms[static_cast<std::size_t>(figure)];
+    const std::vector<GroupedTerm> groups = Grouped(terms);
+
+    if (figure == SheetFigure::Backpack) {
+        // 積載 8 > 容量 4 (クラス M), then what makes up the load.
+        const std::string relation = sheet.BackpackOverloaded ? " > " : Sjis(" ≦ ");
+        std::string text = Sjis("積載 ") + shown + relation + Sjis("容量 ") + DecimalText(sheet.BackpackCapacity) +
+                           Sjis(" (クラス ") + ClassName(sheet) + ")";
+        AppendTermLines(text, groups);
+        return text;
+    }
+
+    const std::int32_t base = sheet.*facts.Base;
+    std::string text = Sjis(facts.Label) + " " + shown + Sjis(" = 基本 ") + (facts.Signed ? SignedText(base) : DecimalText(base));
+    if (figure == SheetFigure::Price) {
+        // The price reads as base plus equipment, then each piece of equipment.
+        if (!groups.empty()) {
+            text += Sjis(" + 装備 ") + SignedText(SumOf(terms));
+            AppendTermLines(text, groups);
+        }
+        return text;
+    }
+    if (groups.size() <= InlineTerms) {
+        for (const GroupedTerm& group : groups) text += " + " + TermText(group);
+        return text;
+    }
+    text += Sjis(" + 装備 ") + SignedText(SumOf(terms));
+    AppendTermLines(text, groups);
+    return text;
+}
+
+std::string ClassExplanation(const UnitSheet& sheet) {
+    if (sheet.Boxes.Class.empty() && !sheet.ListsEnabled) return {};
+    std::string text = Sjis("クラス ") + ClassName(sheet) + Sjis(": 容量 ") + DecimalText(sheet.BackpackCapacity);
+    std::string heavier;
+    for (const char* entryClass : {"M", "H"})
+        if (IsOutOfClass(entryClass, sheet.UnitClass)) heavier += (heavier.empty() ? "" : Sjis("、")) + entryClass;
+    if (heavier.empty())
+        text += Sjis("、クラスによる CP の増しはなし");
+    else
+        text += Sjis("、クラス ") + heavier + Sjis(" の装備は CP +1");
+    return text;
 }
 
 }  // namespace kr

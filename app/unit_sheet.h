@@ -3,9 +3,11 @@
 
 #include "com.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kr {
 
@@ -25,6 +27,23 @@ struct FigureTexts {
     std::string Class;       // lblClass
     std::string BP;          // lblBP
 };
+
+// The figures the sheet sums, in the order of the figure panel's boxes.
+enum class SheetFigure { Fire, Melee, Evasion, Sensor, CP, Armor, Durability, Power, Punch, Backpack, Price };
+constexpr std::size_t SheetFigureCount = 11;
+
+// One amount equipment brought to a figure: the entry's name (a view into
+// its catalog) and the amount; `Surcharge` marks the extra custom point of
+// an entry heavier than the unit.
+struct FigureTerm {
+    std::string_view Source;
+    std::int32_t Amount = 0;
+    bool Surcharge = false;
+};
+
+// What a recalculation added to each figure besides its base figure, in the
+// order it added it (amounts of 0 left out).
+using FigureTerms = std::array<std::vector<FigureTerm>, SheetFigureCount>;
 
 struct UnitSheet {
     std::string UnitName;   // the name box's text
@@ -51,6 +70,7 @@ struct UnitSheet {
     FigureTexts Boxes;
     bool BackpackOverloaded = false;  // lblBP in red
     bool ListsEnabled = false;        // the lists take input from the first recalculation on
+    FigureTerms Terms;                // the sums behind the boxes, written by Recalculate
 };
 
 // The longest name a unit file gives back whole (a value read back is cut
@@ -80,5 +100,14 @@ bool IsOutOfClass(std::string_view entryClass, std::string_view unitClass);
 // (out-of-class CP, movement, power-based damage), the boxes and the
 // backpack colour; enables the lists. Calling it again changes nothing.
 void Recalculate(UnitSheet& sheet);
+
+// The sum behind a figure box as the last recalculation made it (CP932),
+// e.g. "パワー 8 = 基本 7 + 出力強化Lv1 +1"; the custom points name each class
+// surcharge, the price reads as base plus equipment, and the backpack load
+// stands against the capacity ("積載 8 > 容量 4 (クラス M)"). Empty before
+// the first recalculation.
+std::string FigureExplanation(const UnitSheet& sheet, SheetFigure figure);
+// What the unit's class means for its equipment and backpack (CP932).
+std::string ClassExplanation(const UnitSheet& sheet);
 
 }  // namespace kr

@@ -55,7 +55,10 @@ std::vector<std::string> ReadListSection(const ProfileDocument& document, const 
 }  // namespace
 
 UnitFileContent ReadUnitFileContent(const std::filesystem::path& path) {
-    const ProfileDocument document(ReadWholeFile(path));
+    return ReadUnitDocument(ProfileDocument(ReadWholeFile(path)));
+}
+
+UnitFileContent ReadUnitDocument(const ProfileDocument& document) {
     const UnitFileNames& names = Names();
     UnitFileContent content;
     content.Name = document.ReadText(names.Basic, names.Name, "");

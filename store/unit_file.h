@@ -37,6 +37,8 @@ struct UnitFileContent {
 // keys, empty values left out. Throws KrError "ファイル %s は開けません" when
 // the path is no file that can be read.
 UnitFileContent ReadUnitFileContent(const std::filesystem::path& path);
+// The same reading of a file's content already in memory.
+UnitFileContent ReadUnitDocument(const ProfileDocument& document);
 
 // Applies a save's writes to a document: the twelve keys of "基本性能" in
 // place, then each list section removed and written again at the end (only

@@ -212,3 +212,42 @@ TEST_F(Deletion, FiguresNoLongerCountRemovedRows) {
 }
 
 }  // namespace
+
+// The tooltips of the figure boxes tell the sums Recalculate made, one
+// worked example per figure (template 4 over the shipped catalogs).
+TEST_F(Session, TooltipsTellTheSumBehindEachFigure) {
+    ApplyTemplate(*designer, 4);
+    const UnitSheet& sheet = designer->Sheet;
+    const auto tip = [&](SheetFigure figure) { return FigureExplanation(sheet, figure); };
+    EXPECT_EQ(tip(SheetFigure::Power), IconvCp932("パワー 8 = 基本 7 + 出力強化Lv1 +1"));
+    EXPECT_EQ(tip(SheetFigure::Sensor), IconvCp932("センサー +2 = 基本 0 + ﾓﾙｶﾞ製ｾﾝｻｰ +2"));
+    EXPECT_EQ(tip(SheetFigure::Fire), IconvCp932("射撃修正 +1 = 基本 +1"));
+    EXPECT_EQ(tip(SheetFigure::Evasion), IconvCp932("回避修正 -4 = 基本 -4"));
+    EXPECT_EQ(tip(SheetFigure::Durability), IconvCp932("耐久力 25 = 基本 25"));
+    EXPECT_EQ(tip(SheetFigure::CP), IconvCp932("カスタムポイント 2 = 基本 -1 + 出力強化Lv1 +1 + ﾓﾙｶﾞ製ｾﾝｻｰ +1"
+                                               " + ﾊﾟｲﾙﾊﾞﾝｶｰ付ｼｰﾙﾄﾞ(電磁式) +1"));
+    EXPECT_EQ(tip(SheetFigure::Price), IconvCp932("価格 14400 = 基本 9000 + 装備 +5400\n  出力強化Lv1 +1000\n"
+                                                  "  ﾓﾙｶﾞ製ｾﾝｻｰ +1200\n  気密/防水加工 +600\n"
+                                                  "  ﾊﾟｲﾙﾊﾞﾝｶｰ付ｼｰﾙﾄﾞ(電磁式) +2600"));
+    EXPECT_EQ(tip(SheetFigure::Backpack), IconvCp932("積載 1 ≦ 容量 5 (クラス H)\n  ﾊﾟｲﾙﾊﾞﾝｶｰ付ｼｰﾙﾄﾞ(電磁式) +1"));
+    EXPECT_EQ(ClassExplanation(sheet), IconvCp932("クラス H: 容量 5、クラスによる CP の増しはなし"));
+
+    // On template 1 (class M) a launcher of class H costs its CP and the
+    // surcharge, repeated weapons read once with their count, and a load
+    // above the capacity says so.
+    ApplyTemplate(*designer, 1);
+    for (const char* name : {"6連装ﾐｻｲﾙﾗﾝﾁｬｰ", "120mm榴弾砲", "└砲弾ﾗｯｸ"})
+        AddWeaponRow(&designer->Sheet.Weapons, catalogs.Weapon.FindByName(IconvCp932(name)));
+    Recalculate(designer->Sheet);
+    EXPECT_EQ(tip(SheetFigure::CP), IconvCp932("カスタムポイント 4 = 基本 0 + 6連装ﾐｻｲﾙﾗﾝﾁｬｰ +1"
+                                               " + クラス超過 (6連装ﾐｻｲﾙﾗﾝﾁｬｰ) +1 + 120mm榴弾砲 +2"));
+    EXPECT_EQ(tip(SheetFigure::Backpack), IconvCp932("積載 7 > 容量 4 (クラス M)\n  6連装ﾐｻｲﾙﾗﾝﾁｬｰ +2\n"
+                                                     "  120mm榴弾砲 +3\n  └砲弾ﾗｯｸ +2"));
+    EXPECT_EQ(tip(SheetFigure::Price), IconvCp932("価格 15700 = 基本 8200 + 装備 +7500\n  ｱｰﾑﾊﾟﾝﾁ(火薬式) ×2 +1000\n"
+                                                  "  6連装ﾐｻｲﾙﾗﾝﾁｬｰ +2400\n  120mm榴弾砲 +3500\n  └砲弾ﾗｯｸ +600"));
+    EXPECT_EQ(ClassExplanation(designer->Sheet), IconvCp932("クラス M: 容量 4、クラス H の装備は CP +1"));
+
+    // Before the first recalculation there is nothing to tell.
+    Designer fresh(catalogs);
+    EXPECT_EQ(FigureExplanation(fresh.Sheet, SheetFigure::Power), "");
+}

@@ -1,0 +1,77 @@
+// Undo, redo and the recovery file: what the designer keeps so that no
+// design is ever lost.
+//
+// A design state is everything a command may change: the name, class and
+// base figures, the rows of the three lists (entry pointers, so a state is
+// cheap), the pickers' ticks and the remembered unit file names. Commands
+// take the state before they run; when it changed, the earlier state
+// becomes one undo step.
+#pragma once
+
+#include "designer.h"
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kr {
+
+struct DesignState {
+    std::string UnitName;
+    std::string UnitClass;
+    std::array<std::int32_t, 11> Figures{};  // the base figures and the backpack capacity
+    std::vector<const TKrOption*> Options;
+    std::vector<const TKrMove*> Moves;
+    std::vector<const TKrWeapon*> Weapons;
+    std::vector<std::uint32_t> OptionTicks;  // ticked rows of the option picker
+    std::vector<std::uint32_t> MoveTicks;    // and of the move picker
+    std::filesystem::path OpenFileName;
+    std::filesystem::path SaveFileName;
+    FigureTexts Boxes;  // blank until the first recalculation
+    bool BackpackOverloaded = false;
+
+    bool operator==(const DesignState&) const = default;
+};
+
+DesignState CaptureDesign(const Designer& designer);
+// Puts the designer back in the state, recalculated.
+void RestoreDesign(Designer& designer, const DesignState& state);
+
+// Whether two states hold the same design: name, class, figures and rows
+// (what a save writes, and the capacity); ticks and file names aside.
+bool SameDesign(const DesignState& a, const DesignState& b);
+
+// Unlimited undo and redo within a session.
+class DesignHistory {
+public:
+    // A command changed the design; `before` is the state it started from.
+    void Record(DesignState before);
+    bool CanUndo() const { return !undo_.empty(); }
+    bool CanRedo() const { return !redo_.empty(); }
+    // Step back or forth; nothing happens when there is no step.
+    void Undo(Designer& designer);
+    void Redo(Designer& designer);
+
+private:
+    std::vector<DesignState> undo_;
+    std::vector<DesignState> redo_;
+};
+
+// The recovery file: the current design in the unit file's layout, plus the
+// remembered unit file in section "RECOVERY", key "FILE", so a restored
+// design saves back where it came from.
+extern const char* const RecoveryFileName;  // "KRMAKE.RECOVERY.kr", in the settings folder
+
+// Writes the designer's design as the recovery file, replacing it whole and
+// atomically. Throws KrError "%s に書き込めません".
+void WriteRecoveryFile(const std::filesystem::path& path, const Designer& designer);
+
+// Loads a design kept by WriteRecoveryFile (the file's bytes, read earlier)
+// into the designer, as a load of a unit file does, with its remembered
+// file names. Returns the names the catalogs do not hold.
+std::vector<std::string> RestoreRecoveredDesign(const std::string& bytes, Designer& designer);
+
+}  // namespace kr
