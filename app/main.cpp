@@ -77,8 +77,8 @@ FileDialogRequest TfrmMain::dlgSaveHtml() {
     return {QStringLiteral("HTML (*.htm *.html);;全て (*.*)"), QStringLiteral("html"), QString(), true};
 }
 
-TfrmMain::TfrmMain(Designer& designer, Catalogs& catalogs, std::filesystem::path directory)
-    : designer_(designer), directory_(std::move(directory)) {
+TfrmMain::TfrmMain(Designer& designer, Catalogs& catalogs, const DataFolders& folders)
+    : designer_(designer), settingsFile_(folders.SettingsFile) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(Utf8ToQString(ApplicationTitle));
     setFont(GothicFont(15));
@@ -104,15 +104,15 @@ TfrmMain::TfrmMain(Designer& designer, Catalogs& catalogs, std::filesystem::path
     setTabOrder(lvwMove, lvwWeapon);
 
     // FormCreate: placement first, then the catalogs, each on its own.
-    RestorePlacement(this, directory_, MainWindowKeys);
+    RestorePlacement(this, settingsFile_, MainWindowKeys);
     SetMinimumFrameSize(this, QSize(MainWindowKeys.Design.Width, MainWindowKeys.Design.Height));
-    for (const std::string& failure : LoadCatalogs(catalogs, directory_))
+    for (const std::string& failure : LoadCatalogs(catalogs, folders.Catalogs))
         ShowErrorBox(this, QString::fromUtf8(failure.c_str()));
 
     RefreshSheet();
 }
 
-TfrmMain::~TfrmMain() { StorePlacement(this, directory_, MainWindowKeys); }
+TfrmMain::~TfrmMain() { StorePlacement(this, settingsFile_, MainWindowKeys); }
 
 void TfrmMain::SetPickers(TfrmOption* options, TfrmMove* moves, TfrmWeapon* weapons) {
     frmOption_ = options;
@@ -327,10 +327,18 @@ void TfrmMain::mnuLoadClick() {
     request.InitialFileName = PathString(designer_.OpenFileName);
     const QString chosen = Desktop().ChooseFile(this, request);
     if (!chosen.isEmpty()) {
-        designer_.OpenFileName = PathOf(chosen);
-        Guarded(this, [&] { LoadUnitFile(PathOf(chosen), designer_); });
+        OpenUnitFile(PathOf(chosen));
+        return;
     }
-    // A load always ends with a recalculation, also when it was cancelled or failed.
+    // A cancelled load still ends with a recalculation.
+    Recalculate(designer_.Sheet);
+    RefreshSheet();
+}
+
+void TfrmMain::OpenUnitFile(const std::filesystem::path& file) {
+    designer_.OpenFileName = file;
+    Guarded(this, [&] { LoadUnitFile(file, designer_); });
+    // A load always ends with a recalculation, also when it failed.
     Recalculate(designer_.Sheet);
     RefreshSheet();
 }
@@ -433,14 +441,18 @@ bool TfrmMain::lvwWeaponKeyDown(int key) {
 
 // ---- the session ----------------------------------------------------------------
 
-DesignerSession::DesignerSession(std::filesystem::path directory) {
-    frmMain = std::make_unique<TfrmMain>(designer, catalogs, directory);
+DesignerSession::DesignerSession(const DataFolders& folders) {
+    frmMain = std::make_unique<TfrmMain>(designer, catalogs, folders);
     FillPickers(designer);
-    frmOption = std::make_unique<TfrmOption>(frmMain.get(), designer.OptionPicker, directory);
-    frmMove = std::make_unique<TfrmMove>(frmMain.get(), designer.MovePicker, directory);
-    frmWeapon = std::make_unique<TfrmWeapon>(frmMain.get(), designer.WeaponPicker, designer.Sheet.Weapons, directory);
+    const std::filesystem::path& settings = folders.SettingsFile;
+    frmOption = std::make_unique<TfrmOption>(frmMain.get(), designer.OptionPicker, settings);
+    frmMove = std::make_unique<TfrmMove>(frmMain.get(), designer.MovePicker, settings);
+    frmWeapon = std::make_unique<TfrmWeapon>(frmMain.get(), designer.WeaponPicker, designer.Sheet.Weapons, settings);
     frmMain->SetPickers(frmOption.get(), frmMove.get(), frmWeapon.get());
 }
+
+DesignerSession::DesignerSession(const std::filesystem::path& directory)
+    : DesignerSession(PortableFolders(directory)) {}
 
 DesignerSession::~DesignerSession() {
     frmWeapon.reset();

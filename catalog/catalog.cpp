@@ -23,8 +23,13 @@ void CatalogList<Entry>::LoadCatalog() {
 
 template <class Entry>
 void CatalogList<Entry>::LoadCatalog(const std::filesystem::path& directory) {
+    LoadCatalogFile(directory / CatalogTraits<Entry>::FileName);
+}
+
+template <class Entry>
+void CatalogList<Entry>::LoadCatalogFile(const std::filesystem::path& file) {
     Clear();
-    LoadBytes(ReadWholeFile(directory / CatalogTraits<Entry>::FileName));
+    LoadBytes(ReadWholeFile(file));
 }
 
 template <class Entry>

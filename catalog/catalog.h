@@ -90,6 +90,8 @@ public:
     // application directory (or in the given directory).
     void LoadCatalog();
     void LoadCatalog(const std::filesystem::path& directory);
+    // The same from a file of any name and place.
+    void LoadCatalogFile(const std::filesystem::path& file);
     // Loads from file bytes already in memory (the same rules after reading);
     // the catalog keeps its own copy of the bytes.
     void LoadCatalogText(std::string_view text);

@@ -36,7 +36,8 @@ constexpr std::string_view HelpText =
     "各ユニットは読み込み時と同じくカタログから装備を探し、再計算してから出力します。\n"
     "\n"
     "  --catalogs DIR  option.csv, weapon.csv, move.csv を読むフォルダ\n"
-    "                  (省略時は krreport のあるフォルダ)\n"
+    "                  (省略時はＫＲデザイナと同じ: krreport の隣にあればそれ、\n"
+    "                  無ければ ~/.local/share/krmake、インストール先の順)\n"
     "  --text          クリップボード用のテキスト (Shift_JIS, CR LF)\n"
     "  --html          HTML ページ (Shift_JIS, CR LF)\n"
     "  --utf8          テキストを UTF-8 で書き出す (--text のみ)\n"
@@ -45,6 +46,7 @@ constexpr std::string_view HelpText =
     "                  .txt または .html を付けた名前になります。\n"
     "                  ユニットが一つで -o が無ければ標準出力へ書き出します。\n"
     "  --help          この説明を表示する\n"
+    "  --version       版数を表示する\n"
     "\n"
     "終了コード: 0 すべて出力した / 1 読み込みまたは書き込みに失敗したものがある\n"
     "            (残りのユニットは出力します) / 2 引数の誤り\n";
@@ -53,6 +55,7 @@ enum class ReportKind { None, Text, Html };
 
 struct Arguments {
     bool Help = false;
+    bool Version = false;
     std::optional<fs::path> CatalogDirectory;
     ReportKind Kind = ReportKind::None;
     bool Utf8 = false;
@@ -84,6 +87,8 @@ Arguments ParseArguments(int argc, char** argv) {
             optionsEnded = true;
         } else if (arg == "--help" || arg == "-h") {
             args.Help = true;
+        } else if (arg == "--version") {
+            args.Version = true;
         } else if (arg == "--catalogs") {
             args.CatalogDirectory = valueOf(i, arg);
         } else if (arg == "--text") {
@@ -98,7 +103,7 @@ Arguments ParseArguments(int argc, char** argv) {
             throw UsageError{"不明なオプション " + std::string(arg)};
         }
     }
-    if (args.Help) return args;
+    if (args.Help || args.Version) return args;
     if (args.Kind == ReportKind::None) throw UsageError{"--text か --html を指定してください"};
     if (args.Utf8 && args.Kind == ReportKind::Html)
         throw UsageError{"--utf8 は --text と共にのみ使えます (HTML ページは Shift_JIS を宣言します)"};
@@ -138,10 +143,10 @@ int Run(const Arguments& args, std::ostream& out, std::ostream& err) {
     int status = 0;
 
     Catalogs catalogs;
-    const fs::path catalogDirectory = args.CatalogDirectory ? *args.CatalogDirectory : ApplicationDirectory();
+    const CatalogFiles files = args.CatalogDirectory ? CatalogFilesIn(*args.CatalogDirectory) : DesignerCatalogFiles();
     // As at the designer's start: a catalog that fails stays empty and the
     // others are still used.
-    for (const std::string& message : LoadCatalogs(catalogs, catalogDirectory)) {
+    for (const std::string& message : LoadCatalogs(catalogs, files)) {
         Complain(err, message);
         status = 1;
     }
@@ -200,8 +205,11 @@ int KrReportMain(int argc, char** argv, std::ostream& out, std::ostream& err) {
         err << UsageText;
         return 2;
     }
-    if (args.Help) {
-        out << HelpText;
+    if (args.Help || args.Version) {
+        if (args.Help)
+            out << HelpText;
+        else
+            out << ProgramName << ' ' << KR_VERSION << '\n';
         out.flush();
         return out ? 0 : 1;
     }
