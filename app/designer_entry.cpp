@@ -143,6 +143,8 @@ int DesignerMain(QCoreApplication& application) {
         break;
     }
     if (!qobject_cast<QApplication*>(&application)) return 2;
+    // Lets the desktop match the windows with the desktop entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(KR_APPLICATION_ID));
 
     const EndOnSignals ending;
     const std::unique_ptr<DesignerSession> session = StartDesigner(ResolveDataFolders(), line.UnitFile);
