@@ -3,7 +3,7 @@
 #              more built with AddressSanitizer and UndefinedBehaviorSanitizer
 # make fuzz  - libFuzzer (clang) on every target of tests/fuzz, FUZZ_SECONDS each
 # make bench - the same set-up, a Release tree in build-bench, fixtures, one table of ratios
-# make package - a Release tree in build-package, then a .deb of it (cpack)
+# make package - an optimised tree in build-package, then a .deb of it (cpack)
 BUILD ?= build
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 JOBS ?= $(shell nproc)
@@ -69,10 +69,11 @@ bench:
 
 PACKAGE_BUILD ?= build-package
 
-# The package installs under /usr; its file name is printed at the end.
+# The package installs under /usr; its file name is printed at the end. The
+# tree is built as the tests build it; cpack strips the debugging symbols.
 package:
 	@scripts/install-deps.sh package
-	@cmake -S . -B $(PACKAGE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+	@cmake -S . -B $(PACKAGE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr \
 		-DKR_BUILD_TESTS=OFF -DKR_BUILD_BENCH=OFF >/dev/null
 	@cmake --build $(PACKAGE_BUILD) -j $(JOBS)
 	cd $(PACKAGE_BUILD) && cpack -G DEB

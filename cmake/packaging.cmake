@@ -9,15 +9,15 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "KR Designer developers")
 set(CPACK_PACKAGE_CONTACT "KR Designer developers <krmake@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "design sheet for the combat units of the KR tabletop game")
+# The long description; CPack puts the summary before it and indents it.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "design sheet for the combat units of the KR tabletop game
- KR Designer (ＫＲデザイナ) is a design sheet for the combat machines (\"KR\"
- units) of a tabletop game. A unit starts from one of five stock models and
- is equipped with options, locomotion modes and weapons from three catalogs;
- after every change the sheet works out its figures by the game's rules.
- .
- Designs are kept in Shift_JIS unit files (.kr) and exported as clipboard
- text or HTML pages, also from the command line with krreport.")
+    "KR Designer (ＫＲデザイナ) is a design sheet for the combat machines (KR units)
+of a tabletop game. A unit starts from one of five stock models and is
+equipped with options, locomotion modes and weapons from three catalogs;
+after every change the sheet works out its figures by the game's rules.
+
+Designs are kept in Shift_JIS unit files (.kr) and exported as clipboard
+text or HTML pages, also from the command line with krreport.")
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
