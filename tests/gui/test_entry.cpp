@@ -1,8 +1,6 @@
-// krmake's start as its entry runs it: the command line, a unit file named
-// on it, and the windows over installed-mode folders (catalogs from several
-// places, settings in a folder that does not exist yet).
+// krmake's start as its entry runs it: the command line and a unit file
+// named on it. The installed program itself is checked by tests/install.
 #include "designer_entry.h"
-#include "profile_file.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -67,8 +65,6 @@ private slots:
         QTest::newRow("a name like an option") << QStringList{"krmake", "--", "-x.kr"} << int(R::Run) << "-x.kr";
         QTest::newRow("two unit files") << QStringList{"krmake", "a.kr", "b.kr"} << int(R::UsageError) << QString();
         QTest::newRow("unknown option") << QStringList{"krmake", "--edit", "a.kr"} << int(R::UsageError) << QString();
-        QTest::newRow("help") << QStringList{"krmake", "--help"} << int(R::Help) << QString();
-        QTest::newRow("version") << QStringList{"krmake", "-v"} << int(R::Version) << QString();
     }
     void commandLine() {
         QFETCH(QStringList, arguments);
@@ -79,7 +75,6 @@ private slots:
         QCOMPARE(line.UnitFile.has_value(), !unitFile.isEmpty());
         if (line.UnitFile) QCOMPARE(PathString(*line.UnitFile), unitFile);
         if (line.Do != DesignerCommandLine::Request::Run) QVERIFY(!line.Text.isEmpty());
-        if (line.Do == DesignerCommandLine::Request::Help) QVERIFY(line.Text.contains(QStringLiteral("[FILE]")));
     }
 
     void aUnitFileOnTheCommandLineIsLoaded() {
@@ -113,26 +108,6 @@ private slots:
         QCOMPARE(designer.Sheet.Weapons.Count() + designer.Sheet.Moves.Count() + designer.Sheet.Options.Count(),
                  std::size_t{0});
         QVERIFY(session->Main().isVisible());
-    }
-
-    void installedFoldersGiveTheCatalogsAndGetTheSettingsInANewFolder() {
-        DataFolders folders;
-        folders.Mode = RunMode::Installed;
-        folders.Catalogs = {Root() / "player/weapon.csv", Shipped("option.csv"), Shipped("move.csv")};
-        WriteBytes(folders.Catalogs.Weapon, Cp932("コード,名称\r\nP1,自作ﾗｲﾌﾙ,射撃,1,100,0,1,M,4,1,0,0,0,3,,0,0,0,備考\r\n"));
-        folders.SettingsFolder = Root() / "config/krmake";
-        folders.SettingsFile = folders.SettingsFolder / "KRMAKE.INI";
-        {
-            ErrorBoxes boxes;
-            const auto session = StartDesigner(folders, std::nullopt);
-            QVERIFY(boxes.Shown.isEmpty());
-            QCOMPARE(session->designer.WeaponPicker.Count(), std::size_t{1});
-            QCOMPARE(std::string(session->designer.WeaponPicker.Caption(0)), Cp932("自作ﾗｲﾌﾙ"));
-            QVERIFY(session->designer.OptionPicker.Count() > 1);
-            QVERIFY(!fs::exists(folders.SettingsFolder));
-        }
-        // Every window stored its four keys at the end.
-        QCOMPARE(ProfileFile(folders.SettingsFile).ReadEntries("GENERAL").size(), std::size_t{16});
     }
 };
 

@@ -59,10 +59,6 @@ def run(command, **kwargs):
         raise CheckFailed(f"cannot run {command[0]}: {error} (scripts/install-deps.sh test installs it)")
 
 
-def files_under(root):
-    return sorted(str(p.relative_to(root)) for p in Path(root).rglob("*") if p.is_file() or p.is_symlink())
-
-
 def tree_state(root):
     """Every path under root with its size and modification time."""
     state = {}
@@ -89,21 +85,14 @@ def check_tree(args):
                 "share/man/man1/krmake.1.gz", "share/man/man1/krreport.1.gz"}
     expected |= {f"share/krmake/{name}" for name in CATALOGS}
     expected |= {f"share/icons/hicolor/{n}x{n}/apps/{app}.png" for n in ICON_SIZES}
-    installed = set(files_under(prefix))
+    installed = {path for path in tree_state(prefix) if (prefix / path).is_file()}
     expect(installed == expected,
            f"missing: {sorted(expected - installed)}\nunexpected: {sorted(installed - expected)}")
 
-    for name in ("krmake", "krreport"):
-        expect(os.access(prefix / "bin" / name, os.X_OK), f"bin/{name} is not executable")
-    source_data = Path(args.source) / "data"
-    for name in CATALOGS:
-        expect((prefix / "share/krmake" / name).read_bytes() == (source_data / name).read_bytes(),
-               f"share/krmake/{name} differs from data/{name}")
     # Each PNG is the size its folder says: width and height from the IHDR chunk.
     for n in ICON_SIZES:
         header = (prefix / f"share/icons/hicolor/{n}x{n}/apps/{app}.png").read_bytes()[:24]
-        expect(header[:8] == b"\x89PNG\r\n\x1a\n", f"{n}x{n} icon is no PNG")
-        expect(struct.unpack(">II", header[16:24]) == (n, n), f"{n}x{n} icon has another size")
+        expect(struct.unpack(">II", header[16:24]) == (n, n), f"the {n}x{n} icon has another size")
 
 
 # ---- krreport ------------------------------------------------------------------
@@ -280,7 +269,6 @@ def check_version(args):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("check", choices=("tree", "krreport", "krmake", "desktop", "version"))
-    parser.add_argument("--source", required=True)
     parser.add_argument("--build", required=True)
     parser.add_argument("--prefix", required=True)
     parser.add_argument("--app-id", required=True)
