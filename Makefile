@@ -3,6 +3,7 @@
 #              more built with AddressSanitizer and UndefinedBehaviorSanitizer
 # make fuzz  - libFuzzer (clang) on every target of tests/fuzz, FUZZ_SECONDS each
 # make bench - the same set-up, a Release tree in build-bench, fixtures, one table of ratios
+# make package - an optimised tree in build-package, then a .deb of it (cpack)
 BUILD ?= build
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 JOBS ?= $(shell nproc)
@@ -15,7 +16,7 @@ SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_check
 	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0
 
-.PHONY: all deps configure build run test sanitize fuzz clean bench
+.PHONY: all deps configure build run test sanitize fuzz clean bench package
 
 all: build
 
@@ -31,12 +32,15 @@ build: configure
 run: build
 	cd $(BUILD)/bin && ./krmake
 
-test: build
+test:
+	@scripts/install-deps.sh test
+	@$(MAKE) --no-print-directory build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 	@$(MAKE) --no-print-directory sanitize
 
 # The whole suite again in its own tree, built with the sanitizers.
 sanitize: deps
+	@scripts/install-deps.sh test
 	@cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKR_SANITIZE=ON \
 		-DKR_BUILD_UI=ON -DKR_BUILD_TESTS=ON -DKR_BUILD_BENCH=OFF >/dev/null
 	@$(SANITIZER_ENV) cmake --build $(ASAN_BUILD) -j $(JOBS)
@@ -63,3 +67,14 @@ bench:
 	else \
 	  python3 bench/run_bench.py $(BENCH_BUILD); \
 	fi
+
+PACKAGE_BUILD ?= build-package
+
+# The package installs under /usr; its file name is printed at the end. The
+# tree is built as the tests build it; cpack strips the debugging symbols.
+package:
+	@scripts/install-deps.sh package
+	@cmake -S . -B $(PACKAGE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr \
+		-DKR_BUILD_TESTS=OFF -DKR_BUILD_BENCH=OFF >/dev/null
+	@cmake --build $(PACKAGE_BUILD) -j $(JOBS)
+	cd $(PACKAGE_BUILD) && cpack -G DEB

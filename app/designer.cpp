@@ -12,20 +12,24 @@
 
 namespace kr {
 
-std::vector<std::string> LoadCatalogs(Catalogs& catalogs, const std::filesystem::path& directory) {
+std::vector<std::string> LoadCatalogs(Catalogs& catalogs, const CatalogFiles& files) {
     // Each catalog loads on its own: one bad file does not keep the others empty.
     std::vector<std::string> failures;
-    auto load = [&](auto& catalog) {
+    auto load = [&](auto& catalog, const std::filesystem::path& file) {
         try {
-            catalog.LoadCatalog(directory);
+            catalog.LoadCatalogFile(file);
         } catch (const KrError& error) {
             failures.emplace_back(error.what());
         }
     };
-    load(catalogs.Weapon);
-    load(catalogs.Option);
-    load(catalogs.Move);
+    load(catalogs.Weapon, files.Weapon);
+    load(catalogs.Option, files.Option);
+    load(catalogs.Move, files.Move);
     return failures;
+}
+
+std::vector<std::string> LoadCatalogs(Catalogs& catalogs, const std::filesystem::path& directory) {
+    return LoadCatalogs(catalogs, CatalogFilesIn(directory));
 }
 
 void FillPickers(Designer& designer) {

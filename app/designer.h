@@ -4,6 +4,7 @@
 // dialogs, call these, and refresh.
 #pragma once
 
+#include "data_folders.h"
 #include "unit_file.h"
 #include "unit_sheet.h"
 
@@ -19,8 +20,10 @@ struct Catalogs {
     TKRMoveList Move;
 };
 
-// Loads the three catalogs from the directory, in the order weapon, option,
+// Loads the three catalogs from their files, in the order weapon, option,
 // move, each on its own. Returns the message of every catalog that failed.
+std::vector<std::string> LoadCatalogs(Catalogs& catalogs, const CatalogFiles& files);
+// The same with the three files in one folder.
 std::vector<std::string> LoadCatalogs(Catalogs& catalogs, const std::filesystem::path& directory);
 
 struct Designer {

@@ -162,8 +162,8 @@ FileDialogRequest TfrmMain::dlgSaveHtml() {
     return {QStringLiteral("HTML (*.htm *.html);;全て (*.*)"), QStringLiteral("html"), QString(), true};
 }
 
-TfrmMain::TfrmMain(Designer& designer, Catalogs& catalogs, std::filesystem::path directory)
-    : designer_(designer), directory_(std::move(directory)) {
+TfrmMain::TfrmMain(Designer& designer, Catalogs& catalogs, const DataFolders& folders)
+    : designer_(designer), settingsFile_(folders.SettingsFile) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(Utf8ToQString(ApplicationTitle));
     setFont(GothicFont(15));
@@ -196,14 +196,14 @@ TfrmMain::TfrmMain(Designer& designer, Catalogs& catalogs, std::filesystem::path
     // minimum comes before the placement, which a small screen may shrink
     // down to it.
     SetMinimumFrameSize(this, QSize(MainWindowKeys.Design.Width, MainWindowKeys.Design.Height));
-    RestorePlacement(this, directory_, MainWindowKeys);
-    for (const std::string& failure : LoadCatalogs(catalogs, directory_))
+    RestorePlacement(this, settingsFile_, MainWindowKeys);
+    for (const std::string& failure : LoadCatalogs(catalogs, folders.Catalogs))
         ShowErrorBox(this, QString::fromUtf8(failure.c_str()));
 
     RefreshSheet();
 }
 
-TfrmMain::~TfrmMain() { StorePlacement(this, directory_, MainWindowKeys); }
+TfrmMain::~TfrmMain() { StorePlacement(this, settingsFile_, MainWindowKeys); }
 
 void TfrmMain::SetPickers(TfrmOption* options, TfrmMove* moves, TfrmWeapon* weapons) {
     frmOption_ = options;
@@ -484,14 +484,14 @@ void TfrmMain::mnuLoadClick() {
         RefreshSheet();
         return;
     }
-    designer_.OpenFileName = chosen;
     OpenUnitFile(chosen);
 }
 
-void TfrmMain::OpenUnitFile(const std::filesystem::path& path) {
+void TfrmMain::OpenUnitFile(const std::filesystem::path& file) {
+    designer_.OpenFileName = file;
     stbMain->Clear();
     Guarded(this, [&] {
-        const std::vector<std::string> dropped = LoadUnitFile(path, designer_);
+        const std::vector<std::string> dropped = LoadUnitFile(file, designer_);
         if (dropped.empty()) return;
         QStringList names;
         for (const std::string& name : dropped) names.append(Cp932ToQString(name));
@@ -608,14 +608,18 @@ bool TfrmMain::lvwWeaponKeyDown(int key) {
 
 // ---- the session ----------------------------------------------------------------
 
-DesignerSession::DesignerSession(std::filesystem::path directory) {
-    frmMain = std::make_unique<TfrmMain>(designer, catalogs, directory);
+DesignerSession::DesignerSession(const DataFolders& folders) {
+    frmMain = std::make_unique<TfrmMain>(designer, catalogs, folders);
     FillPickers(designer);
-    frmOption = std::make_unique<TfrmOption>(frmMain.get(), designer.OptionPicker, directory);
-    frmMove = std::make_unique<TfrmMove>(frmMain.get(), designer.MovePicker, directory);
-    frmWeapon = std::make_unique<TfrmWeapon>(frmMain.get(), designer.WeaponPicker, designer.Sheet.Weapons, directory);
+    const std::filesystem::path& settings = folders.SettingsFile;
+    frmOption = std::make_unique<TfrmOption>(frmMain.get(), designer.OptionPicker, settings);
+    frmMove = std::make_unique<TfrmMove>(frmMain.get(), designer.MovePicker, settings);
+    frmWeapon = std::make_unique<TfrmWeapon>(frmMain.get(), designer.WeaponPicker, designer.Sheet.Weapons, settings);
     frmMain->SetPickers(frmOption.get(), frmMove.get(), frmWeapon.get());
 }
+
+DesignerSession::DesignerSession(const std::filesystem::path& directory)
+    : DesignerSession(PortableFolders(directory)) {}
 
 DesignerSession::~DesignerSession() {
     frmWeapon.reset();

@@ -53,9 +53,9 @@ private:
 class TfrmMain : public QMainWindow {
     Q_OBJECT
 public:
-    // FormCreate: restores the placement from the settings file in
-    // `directory`, then loads the three catalogs from it.
-    TfrmMain(Designer& designer, Catalogs& catalogs, std::filesystem::path directory);
+    // FormCreate: restores the placement from the settings file, then loads
+    // the three catalogs.
+    TfrmMain(Designer& designer, Catalogs& catalogs, const DataFolders& folders);
     // FormDestroy: writes the placement.
     ~TfrmMain() override;
 
@@ -65,6 +65,9 @@ public:
     // Commands.
     void mnuNewClick(int number);
     void mnuLoadClick();
+    // What the load command does once a file is chosen: loads it (an error
+    // goes to the error box), recalculates and refreshes.
+    void OpenUnitFile(const std::filesystem::path& file);
     void mnuSaveClick();
     void mnuUpdateClick();
     void mnuClipClick();
@@ -73,9 +76,6 @@ public:
     void mnuDelWpnClick();
     void lvwOptionDblClick();
     void lvwMoveDblClick();
-    // What the load command does once a file is chosen: loads it (an error
-    // box when it cannot be read), recalculates and refreshes the window.
-    void OpenUnitFile(const std::filesystem::path& path);
     bool lvwOptionKeyDown(ReportListView* sender, int key);
     bool lvwWeaponKeyDown(int key);
     void tbrMainResize();
@@ -151,18 +151,20 @@ private:
     std::vector<FigureSlot> figureSlots_;
 
     Designer& designer_;
-    std::filesystem::path directory_;
+    std::filesystem::path settingsFile_;
     TfrmOption* frmOption_ = nullptr;
     TfrmMove* frmMove_ = nullptr;
     TfrmWeapon* frmWeapon_ = nullptr;
 };
 
-// The program's windows over one catalog folder, created in the order main
-// window, option picker, move picker, weapon picker and destroyed in reverse,
-// each storing its placement as it goes.
+// The program's windows, created in the order main window, option picker,
+// move picker, weapon picker and destroyed in reverse, each storing its
+// placement as it goes.
 class DesignerSession {
 public:
-    explicit DesignerSession(std::filesystem::path directory);
+    explicit DesignerSession(const DataFolders& folders);
+    // Catalogs and settings in one folder.
+    explicit DesignerSession(const std::filesystem::path& directory);
     ~DesignerSession();
     DesignerSession(const DesignerSession&) = delete;
     DesignerSession& operator=(const DesignerSession&) = delete;

@@ -37,7 +37,8 @@ inline std::int32_t WrapAdd(std::int32_t a, std::int32_t b) {
 }
 
 // The directory of the running executable, ending with the path separator.
-// Every data and settings file is resolved against it.
+// A portable program keeps its catalogs and settings there; an installed one
+// finds them from it and from the XDG folders (app/data_folders.h).
 std::filesystem::path ApplicationDirectory();
 
 // Display form of a path inside a message (UTF-8 on this platform).

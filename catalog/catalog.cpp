@@ -13,6 +13,11 @@
 
 namespace kr {
 
+CatalogFiles CatalogFilesIn(const std::filesystem::path& folder) {
+    return {folder / CatalogTraits<TKrWeapon>::FileName, folder / CatalogTraits<TKrOption>::FileName,
+            folder / CatalogTraits<TKrMove>::FileName};
+}
+
 void CatalogFields::ThrowMissingColumn(int column) {
     throw KrError(MissingColumnMessage(column));
 }
@@ -24,8 +29,13 @@ void CatalogList<Entry>::LoadCatalog() {
 
 template <class Entry>
 void CatalogList<Entry>::LoadCatalog(const std::filesystem::path& directory) {
+    LoadCatalogFile(directory / CatalogTraits<Entry>::FileName);
+}
+
+template <class Entry>
+void CatalogList<Entry>::LoadCatalogFile(const std::filesystem::path& file) {
     Clear();
-    LoadBytes(ReadWholeFile(directory / CatalogTraits<Entry>::FileName));
+    LoadBytes(ReadWholeFile(file));
 }
 
 template <class Entry>

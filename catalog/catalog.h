@@ -20,6 +20,17 @@
 
 namespace kr {
 
+// The three catalog files, each by its full path (they may lie in different
+// folders: a player's own weapon.csv beside the shipped option.csv).
+struct CatalogFiles {
+    std::filesystem::path Weapon;  // "weapon.csv"
+    std::filesystem::path Option;  // "option.csv"
+    std::filesystem::path Move;    // "move.csv"
+};
+
+// The same three names in one folder.
+CatalogFiles CatalogFilesIn(const std::filesystem::path& folder);
+
 // Texts a catalog keeps for the run that are not slices of its file: a text
 // added here never moves.
 class TextStore {
@@ -92,6 +103,8 @@ public:
     // 範囲を超えています (5)" (file name, line from 1 counting the header).
     void LoadCatalog();
     void LoadCatalog(const std::filesystem::path& directory);
+    // The same from a file of any name and place.
+    void LoadCatalogFile(const std::filesystem::path& file);
     // Loads from file bytes already in memory (the same rules after reading);
     // the catalog keeps its own copy of the bytes.
     void LoadCatalogText(std::string_view text);

@@ -209,12 +209,15 @@ std::string FindingText(CatalogKind kind, const CatalogFinding& finding) {
     return line;
 }
 
-CatalogFolderCheck CheckCatalogFolder(const std::filesystem::path& directory) {
+CatalogFolderCheck CheckCatalogFiles(const CatalogFiles& files) {
     CatalogFolderCheck check;
     for (CatalogKind kind : CatalogLoadOrder) {
+        const std::filesystem::path& path = kind == CatalogKind::Weapon   ? files.Weapon
+                                            : kind == CatalogKind::Option ? files.Option
+                                                                          : files.Move;
         std::string bytes;
         try {
-            bytes = ReadWholeFile(directory / CatalogFileName(kind));
+            bytes = ReadWholeFile(path);
         } catch (const KrError& error) {
             check.Failures.emplace_back(error.what());
             continue;

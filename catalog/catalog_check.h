@@ -11,6 +11,8 @@
 // and the field number on that line (from 0, as the columns are numbered).
 #pragma once
 
+#include "catalog.h"
+
 #include <cstddef>
 #include <filesystem>
 #include <string>
@@ -40,14 +42,14 @@ std::vector<CatalogFinding> CheckCatalogText(CatalogKind kind, std::string_view 
 // "weapon.csv:12:5: message" (CP932, no line end).
 std::string FindingText(CatalogKind kind, const CatalogFinding& finding);
 
-// The check of a folder's three catalogs, in the order the designer loads them.
+// The check of the three catalogs, in the order the designer loads them.
 struct CatalogFolderCheck {
     // One FindingText per finding, each followed by CR LF (CP932).
     std::string Text;
     // The messages of files that cannot be read (UTF-8), as the loader gives them.
     std::vector<std::string> Failures;
 };
-CatalogFolderCheck CheckCatalogFolder(const std::filesystem::path& directory);
+CatalogFolderCheck CheckCatalogFiles(const CatalogFiles& files);
 
 // The loader's message for a line that lacks a column other than the last
 // (UTF-8): "リストのインデックスが範囲を超えています (column)".

@@ -8,7 +8,7 @@ namespace kr {
 class TfrmMove : public TfrmPicker {
     Q_OBJECT
 public:
-    TfrmMove(QWidget* owner, MoveRows& rows, std::filesystem::path directory);
+    TfrmMove(QWidget* owner, MoveRows& rows, std::filesystem::path settingsFile);
     void ClearChecks();
     void CheckByName(std::string_view name);
     void lvwMoveDblClick();  // toggles the tick of the selected row

@@ -4,8 +4,8 @@
 
 namespace kr {
 
-TfrmOption::TfrmOption(QWidget* owner, OptionRows& rows, std::filesystem::path directory)
-    : TfrmPicker(owner, "オブション選択", OptionPickerKeys, std::move(directory)), rows_(rows) {
+TfrmOption::TfrmOption(QWidget* owner, OptionRows& rows, std::filesystem::path settingsFile)
+    : TfrmPicker(owner, "オブション選択", OptionPickerKeys, std::move(settingsFile)), rows_(rows) {
     FormCreate(RowTableModel::SourceOf(rows_), PickerOptionColumns, true);
     lvw_->DoubleClicked = [this] { Guarded(this, [this] { lvwOptionDblClick(); }); };
 }

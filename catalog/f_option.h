@@ -8,7 +8,7 @@ namespace kr {
 class TfrmOption : public TfrmPicker {
     Q_OBJECT
 public:
-    TfrmOption(QWidget* owner, OptionRows& rows, std::filesystem::path directory);
+    TfrmOption(QWidget* owner, OptionRows& rows, std::filesystem::path settingsFile);
     void ClearChecks();
     void CheckByName(std::string_view name);
     void lvwOptionDblClick();  // toggles the tick of the selected row

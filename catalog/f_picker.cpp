@@ -7,19 +7,19 @@
 namespace kr {
 
 TfrmPicker::TfrmPicker(QWidget* owner, const char* captionUtf8, const PlacementKeys& keys,
-                       std::filesystem::path directory)
+                       std::filesystem::path settingsFile)
     : QDialog(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       keys_(keys),
-      directory_(std::move(directory)) {
+      settingsFile_(std::move(settingsFile)) {
     setWindowTitle(Utf8ToQString(captionUtf8));
     setFont(GothicFont(12));
 }
 
-TfrmPicker::~TfrmPicker() { StorePlacement(this, directory_, keys_); }
+TfrmPicker::~TfrmPicker() { StorePlacement(this, settingsFile_, keys_); }
 
 void TfrmPicker::FormCreate(std::unique_ptr<RowTableModel::Source> source, std::vector<ColumnSpec> columns,
                             bool checkable) {
-    RestorePlacement(this, directory_, keys_);
+    RestorePlacement(this, settingsFile_, keys_);
 
     model_ = new RowTableModel(std::move(source), std::move(columns), checkable, this);
     lvw_ = new ReportListView(this);

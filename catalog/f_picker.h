@@ -26,7 +26,7 @@ public:
 
 protected:
     TfrmPicker(QWidget* owner, const char* captionUtf8, const PlacementKeys& keys,
-               std::filesystem::path directory);
+               std::filesystem::path settingsFile);
     // Inverts the tick of the selected row; nothing without a selection.
     void ToggleSelectedTick();
     // FormCreate: placement, then the list (rows filled by the caller beforehand).
@@ -38,7 +38,7 @@ protected:
 
 private:
     const PlacementKeys& keys_;
-    std::filesystem::path directory_;
+    std::filesystem::path settingsFile_;
 };
 
 }  // namespace kr

@@ -5,8 +5,8 @@
 namespace kr {
 
 TfrmWeapon::TfrmWeapon(QWidget* owner, WeaponRows& rows, WeaponRows& target,
-                       std::filesystem::path directory)
-    : TfrmPicker(owner, "武器選択", WeaponPickerKeys, std::move(directory)), rows_(rows), target_(target) {
+                       std::filesystem::path settingsFile)
+    : TfrmPicker(owner, "武器選択", WeaponPickerKeys, std::move(settingsFile)), rows_(rows), target_(target) {
     FormCreate(RowTableModel::SourceOf(rows_), WeaponColumns, false);
     lvw_->DoubleClicked = [this] { Guarded(this, [this] { lvwWeaponDblClick(); }); };
     // lvwWeaponKeyDown: Esc closes, Enter and Space add; modifiers are not looked at.

@@ -3,6 +3,7 @@
 #include "codec.h"
 
 #include <algorithm>
+#include <system_error>
 
 #include <QApplication>
 #include <QClipboard>
@@ -276,15 +277,19 @@ void SetMinimumFrameSize(QWidget* window, const QSize& minimum) {
     keeper->SetMinimumFrame(minimum);
 }
 
-void RestorePlacement(QWidget* window, const std::filesystem::path& directory, const PlacementKeys& keys) {
+void RestorePlacement(QWidget* window, const std::filesystem::path& settingsFile, const PlacementKeys& keys) {
     ApplyPlacement(window, keys.Design);
-    const ProfileFile settings(directory / SettingsFileName);
+    const ProfileFile settings(settingsFile);
     ApplyPlacement(window, ReadPlacement(settings, keys, keys.Design));
 }
 
-void StorePlacement(QWidget* window, const std::filesystem::path& directory, const PlacementKeys& keys) {
+void StorePlacement(QWidget* window, const std::filesystem::path& settingsFile, const PlacementKeys& keys) {
     Guarded(window, [&] {
-        ProfileFile settings(directory / SettingsFileName);
+        // The first run of an installed program has no settings folder yet.
+        // A folder that cannot be made shows up as the store's write error.
+        std::error_code ignored;
+        std::filesystem::create_directories(settingsFile.parent_path(), ignored);
+        ProfileFile settings(settingsFile);
         WritePlacement(settings, keys, FramePlacement(window));
     });
 }

@@ -60,10 +60,11 @@ void ApplyPlacement(QWidget* window, const Placement& placement);
 // The smallest outer frame (window manager's frame included) the window may have.
 void SetMinimumFrameSize(QWidget* window, const QSize& minimum);
 
-// Reads a window's placement from the settings file in `directory` /
-// writes it back (the write error goes to the error box, once).
-void RestorePlacement(QWidget* window, const std::filesystem::path& directory, const PlacementKeys& keys);
-void StorePlacement(QWidget* window, const std::filesystem::path& directory, const PlacementKeys& keys);
+// Reads a window's placement from the settings file / writes it back (the
+// write error goes to the error box, once). Storing creates the settings
+// file's folder when it is not there yet.
+void RestorePlacement(QWidget* window, const std::filesystem::path& settingsFile, const PlacementKeys& keys);
+void StorePlacement(QWidget* window, const std::filesystem::path& settingsFile, const PlacementKeys& keys);
 
 // Where the program meets file dialogs and the desktop. The program uses the
 // real dialogs; tests put their own functions in.

@@ -1,4 +1,4 @@
-// Entry of krreport; everything else is in krreport_lib.
+// Entry of krreport; everything else is in report_core.
 #include "krreport_main.h"
 
 #include <iostream>

@@ -44,7 +44,9 @@ constexpr std::string_view HelpText =
     "各ユニットは読み込み時と同じくカタログから装備を探し、再計算してから出力します。\n"
     "\n"
     "  --catalogs DIR  option.csv, weapon.csv, move.csv を読むフォルダ\n"
-    "                  (省略時は krreport のあるフォルダ)\n"
+    "                  (省略時はＫＲデザイナと同じ: krreport の隣にあればそこ、\n"
+    "                  無ければ各ファイルを ~/.local/share/krmake、インストール先の\n"
+    "                  share/krmake、$XDG_DATA_DIRS/krmake の順に探す)\n"
     "  --text          クリップボード用のテキスト (Shift_JIS, CR LF)\n"
     "  --html          HTML ページ (Shift_JIS, CR LF)\n"
     "  --check [DIR]   DIR (省略時は --catalogs のフォルダ) の weapon.csv, option.csv,\n"
@@ -68,6 +70,7 @@ constexpr std::string_view HelpText =
     "                  .txt または .html を付けた名前になります。\n"
     "                  ユニットが一つで -o が無ければ標準出力へ書き出します。\n"
     "  --help          この説明を表示する\n"
+    "  --version       版数を表示する\n"
     "\n"
     "終了コード (どれも 2 は引数の誤り):\n"
     "  --text, --html  0 すべて出力した / 1 読み込みまたは書き込みに失敗したものがある\n"
@@ -90,6 +93,7 @@ std::string_view OptionOf(ReportKind kind) {
 
 struct Arguments {
     bool Help = false;
+    bool Version = false;
     std::optional<fs::path> CatalogDirectory;
     ReportKind Kind = ReportKind::None;
     bool Utf8 = false;
@@ -122,6 +126,8 @@ Arguments ParseArguments(int argc, char** argv) {
             optionsEnded = true;
         } else if (arg == "--help" || arg == "-h") {
             args.Help = true;
+        } else if (arg == "--version") {
+            args.Version = true;
         } else if (arg == "--catalogs") {
             args.CatalogDirectory = valueOf(i, arg);
         } else if (arg == "--text") {
@@ -140,7 +146,7 @@ Arguments ParseArguments(int argc, char** argv) {
             throw UsageError{"不明なオプション " + std::string(arg)};
         }
     }
-    if (args.Help) return args;
+    if (args.Help || args.Version) return args;
     if (args.Kind == ReportKind::None) throw UsageError{"--text, --html, --check, --compare のどれかを指定してください"};
     if (args.Kind == ReportKind::Check || args.Kind == ReportKind::Compare) {
         if (args.Output) throw UsageError{"-o は --text か --html と共にのみ使えます"};
@@ -165,9 +171,10 @@ void Complain(std::ostream& err, std::string_view message) {
     err << ProgramName << ": " << message << '\n';
 }
 
-// The one place that decides where the catalogs are read from.
-fs::path CatalogDirectoryOf(const Arguments& args) {
-    return args.CatalogDirectory ? *args.CatalogDirectory : ApplicationDirectory();
+// The one place that decides where the catalogs are read from: --catalogs,
+// or those the designer started from krreport's folder would read.
+CatalogFiles CatalogFilesOf(const Arguments& args) {
+    return args.CatalogDirectory ? CatalogFilesIn(*args.CatalogDirectory) : DesignerCatalogFiles();
 }
 
 // A unit file in a fresh designer, as the designer shows it after loading
@@ -202,7 +209,7 @@ void WriteText(std::ostream& out, const std::string& text, bool utf8) {
 // is complained about, as the designer's error box would show it.
 int RunCheck(const Arguments& args, std::ostream& out, std::ostream& err) {
     const CatalogFolderCheck check =
-        CheckCatalogFolder(args.Units.empty() ? CatalogDirectoryOf(args) : args.Units.front());
+        CheckCatalogFiles(args.Units.empty() ? CatalogFilesOf(args) : CatalogFilesIn(args.Units.front()));
     for (const std::string& failure : check.Failures) Complain(err, failure);
     WriteText(out, check.Text, args.Utf8);
     return check.Text.empty() && check.Failures.empty() ? 0 : 1;
@@ -223,7 +230,7 @@ std::string PathInText(const fs::path& path) {
 int RunCompare(const Arguments& args, std::ostream& out, std::ostream& err) {
     int status = 0;
     Catalogs catalogs;
-    for (const std::string& message : LoadCatalogs(catalogs, CatalogDirectoryOf(args))) {
+    for (const std::string& message : LoadCatalogs(catalogs, CatalogFilesOf(args))) {
         Complain(err, message);
         status = 1;
     }
@@ -269,7 +276,7 @@ int Run(const Arguments& args, std::ostream& out, std::ostream& err) {
     Catalogs catalogs;
     // As at the designer's start: a catalog that fails stays empty and the
     // others are still used.
-    for (const std::string& message : LoadCatalogs(catalogs, CatalogDirectoryOf(args))) {
+    for (const std::string& message : LoadCatalogs(catalogs, CatalogFilesOf(args))) {
         Complain(err, message);
         status = 1;
     }
@@ -335,8 +342,11 @@ int KrReportMain(int argc, char** argv, std::ostream& out, std::ostream& err) {
         err << UsageText;
         return 2;
     }
-    if (args.Help) {
-        out << HelpText;
+    if (args.Help || args.Version) {
+        if (args.Help)
+            out << HelpText;
+        else
+            out << ProgramName << ' ' << KR_VERSION << '\n';
         out.flush();
         return out ? 0 : 1;
     }

@@ -1,7 +1,5 @@
 #include "placement.h"
 
-#include "Pub1.h"
-
 namespace kr {
 
 // Design-time placements of the four windows: left, top, height, width.
@@ -12,8 +10,6 @@ const PlacementKeys WeaponPickerKeys{"W_LEFT", "W_TOP", "W_HEIGHT", "W_WIDTH", {
 
 const char* const SettingsFileName = "KRMAKE.INI";
 const char* const SettingsSection = "GENERAL";
-
-std::filesystem::path SettingsPath() { return ApplicationDirectory() / SettingsFileName; }
 
 Placement ReadPlacement(const ProfileFile& settings, const PlacementKeys& keys, const Placement& current) {
     Placement placement;

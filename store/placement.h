@@ -33,9 +33,6 @@ extern const PlacementKeys WeaponPickerKeys;  // W_...
 extern const char* const SettingsFileName;  // "KRMAKE.INI"
 extern const char* const SettingsSection;   // "GENERAL"
 
-// ApplicationDirectory() followed by "KRMAKE.INI".
-std::filesystem::path SettingsPath();
-
 // Reads left, top, height and width in that order, each falling back to `current`'s value.
 Placement ReadPlacement(const ProfileFile& settings, const PlacementKeys& keys, const Placement& current);
 // Writes left, top, height and width in that order; throws the store's write error.

@@ -49,7 +49,7 @@ void WriteFaultyCatalogs(const TempDir& dir) {
 TEST(CatalogCheck, OneFaultOfEachKindGivesOneLineEach) {
     TempDir dir;
     WriteFaultyCatalogs(dir);
-    const kr::CatalogFolderCheck check = kr::CheckCatalogFolder(dir.Path());
+    const kr::CatalogFolderCheck check = kr::CheckCatalogFiles(kr::CatalogFilesIn(dir.Path()));
     EXPECT_TRUE(check.Failures.empty());
     EXPECT_EQ(check.Text, IconvCp932("weapon.csv:2:1: 「└弾倉」のすぐ上に武器の行がありません\r\n"
                              "weapon.csv:3:1: 「ﾐｻｲﾙ」と同じ名前が 6 行目にあり、そちらが使われます\r\n"
@@ -106,7 +106,7 @@ TEST(CatalogCheck, EveryShadowedNamePointsAtTheLastOne) {
 }
 
 TEST(CatalogCheck, ShippedCatalogsAreClean) {
-    const kr::CatalogFolderCheck check = kr::CheckCatalogFolder(testkit::ShippedData());
+    const kr::CatalogFolderCheck check = kr::CheckCatalogFiles(kr::CatalogFilesIn(testkit::ShippedData()));
     EXPECT_EQ(check.Text, "");
     EXPECT_TRUE(check.Failures.empty());
 }

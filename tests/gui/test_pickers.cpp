@@ -24,10 +24,9 @@ using namespace guikit;
 struct Session {
     explicit Session(const Catalogs& catalogs) : designer(catalogs) { FillPickers(designer); }
     void Create() {
-        const std::filesystem::path directory = dir.path().toStdString();
-        option = std::make_unique<TfrmOption>(nullptr, designer.OptionPicker, directory);
-        move = std::make_unique<TfrmMove>(nullptr, designer.MovePicker, directory);
-        weapon = std::make_unique<TfrmWeapon>(nullptr, designer.WeaponPicker, designer.Sheet.Weapons, directory);
+        option = std::make_unique<TfrmOption>(nullptr, designer.OptionPicker, SettingsFile());
+        move = std::make_unique<TfrmMove>(nullptr, designer.MovePicker, SettingsFile());
+        weapon = std::make_unique<TfrmWeapon>(nullptr, designer.WeaponPicker, designer.Sheet.Weapons, SettingsFile());
     }
     std::filesystem::path SettingsFile() const { return std::filesystem::path(dir.path().toStdString()) / "KRMAKE.INI"; }
 

@@ -1,0 +1,157 @@
+#include "designer_entry.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QSocketNotifier>
+
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <iostream>
+#include <string_view>
+
+namespace kr {
+
+namespace {
+
+constexpr const char* ProgramName = "krmake";
+
+// SIGTERM and SIGHUP (the session ending, `kill`) close the windows as their
+// close boxes would, so each stores its placement on the way out. The
+// handler only writes one byte into a socket pair; the event loop reads it.
+class EndOnSignals : public QObject {
+public:
+    EndOnSignals() {
+        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sockets_) != 0) return;
+        ::fcntl(sockets_[0], F_SETFL, O_NONBLOCK);
+        ::fcntl(sockets_[1], F_SETFL, O_NONBLOCK);
+        writeEnd_ = sockets_[1];
+        notifier_ = new QSocketNotifier(sockets_[0], QSocketNotifier::Read, this);
+        connect(notifier_, &QSocketNotifier::activated, this, [this] { Received(); });
+        struct sigaction action {};
+        action.sa_handler = &EndOnSignals::Handler;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        ::sigaction(SIGTERM, &action, &oldTerm_);
+        ::sigaction(SIGHUP, &action, &oldHangUp_);
+    }
+    ~EndOnSignals() override {
+        if (!notifier_) return;
+        ::sigaction(SIGTERM, &oldTerm_, nullptr);
+        ::sigaction(SIGHUP, &oldHangUp_, nullptr);
+        writeEnd_ = -1;
+        ::close(sockets_[0]);
+        ::close(sockets_[1]);
+    }
+    EndOnSignals(const EndOnSignals&) = delete;
+    EndOnSignals& operator=(const EndOnSignals&) = delete;
+
+    // Whether a signal came before the windows were there to close.
+    bool Asked() const { return asked_; }
+
+private:
+    static void Handler(int) {
+        const int saved = errno;
+        const char byte = 1;
+        if (writeEnd_ >= 0) [[maybe_unused]] auto written = ::write(writeEnd_, &byte, 1);
+        errno = saved;
+    }
+
+    void Received() {
+        char bytes[16];
+        while (::read(sockets_[0], bytes, sizeof bytes) > 0) {
+        }
+        asked_ = true;
+        // Open pickers and message boxes first go, then the main window; its
+        // closing ends the event loop as the close box does.
+        QApplication::closeAllWindows();
+    }
+
+    static inline volatile std::sig_atomic_t writeEnd_ = -1;
+    int sockets_[2] = {-1, -1};
+    QSocketNotifier* notifier_ = nullptr;
+    struct sigaction oldTerm_ {};
+    struct sigaction oldHangUp_ {};
+    bool asked_ = false;
+};
+
+}  // namespace
+
+DesignerCommandLine ParseDesignerCommandLine(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("ＫＲデザイナ: ＫＲユニットの設計シート"));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("開くユニットファイル (.kr)"),
+                                 QStringLiteral("[FILE]"));
+
+    DesignerCommandLine line;
+    if (!parser.parse(arguments)) {
+        line.Do = DesignerCommandLine::Request::UsageError;
+        line.Text = parser.errorText();
+    } else if (parser.isSet(help)) {
+        line.Do = DesignerCommandLine::Request::Help;
+        line.Text = parser.helpText();
+    } else if (parser.isSet(version)) {
+        line.Do = DesignerCommandLine::Request::Version;
+        line.Text = QStringLiteral("%1 %2\n").arg(QString::fromLatin1(ProgramName), QStringLiteral(KR_VERSION));
+    } else if (parser.positionalArguments().size() > 1) {
+        line.Do = DesignerCommandLine::Request::UsageError;
+        line.Text = QStringLiteral("開けるユニットファイルは一つだけです");
+    } else if (!parser.positionalArguments().isEmpty()) {
+        line.UnitFile = PathOf(parser.positionalArguments().front());
+    }
+    return line;
+}
+
+bool NeedsWindows(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument == "--") break;
+        if (argument == "-h" || argument == "-?" || argument == "--help" || argument == "--help-all" ||
+            argument == "-v" || argument == "--version")
+            return false;
+    }
+    return true;
+}
+
+std::unique_ptr<DesignerSession> StartDesigner(const DataFolders& folders,
+                                               const std::optional<std::filesystem::path>& unitFile) {
+    auto session = std::make_unique<DesignerSession>(folders);
+    session->Main().show();
+    if (unitFile) session->Main().OpenUnitFile(*unitFile);
+    return session;
+}
+
+int DesignerMain(QCoreApplication& application) {
+    QCoreApplication::setApplicationName(QString::fromLatin1(ProgramName));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KR_VERSION));
+
+    const DesignerCommandLine line = ParseDesignerCommandLine(QCoreApplication::arguments());
+    switch (line.Do) {
+    case DesignerCommandLine::Request::Help:
+    case DesignerCommandLine::Request::Version:
+        std::cout << line.Text.toStdString() << std::flush;
+        return std::cout ? 0 : 1;
+    case DesignerCommandLine::Request::UsageError:
+        std::cerr << ProgramName << ": " << line.Text.toStdString() << '\n';
+        return 2;
+    case DesignerCommandLine::Request::Run:
+        break;
+    }
+    if (!qobject_cast<QApplication*>(&application)) return 2;
+    // Lets the desktop match the windows with the desktop entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(KR_APPLICATION_ID));
+
+    const EndOnSignals ending;
+    const std::unique_ptr<DesignerSession> session = StartDesigner(ResolveDataFolders(), line.UnitFile);
+    // A signal that came while an error box of the start was open closed
+    // that box only; the windows now go as well.
+    if (ending.Asked()) return 0;
+    return QApplication::exec();
+}
+
+}  // namespace kr
