@@ -91,24 +91,22 @@ bool SameDesign(const DesignState& a, const DesignState& b) {
            a.Options == b.Options && a.Moves == b.Moves && a.Weapons == b.Weapons;
 }
 
-void DesignHistory::Record(DesignState before) {
-    undo_.push_back(std::move(before));
+void DesignHistory::Record(DesignState before, CleanDesign cleanBefore) {
+    undo_.push_back({std::move(before), std::move(cleanBefore)});
     redo_.clear();
 }
 
-void DesignHistory::Undo(Designer& designer) {
-    if (undo_.empty()) return;
-    redo_.push_back(CaptureDesign(designer));
-    RestoreDesign(designer, undo_.back());
-    undo_.pop_back();
+void DesignHistory::Move(std::vector<Step>& from, std::vector<Step>& to, Designer& designer, CleanDesign& clean) {
+    if (from.empty()) return;
+    to.push_back({CaptureDesign(designer), clean});
+    RestoreDesign(designer, from.back().State);
+    clean = std::move(from.back().Clean);
+    from.pop_back();
 }
 
-void DesignHistory::Redo(Designer& designer) {
-    if (redo_.empty()) return;
-    undo_.push_back(CaptureDesign(designer));
-    RestoreDesign(designer, redo_.back());
-    redo_.pop_back();
-}
+void DesignHistory::Undo(Designer& designer, CleanDesign& clean) { Move(undo_, redo_, designer, clean); }
+
+void DesignHistory::Redo(Designer& designer, CleanDesign& clean) { Move(redo_, undo_, designer, clean); }
 
 const char* const RecoveryFileName = "KRMAKE.RECOVERY.kr";
 

@@ -13,6 +13,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -44,20 +45,31 @@ void RestoreDesign(Designer& designer, const DesignState& state);
 // (what a save writes, and the capacity); ticks and file names aside.
 bool SameDesign(const DesignState& a, const DesignState& b);
 
-// Unlimited undo and redo within a session.
+// What the remembered unit file holds as far as the designer knows (the
+// design as last loaded, saved or set by a template), shared by the steps
+// that have it; none when nothing is known to match.
+using CleanDesign = std::shared_ptr<const DesignState>;
+
+// Unlimited undo and redo within a session. Each step keeps the design and
+// what its file held, so that undo brings back both.
 class DesignHistory {
 public:
     // A command changed the design; `before` is the state it started from.
-    void Record(DesignState before);
+    void Record(DesignState before, CleanDesign cleanBefore);
     bool CanUndo() const { return !undo_.empty(); }
     bool CanRedo() const { return !redo_.empty(); }
-    // Step back or forth; nothing happens when there is no step.
-    void Undo(Designer& designer);
-    void Redo(Designer& designer);
+    // Step back or forth, also for `clean`; nothing happens when there is no step.
+    void Undo(Designer& designer, CleanDesign& clean);
+    void Redo(Designer& designer, CleanDesign& clean);
 
 private:
-    std::vector<DesignState> undo_;
-    std::vector<DesignState> redo_;
+    struct Step {
+        DesignState State;
+        CleanDesign Clean;
+    };
+    static void Move(std::vector<Step>& from, std::vector<Step>& to, Designer& designer, CleanDesign& clean);
+    std::vector<Step> undo_;
+    std::vector<Step> redo_;
 };
 
 // The recovery file: the current design in the unit file's layout, plus the

@@ -11,10 +11,23 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolTip>
+#include <QHelpEvent>
+#include <QKeyEvent>
 #include <QValidator>
 #include <QVBoxLayout>
 
+// The program's icon, built into the program (Qt's resource system).
+static void InitIconResource() { Q_INIT_RESOURCE(krmake); }
+
 namespace kr {
+
+QIcon ApplicationIcon() {
+    InitIconResource();
+    QIcon icon;
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/krmake-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
 
 namespace {
 
@@ -163,9 +176,15 @@ FileDialogRequest TfrmMain::dlgSaveHtml() {
 }
 
 TfrmMain::TfrmMain(Designer& designer, Catalogs& catalogs, const DataFolders& folders)
-    : designer_(designer), settingsFile_(folders.SettingsFile) {
+    : designer_(designer),
+      settingsFile_(folders.SettingsFile),
+      recoveryFile_(folders.SettingsFolder / RecoveryFileName) {
+    // What the previous session left is set aside before this one writes.
+    if (std::string bytes; ReadFileBytes(recoveryFile_, bytes) == FileRead::Read) recovered_ = std::move(bytes);
+
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(Utf8ToQString(ApplicationTitle));
+    QApplication::setWindowIcon(ApplicationIcon());
     setFont(GothicFont(15));
     setBackgroundRole(QPalette::Button);
 
@@ -200,10 +219,21 @@ TfrmMain::TfrmMain(Designer& designer, Catalogs& catalogs, const DataFolders& fo
     for (const std::string& failure : LoadCatalogs(catalogs, folders.Catalogs))
         ShowErrorBox(this, QString::fromUtf8(failure.c_str()));
 
+    nameBurstTimer_.setSingleShot(true);
+    nameBurstTimer_.setInterval(1000);
+    connect(&nameBurstTimer_, &QTimer::timeout, this, [this] { EndNameBurst(); });
+    recoveryTimer_.setSingleShot(true);
+    connect(&recoveryTimer_, &QTimer::timeout, this, [this] { WriteRecovery(); });
+
     RefreshSheet();
+    MarkClean();
 }
 
-TfrmMain::~TfrmMain() { StorePlacement(this, settingsFile_, MainWindowKeys); }
+TfrmMain::~TfrmMain() {
+    // The design as it stands at the end is what the next session can restore.
+    if (recoveryPending_) WriteRecovery();
+    StorePlacement(this, settingsFile_, MainWindowKeys);
+}
 
 void TfrmMain::SetPickers(TfrmOption* options, TfrmMove* moves, TfrmWeapon* weapons) {
     frmOption_ = options;
@@ -252,8 +282,10 @@ void TfrmMain::BuildToolBar() {
     txtKrName->setValidator(validator);
     // The box holds nothing but what the validator let in, so its text is
     // always the sheet's name.
-    connect(txtKrName, &QLineEdit::textEdited, this,
-            [this](const QString& text) { designer_.Sheet.UnitName = UnitNameInput(text.toUtf8().toStdString()).Bytes; });
+    connect(txtKrName, &QLineEdit::textEdited, this, &TfrmMain::NameEdited);
+    // Ctrl+Z and Ctrl+Y in the name box undo whole steps of the design, as
+    // everywhere in the window; the box keeps no undo of its own.
+    txtKrName->installEventFilter(this);
 
     lblClassP = new QLabel(QStringLiteral("　クラス "), tbrMain);
     lblClassP->resize(52, 22);
@@ -265,6 +297,7 @@ void TfrmMain::BuildToolBar() {
     Panel1->resize(36, 22);
     lblClass = FigureBox(Panel1, 3, 2, 30, Qt::AlignHCenter);
     lblClass->setObjectName(QStringLiteral("lblClass"));
+    lblClass->installEventFilter(this);
     tbrMainResize();
 }
 
@@ -293,19 +326,20 @@ void TfrmMain::BuildFigurePanel() {
         const char* name;
         int left, top, width;
         Qt::Alignment align;
+        SheetFigure figure;
     };
     const Figure figures[] = {
-        {"射撃修正", 12, &lblFire, "lblFire", 77, 10, 33, Qt::AlignHCenter},
-        {"格闘修正", 124, &lblBtl, "lblBtl", 189, 10, 33, Qt::AlignHCenter},
-        {"回避修正", 236, &lblSpd, "lblSpd", 301, 10, 33, Qt::AlignHCenter},
-        {"センサー", 344, &lblSns, "lblSns", 405, 10, 33, Qt::AlignHCenter},
-        {"カスタムポイント", 456, &lblCP, "lblCP", 545, 10, 33, Qt::AlignHCenter},
-        {"装甲", 12, &lblAmr, "lblAmr", 45, 34, 33, Qt::AlignHCenter},
-        {"耐久力", 88, &lblHP, "lblHP", 137, 33, 33, Qt::AlignHCenter},
-        {"パワー", 180, &lblPow, "lblPow", 225, 33, 33, Qt::AlignHCenter},
-        {"パンチ", 268, &lblPunch, "lblPunch", 312, 33, 33, Qt::AlignHCenter},
-        {"ﾊﾞｯｸﾊﾟｯｸ", 356, &lblBP, "lblBP", 419, 34, 33, Qt::AlignHCenter},
-        {"価格(GD)", 460, &lblPlice, "lblPlice", 525, 34, 53, Qt::AlignRight},
+        {"射撃修正", 12, &lblFire, "lblFire", 77, 10, 33, Qt::AlignHCenter, SheetFigure::Fire},
+        {"格闘修正", 124, &lblBtl, "lblBtl", 189, 10, 33, Qt::AlignHCenter, SheetFigure::Melee},
+        {"回避修正", 236, &lblSpd, "lblSpd", 301, 10, 33, Qt::AlignHCenter, SheetFigure::Evasion},
+        {"センサー", 344, &lblSns, "lblSns", 405, 10, 33, Qt::AlignHCenter, SheetFigure::Sensor},
+        {"カスタムポイント", 456, &lblCP, "lblCP", 545, 10, 33, Qt::AlignHCenter, SheetFigure::CP},
+        {"装甲", 12, &lblAmr, "lblAmr", 45, 34, 33, Qt::AlignHCenter, SheetFigure::Armor},
+        {"耐久力", 88, &lblHP, "lblHP", 137, 33, 33, Qt::AlignHCenter, SheetFigure::Durability},
+        {"パワー", 180, &lblPow, "lblPow", 225, 33, 33, Qt::AlignHCenter, SheetFigure::Power},
+        {"パンチ", 268, &lblPunch, "lblPunch", 312, 33, 33, Qt::AlignHCenter, SheetFigure::Punch},
+        {"ﾊﾞｯｸﾊﾟｯｸ", 356, &lblBP, "lblBP", 419, 34, 33, Qt::AlignHCenter, SheetFigure::Backpack},
+        {"価格(GD)", 460, &lblPlice, "lblPlice", 525, 34, 53, Qt::AlignRight, SheetFigure::Price},
     };
     for (const Figure& f : figures) {
         QLabel* caption = Caption(pnlBase, f.caption, f.captionLeft, f.top);
@@ -316,7 +350,8 @@ void TfrmMain::BuildFigurePanel() {
         }
         *f.box = FigureBox(pnlBase, f.left, f.top, f.width, f.align);
         (*f.box)->setObjectName(QString::fromLatin1(f.name));
-        figureSlots_.push_back({caption, f.captionLeft, *f.box, f.left, f.width, f.top == 10 ? 0 : 1});
+        figureSlots_.push_back({caption, f.captionLeft, *f.box, f.left, f.width, f.top == 10 ? 0 : 1, f.figure});
+        (*f.box)->installEventFilter(this);
     }
 }
 
@@ -408,6 +443,18 @@ void TfrmMain::BuildMenus() {
     // Ctrl+Q closes the main window, which ends the program as the close box does.
     mnuExit = mnuFile->addAction(QStringLiteral("終了"), QKeySequence(Qt::CTRL | Qt::Key_Q), this, &QWidget::close);
 
+    mnuEdit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    mnuUndo = mnuEdit->addAction(QStringLiteral("元に戻す(&U)"), QKeySequence(Qt::CTRL | Qt::Key_Z), this,
+                                 &TfrmMain::mnuUndoClick);
+    mnuRedo = mnuEdit->addAction(QStringLiteral("やり直し(&R)"), this, &TfrmMain::mnuRedoClick);
+    mnuRedo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    mnuEdit->addSeparator();
+    mnuRestore = mnuEdit->addAction(QStringLiteral("終了時の設計を復元(&L)"), this, &TfrmMain::mnuRestoreClick);
+    mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
+    mnuUndo->setObjectName(QStringLiteral("mnuUndo"));
+    mnuRedo->setObjectName(QStringLiteral("mnuRedo"));
+    mnuRestore->setObjectName(QStringLiteral("mnuRestore"));
+
     pmuWeapon = new QMenu(this);
     mnuAddWpn = pmuWeapon->addAction(QStringLiteral("追加"), this, &TfrmMain::mnuAddWpnClick);
     mnuDelWpn = pmuWeapon->addAction(QStringLiteral("削除"), this, &TfrmMain::mnuDelWpnClick);
@@ -464,10 +511,149 @@ void TfrmMain::NameInputRefused(const QString& leftOut, bool cut) {
     QToolTip::showText(txtKrName->mapToGlobal(QPoint(0, txtKrName->height())), lines.join(u'\n'), txtKrName);
 }
 
-void TfrmMain::mnuNewClick(int number) {
-    Guarded(this, [&] {
-        ApplyTemplate(designer_, number);
+bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == txtKrName) {
+        if (event->type() == QEvent::ShortcutOverride) {
+            // Left unaccepted, the keys reach the Edit menu's shortcuts.
+            auto* key = static_cast<QKeyEvent*>(event);
+            const QKeySequence pressed(key->keyCombination());
+            for (const QAction* action : {mnuUndo, mnuRedo})
+                for (const QKeySequence& shortcut : action->shortcuts())
+                    if (shortcut == pressed) return true;
+        } else if (event->type() == QEvent::FocusOut) {
+            EndNameBurst();
+        }
+        return false;
+    }
+    if (event->type() == QEvent::ToolTip) {
+        const UnitSheet& sheet = designer_.Sheet;
+        std::string text;
+        if (watched == lblClass) text = ClassExplanation(sheet);
+        for (const FigureSlot& slot : figureSlots_)
+            if (watched == slot.Box) text = FigureExplanation(sheet, slot.Figure);
+        const auto* help = static_cast<QHelpEvent*>(event);
+        if (text.empty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), Cp932ToQString(text), static_cast<QWidget*>(watched));
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TfrmMain::NameEdited(const QString& text) {
+    std::string name = UnitNameInput(text.toUtf8().toStdString()).Bytes;
+    if (name == designer_.Sheet.UnitName) return;
+    // A burst of typing is one step: the state before its first key.
+    if (!nameBurst_) {
+        history_.Record(CaptureDesign(designer_), clean_);
+        nameBurst_ = true;
+    }
+    nameBurstTimer_.start();
+    designer_.Sheet.UnitName = std::move(name);
+    ScheduleRecovery();
+    UpdateTitleAndMenus();
+}
+
+void TfrmMain::EndNameBurst() {
+    nameBurst_ = false;
+    nameBurstTimer_.stop();
+}
+
+void TfrmMain::ChangeDesign(const std::function<void()>& command) {
+    EndNameBurst();
+    DesignState before = CaptureDesign(designer_);
+    CleanDesign cleanBefore = clean_;
+    command();
+    if (CaptureDesign(designer_) != before) {
+        history_.Record(std::move(before), std::move(cleanBefore));
+        ScheduleRecovery();
+    }
+    UpdateTitleAndMenus();
+}
+
+void TfrmMain::MarkClean() {
+    clean_ = std::make_shared<const DesignState>(CaptureDesign(designer_));
+    UpdateTitleAndMenus();
+}
+
+void TfrmMain::UpdateTitleAndMenus() {
+    const QString title = Utf8ToQString(ApplicationTitle);
+    if (designer_.SaveFileName.empty()) {
+        setWindowTitle(title);
+    } else {
+        setWindowTitle(PathString(designer_.SaveFileName.filename()) + QStringLiteral("[*] - ") + title);
+        setWindowModified(!clean_ || !SameDesign(*clean_, CaptureDesign(designer_)));
+    }
+    mnuUndo->setEnabled(history_.CanUndo());
+    mnuRedo->setEnabled(history_.CanRedo());
+    mnuRestore->setEnabled(recovered_.has_value());
+}
+
+void TfrmMain::ScheduleRecovery() {
+    recoveryPending_ = true;
+    if (recoveryTimer_.isActive()) return;
+    const qint64 since = sinceRecoveryWrite_.isValid() ? sinceRecoveryWrite_.elapsed() : 1000;
+    recoveryTimer_.start(static_cast<int>(std::max<qint64>(0, 1000 - since)));
+}
+
+void TfrmMain::WriteRecovery() {
+    recoveryTimer_.stop();
+    recoveryPending_ = false;
+    sinceRecoveryWrite_.start();
+    try {
+        std::error_code ignored;
+        std::filesystem::create_directories(recoveryFile_.parent_path(), ignored);
+        WriteRecoveryFile(recoveryFile_, designer_);
+    } catch (const KrError& error) {
+        // Not worth stopping the player for: the status line says it.
+        stbMain->Show(QStringLiteral("復元用の設計を保存できません: ") + QString::fromUtf8(error.what()));
+    }
+}
+
+void TfrmMain::mnuUndoClick() {
+    EndNameBurst();
+    history_.Undo(designer_, clean_);
+    RefreshSheet();
+    ScheduleRecovery();
+    UpdateTitleAndMenus();
+}
+
+void TfrmMain::mnuRedoClick() {
+    EndNameBurst();
+    history_.Redo(designer_, clean_);
+    RefreshSheet();
+    ScheduleRecovery();
+    UpdateTitleAndMenus();
+}
+
+void TfrmMain::mnuRestoreClick() {
+    if (!recovered_) return;
+    ChangeDesign([&] {
+        stbMain->Clear();
+        const std::vector<std::string> dropped = RestoreRecoveredDesign(*recovered_, designer_);
+        Recalculate(designer_.Sheet);
         RefreshSheet();
+        ShowDroppedNames(dropped);
+        // The remembered file holds something else (or nothing) until saved.
+        clean_.reset();
+    });
+}
+
+void TfrmMain::ShowDroppedNames(const std::vector<std::string>& dropped) {
+    if (dropped.empty()) return;
+    QStringList names;
+    for (const std::string& name : dropped) names.append(Cp932ToQString(name));
+    stbMain->Show(Cp932ToQString(DroppedNamesMessage(dropped)), names.join(u'\n'));
+}
+
+void TfrmMain::mnuNewClick(int number) {
+    ChangeDesign([&] {
+        Guarded(this, [&] {
+            ApplyTemplate(designer_, number);
+            RefreshSheet();
+        });
+        MarkClean();
     });
 }
 
@@ -480,26 +666,27 @@ void TfrmMain::mnuLoadClick() {
     const std::filesystem::path chosen = ChooseFile(dlgOpen(), designer_.OpenFileName);
     if (chosen.empty()) {
         // A cancelled load still ends with a recalculation.
-        Recalculate(designer_.Sheet);
-        RefreshSheet();
+        ChangeDesign([&] {
+            Recalculate(designer_.Sheet);
+            RefreshSheet();
+        });
         return;
     }
     OpenUnitFile(chosen);
 }
 
 void TfrmMain::OpenUnitFile(const std::filesystem::path& file) {
-    designer_.OpenFileName = file;
-    stbMain->Clear();
-    Guarded(this, [&] {
-        const std::vector<std::string> dropped = LoadUnitFile(file, designer_);
-        if (dropped.empty()) return;
-        QStringList names;
-        for (const std::string& name : dropped) names.append(Cp932ToQString(name));
-        stbMain->Show(Cp932ToQString(DroppedNamesMessage(dropped)), names.join(u'\n'));
+    ChangeDesign([&] {
+        designer_.OpenFileName = file;
+        stbMain->Clear();
+        Guarded(this, [&] {
+            ShowDroppedNames(LoadUnitFile(file, designer_));
+            MarkClean();
+        });
+        // A load always ends with a recalculation, also when it failed.
+        Recalculate(designer_.Sheet);
+        RefreshSheet();
     });
-    // A load always ends with a recalculation, also when it failed.
-    Recalculate(designer_.Sheet);
-    RefreshSheet();
 }
 
 bool TfrmMain::ChooseUnitFileToSave() {
@@ -510,10 +697,13 @@ bool TfrmMain::ChooseUnitFileToSave() {
 }
 
 void TfrmMain::WriteUnitFileGuarded() {
+    EndNameBurst();
     Guarded(this, [&] {
         WriteUnitFile(designer_.SaveFileName, designer_.Sheet);
         stbMain->Show(Utf8ToQString(FormatMessage("%s に保存しました", PathText(designer_.SaveFileName))));
+        MarkClean();
     });
+    UpdateTitleAndMenus();
 }
 
 void TfrmMain::mnuSaveClick() {
@@ -544,11 +734,14 @@ void TfrmMain::mnuHtmlClick() {
 
 void TfrmMain::mnuAddWpnClick() {
     if (!designer_.Sheet.ListsEnabled || !frmWeapon_) return;
-    Guarded(this, [&] {
-        frmWeapon_->ShowModal();
-        Recalculate(designer_.Sheet);
-        lvwWeapon->RowModel()->Reset();
-        RefreshFigures();
+    // The whole picker session is one step.
+    ChangeDesign([&] {
+        Guarded(this, [&] {
+            frmWeapon_->ShowModal();
+            Recalculate(designer_.Sheet);
+            lvwWeapon->RowModel()->Reset();
+            RefreshFigures();
+        });
     });
 }
 
@@ -556,32 +749,38 @@ void TfrmMain::mnuDelWpnClick() {
     if (!designer_.Sheet.ListsEnabled) return;
     const long selected = lvwWeapon->SelectedRow();
     if (selected < 0) return;
-    Guarded(this, [&] {
-        const long next = DeleteWeaponRow(designer_.Sheet.Weapons, static_cast<std::size_t>(selected));
-        Recalculate(designer_.Sheet);
-        lvwWeapon->RowModel()->Reset();
-        lvwWeapon->SelectRow(next);
-        RefreshFigures();
+    ChangeDesign([&] {
+        Guarded(this, [&] {
+            const long next = DeleteWeaponRow(designer_.Sheet.Weapons, static_cast<std::size_t>(selected));
+            Recalculate(designer_.Sheet);
+            lvwWeapon->RowModel()->Reset();
+            lvwWeapon->SelectRow(next);
+            RefreshFigures();
+        });
     });
 }
 
 void TfrmMain::lvwOptionDblClick() {
     if (!designer_.Sheet.ListsEnabled || !frmOption_) return;
-    Guarded(this, [&] {
-        frmOption_->ShowModal();
-        RebuildOptionsFromPicker(designer_);
-        RefreshLists();
-        RefreshFigures();
+    ChangeDesign([&] {
+        Guarded(this, [&] {
+            frmOption_->ShowModal();
+            RebuildOptionsFromPicker(designer_);
+            RefreshLists();
+            RefreshFigures();
+        });
     });
 }
 
 void TfrmMain::lvwMoveDblClick() {
     if (!designer_.Sheet.ListsEnabled || !frmMove_) return;
-    Guarded(this, [&] {
-        frmMove_->ShowModal();
-        RebuildMovesFromPicker(designer_);
-        RefreshLists();
-        RefreshFigures();
+    ChangeDesign([&] {
+        Guarded(this, [&] {
+            frmMove_->ShowModal();
+            RebuildMovesFromPicker(designer_);
+            RefreshLists();
+            RefreshFigures();
+        });
     });
 }
 

@@ -7,11 +7,16 @@
 // figure texts and computed cells in the core; finally the handler refreshes
 // the widgets from the core state. No game rule lives in a window class, and
 // every handler runs inside Guarded(), so an error stops the command, shows
-// the error box, and never reaches Qt's event loop.
+// the error box, and never reaches Qt's event loop. A command that may change
+// the design runs inside ChangeDesign(), which keeps the state before it as
+// an undo step when it changed, keeps the recovery file up to date and
+// updates the title.
 #pragma once
 
+#include "data_folders.h"
 #include "designer.h"
 #include "f_move.h"
+#include "history.h"
 #include "f_option.h"
 #include "f_weapon.h"
 #include "row_model.h"
@@ -19,15 +24,19 @@
 
 #include <QAction>
 #include <QFrame>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QToolButton>
 
 #include <array>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 namespace kr {
 
@@ -49,6 +58,9 @@ private:
     void Elide();
     QString notice_;
 };
+
+// The program's icon in every size it comes in.
+QIcon ApplicationIcon();
 
 class TfrmMain : public QMainWindow {
     Q_OBJECT
@@ -76,6 +88,10 @@ public:
     void mnuDelWpnClick();
     void lvwOptionDblClick();
     void lvwMoveDblClick();
+    void mnuUndoClick();
+    void mnuRedoClick();
+    // Loads the design the previous session left in the recovery file.
+    void mnuRestoreClick();
     bool lvwOptionKeyDown(ReportListView* sender, int key);
     bool lvwWeaponKeyDown(int key);
     void tbrMainResize();
@@ -112,6 +128,10 @@ public:
     QAction* mnuClip = nullptr;
     QAction* mnuHtml = nullptr;
     QAction* mnuExit = nullptr;
+    QMenu* mnuEdit = nullptr;
+    QAction* mnuUndo = nullptr;
+    QAction* mnuRedo = nullptr;
+    QAction* mnuRestore = nullptr;
     QMenu* pmuWeapon = nullptr;
     StatusLine* stbMain = nullptr;
     QAction* mnuAddWpn = nullptr;
@@ -138,6 +158,25 @@ private:
     void WriteUnitFileGuarded();
     // Typed or pasted text lost characters, or was cut at the name's limit.
     void NameInputRefused(const QString& leftOut, bool cut);
+    // The names a load dropped, in the status line.
+    void ShowDroppedNames(const std::vector<std::string>& dropped);
+    // The name box's text became the sheet's name.
+    void NameEdited(const QString& text);
+    // Ends a burst of typing in the name box, so the next one is a step of its own.
+    void EndNameBurst();
+
+    // Runs a command that may change the design; see the top of this file.
+    void ChangeDesign(const std::function<void()>& command);
+    // The design now is what a file holds (a load, a save, a template).
+    void MarkClean();
+    // The title names the remembered unit file and marks unsaved changes;
+    // the Edit menu follows the history.
+    void UpdateTitleAndMenus();
+    // The recovery file is written at most once a second, and at the end.
+    void ScheduleRecovery();
+    void WriteRecovery();
+    // Figure box tooltips, made when asked: the sums behind the figures.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     // The figure panel's captions and boxes with their design places.
     struct FigureSlot {
@@ -147,11 +186,23 @@ private:
         int BoxLeft;
         int BoxWidth;
         int Row;  // 0 or 1
+        SheetFigure Figure;
     };
     std::vector<FigureSlot> figureSlots_;
 
     Designer& designer_;
     std::filesystem::path settingsFile_;
+
+    DesignHistory history_;
+    CleanDesign clean_;
+    bool nameBurst_ = false;
+    QTimer nameBurstTimer_;
+
+    std::filesystem::path recoveryFile_;
+    std::optional<std::string> recovered_;  // what the previous session left
+    bool recoveryPending_ = false;
+    QTimer recoveryTimer_;
+    QElapsedTimer sinceRecoveryWrite_;
     TfrmOption* frmOption_ = nullptr;
     TfrmMove* frmMove_ = nullptr;
     TfrmWeapon* frmWeapon_ = nullptr;

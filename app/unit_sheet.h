@@ -26,6 +26,8 @@ struct FigureTexts {
     std::string Price;       // lblPlice
     std::string Class;       // lblClass
     std::string BP;          // lblBP
+
+    bool operator==(const FigureTexts&) const = default;
 };
 
 // The figures the sheet sums, in the order of the figure panel's boxes.

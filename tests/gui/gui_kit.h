@@ -13,14 +13,14 @@ namespace guikit {
 using kr::ReportListView;
 
 // What a user's double-click delivers: press, release, double-click, release.
-void DoubleClick(QWidget* viewport, QPoint at) {
+inline void DoubleClick(QWidget* viewport, QPoint at) {
     QTest::mousePress(viewport, Qt::LeftButton, {}, at);
     QTest::mouseRelease(viewport, Qt::LeftButton, {}, at);
     QTest::mouseDClick(viewport, Qt::LeftButton, {}, at);
     QTest::mouseRelease(viewport, Qt::LeftButton, {}, at);
 }
 
-QPoint OnRow(ReportListView* list, int row) { return list->visualRect(list->model()->index(row, 1)).center(); }
+inline QPoint OnRow(ReportListView* list, int row) { return list->visualRect(list->model()->index(row, 1)).center(); }
 
 struct Column {
     const char* Caption;
@@ -29,7 +29,7 @@ struct Column {
 };
 const Qt::Alignment L = Qt::AlignLeft, R = Qt::AlignRight, C = Qt::AlignHCenter;
 
-void CheckColumns(const ReportListView* list, const std::vector<Column>& expected) {
+inline void CheckColumns(const ReportListView* list, const std::vector<Column>& expected) {
     const QAbstractItemModel* model = list->model();
     QCOMPARE(model->columnCount(), static_cast<int>(expected.size()));
     for (int i = 0; i < model->columnCount(); ++i) {

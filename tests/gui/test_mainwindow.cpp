@@ -2,8 +2,7 @@
 // the settings file, catalog failures at start, the equipment commands, the
 // unit file commands and both reports, driven through real key and mouse
 // events and through the desktop seam in place of dialogs and the clipboard.
-#include "gui_kit.h"
-#include "main.h"
+#include "session_kit.h"
 #include "reports.h"
 
 #include <QApplication>
@@ -31,133 +30,6 @@ namespace {
 
 using namespace guikit;
 
-// A catalog folder: a temporary directory holding copies of the shipped
-// catalogs (all of them, unless some are left out on purpose).
-struct Folder {
-    explicit Folder(const QStringList& leaveOut = {}) {
-        for (const char* name : {"option.csv", "weapon.csv", "move.csv"}) {
-            const QString file = QString::fromLatin1(name);
-            if (!leaveOut.contains(file))
-                QFile::copy(QStringLiteral(KR_SHIPPED_DATA_DIR "/") + file, dir.filePath(file));
-        }
-    }
-    fs::path Path() const { return fs::path(dir.path().toStdString()); }
-    QString File(const QString& name) const { return dir.filePath(name); }
-    QString Settings() const { return File(QStringLiteral("KRMAKE.INI")); }
-
-    QTemporaryDir dir;
-};
-
-QByteArray ReadBytes(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    return file.readAll();
-}
-
-// The CP932 bytes of a text.
-QByteArray Cp932(const QString& text) { return QByteArray::fromStdString(QStringToCp932(text).value_or("?")); }
-
-// Types the text into the widget, one key press per character, as a keyboard
-// (or an input method committing its text) would.
-void TypeText(QWidget* widget, const QString& text) {
-    for (const QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(widget, &press);
-        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(widget, &release);
-    }
-}
-
-void WriteBytes(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) file.write(bytes);
-}
-
-// Stands in for the file dialogs, the desktop viewer, the clipboard and the
-// error box while it lives; the real functions come back afterwards.
-class FakeDesktop {
-public:
-    FakeDesktop() : saved_(Desktop()) {
-        Desktop().ChooseFile = [this](QWidget*, const FileDialogRequest& request) {
-            Requests.push_back(request);
-            if (Answers.empty()) return QString();
-            const QString answer = Answers.front();
-            Answers.pop_front();
-            return answer;
-        };
-        Desktop().OpenDocument = [this](const QString& path) {
-            Opened.append(path);
-            OpenedContents.append(ReadBytes(path));
-            return ViewerWorks;
-        };
-        Desktop().SetClipboardText = [this](const QString& text) {
-            if (!ClipboardWorks) return false;
-            Clipboard.append(text);
-            return true;
-        };
-        Desktop().ShowErrorMessage = [this](QWidget*, const QString& text) { Errors.append(text); };
-    }
-    ~FakeDesktop() { Desktop() = saved_; }
-    FakeDesktop(const FakeDesktop&) = delete;
-    FakeDesktop& operator=(const FakeDesktop&) = delete;
-
-    std::deque<QString> Answers;  // what the dialogs return, in turn; an empty text cancels
-    std::vector<FileDialogRequest> Requests;
-    QStringList Opened;
-    QList<QByteArray> OpenedContents;  // each document's bytes when it was handed over
-    bool ClipboardWorks = true;
-    bool ViewerWorks = true;
-    QStringList Clipboard;
-    QStringList Errors;
-
-private:
-    DesktopSeam saved_;
-};
-
-// Starts the program's windows on the folder and shows the main window, as
-// the entry does.
-std::unique_ptr<DesignerSession> Start(const Folder& folder) {
-    auto session = std::make_unique<DesignerSession>(folder.Path());
-    session->Main().show();
-    return session;
-}
-
-// What happened to the picker a command opened.
-struct PickerRun {
-    TfrmPicker* Opened = nullptr;
-    int Openings = 0;
-    bool ClosedByEsc = true;
-};
-
-// Runs a command. A picker that it shows modally is handed to `whileOpen`
-// and then closed with Esc on its list (or, should Esc not close it, closed
-// from here and reported).
-PickerRun RunCommand(const std::function<void()>& command,
-                     const std::function<void(TfrmPicker&)>& whileOpen = {}) {
-    PickerRun run;
-    TfrmPicker* escaped = nullptr;
-    QTimer poll;
-    poll.setInterval(5);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto* picker = qobject_cast<TfrmPicker*>(QApplication::activeModalWidget());
-        if (!picker || !picker->isVisible()) return;
-        if (picker == escaped) {
-            run.ClosedByEsc = false;
-            picker->done(0);
-            return;
-        }
-        run.Opened = picker;
-        ++run.Openings;
-        if (whileOpen) whileOpen(*picker);
-        escaped = picker;
-        QTest::keyClick(picker->List(), Qt::Key_Escape);
-    });
-    poll.start();
-    command();
-    poll.stop();
-    return run;
-}
-
 // The outer frame the window would store, as a rectangle.
 QRect Frame(const QWidget* window) {
     const Placement p = FramePlacement(window);
@@ -178,36 +50,6 @@ QPoint BelowRows(ReportListView* list) {
     const int y = rows == 0 ? list->viewport()->height() / 2
                             : list->visualRect(list->model()->index(rows - 1, 0)).bottom() + 15;
     return {30, y};
-}
-
-QStringList Captions(const ReportListView* list) {
-    QStringList captions;
-    const QAbstractItemModel* model = list->model();
-    for (int row = 0; row < model->rowCount(); ++row) captions.append(model->index(row, 0).data().toString());
-    return captions;
-}
-
-QStringList Ticked(const TfrmPicker& picker) {
-    QStringList names;
-    const QAbstractItemModel* model = picker.Model();
-    for (int row = 0; row < model->rowCount(); ++row)
-        if (model->index(row, 0).data(Qt::CheckStateRole).toInt() == Qt::Checked)
-            names.append(model->index(row, 0).data().toString());
-    return names;
-}
-
-int RowOf(const TfrmPicker& picker, const QString& caption) {
-    const QAbstractItemModel* model = picker.Model();
-    for (int row = 0; row < model->rowCount(); ++row)
-        if (model->index(row, 0).data().toString() == caption) return row;
-    return -1;
-}
-
-// The eleven figure boxes, in the panel's reading order, then the class box.
-QStringList Figures(const TfrmMain& w) {
-    return {w.lblFire->text(), w.lblBtl->text(), w.lblSpd->text(),   w.lblSns->text(),
-            w.lblCP->text(),   w.lblAmr->text(), w.lblHP->text(),    w.lblPow->text(),
-            w.lblPunch->text(), w.lblBP->text(), w.lblPlice->text(), w.lblClass->text()};
 }
 
 // KRH-X31-LS as the template leaves it: fire +1, melee +1, evasion -4,
@@ -235,15 +77,6 @@ const QByteArray FirstRunSettings =
     "M_LEFT=436\r\nM_TOP=573\r\nM_HEIGHT=150\r\nM_WIDTH=550\r\n"
     "O_LEFT=519\r\nO_TOP=526\r\nO_HEIGHT=137\r\nO_WIDTH=535\r\n"
     "LEFT=201\r\nTOP=168\r\nHEIGHT=523\r\nWIDTH=600\r\n";
-
-// The weapon picker row of the first follow-up weapon ("└..."), whose own
-// weapon stands right above it.
-int FirstFollowUpRow(const TfrmPicker& picker) {
-    const QAbstractItemModel* model = picker.Model();
-    for (int row = 1; row < model->rowCount(); ++row)
-        if (model->index(row, 0).data().toString().startsWith(QChar(0x2514))) return row;
-    return -1;
-}
 
 }  // namespace
 
@@ -335,9 +168,23 @@ private slots:
 
         // Menus, captions and shortcuts.
         const QList<QAction*> bar = w.menuBar()->actions();
-        QCOMPARE(bar.size(), 1);
+        QCOMPARE(bar.size(), 2);
         QCOMPARE(bar.front()->text(), QStringLiteral("&File"));
         QCOMPARE(bar.front()->menu(), w.mnuFile);
+        QCOMPARE(bar[1]->text(), QStringLiteral("&Edit"));
+        const QList<QAction*> edit = w.mnuEdit->actions();
+        QCOMPARE(edit.size(), 4);
+        QCOMPARE(edit[0], w.mnuUndo);
+        QCOMPARE(edit[1], w.mnuRedo);
+        QVERIFY(edit[2]->isSeparator());
+        QCOMPARE(edit[3], w.mnuRestore);
+        QCOMPARE(w.mnuUndo->text(), QStringLiteral("元に戻す(&U)"));
+        QCOMPARE(w.mnuUndo->shortcut(), QKeySequence(QStringLiteral("Ctrl+Z")));
+        QCOMPARE(w.mnuRedo->text(), QStringLiteral("やり直し(&R)"));
+        QCOMPARE(w.mnuRedo->shortcuts(), (QList<QKeySequence>{QKeySequence(QStringLiteral("Ctrl+Y")),
+                                                               QKeySequence(QStringLiteral("Ctrl+Shift+Z"))}));
+        QCOMPARE(w.mnuRestore->text(), QStringLiteral("終了時の設計を復元(&L)"));
+        QVERIFY(!w.mnuUndo->isEnabled() && !w.mnuRedo->isEnabled() && !w.mnuRestore->isEnabled());
         const QList<QAction*> file = w.mnuFile->actions();
         QCOMPARE(file.size(), 9);
         QCOMPARE(file[0]->menu(), w.mnuNew);
