@@ -93,6 +93,11 @@ private slots:
         QVERIFY(desktop.Errors.isEmpty());
 
         QCOMPARE(w.windowTitle(), QStringLiteral("ＫＲデザイナ"));
+        // The program's icon, in the sizes the desktop asks for, on every window.
+        for (const QWidget* window : std::initializer_list<const QWidget*>{
+                 &w, session->frmOption.get(), session->frmMove.get(), session->frmWeapon.get()})
+            QCOMPARE(window->windowIcon().pixmap(16, 16).size(), QSize(16, 16));
+        QCOMPARE(w.windowIcon().availableSizes().size(), 8);
         WaitForFrame(&w);
         QCOMPARE(w.frameGeometry().topLeft(), QPoint(201, 168));
         QCOMPARE(Frame(&w), QRect(201, 168, 600, 523));
