@@ -43,7 +43,7 @@ namespace {
 struct StockModel {
     const char* Caption;
     const char* Class;
-    std::int32_t Fire, Melee, Evasion, Armor, Durability, Power, Punch, Sensor, CP, Capacity, Price;
+    BaseFigureValues Figures;  // in the order of BaseFigureFields
     std::vector<const char*> Moves;
     std::vector<const char*> Weapons;
     std::vector<const char*> Options;
@@ -52,16 +52,16 @@ struct StockModel {
 
 const std::array<StockModel, TemplateCount>& StockModels() {
     static const std::array<StockModel, TemplateCount> models{{
-        {"KRM-11-LS", "M", 0, 0, 0, 5, 20, 6, 6, 0, 0, 4, 8200,
+        {"KRM-11-LS", "M", {0, 0, 0, 5, 20, 6, 6, 0, 0, 4, 8200},
          {"ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ"}, {"ｱｰﾑﾊﾟﾝﾁ(火薬式)", "ｱｰﾑﾊﾟﾝﾁ(火薬式)"}, {}, "KRM-11-LS グラナイト"},
-        {"KRH-21-LS", "H", 0, 0, -7, 6, 30, 7, 7, 0, -1, 4, 16900,
+        {"KRH-21-LS", "H", {0, 0, -7, 6, 30, 7, 7, 0, -1, 4, 16900},
          {"ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ"}, {"11mmMG"}, {}, "KRH-21-LS バサルト"},
-        {"KRH-22-LS", "H", 0, 0, -5, 6, 25, 7, 7, 0, 0, 5, 18200,
+        {"KRH-22-LS", "H", {0, 0, -5, 6, 25, 7, 7, 0, 0, 5, 18200},
          {"ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ"}, {"ｱｰﾑﾊﾟﾝﾁ(火薬式)", "ｱｰﾑﾊﾟﾝﾁ(火薬式)"}, {}, "KRH-22-LS オブシディアン"},
-        {"KRH-X31-LS", "H", 1, 1, -4, 6, 25, 7, 8, 0, -1, 5, 9000,
+        {"KRH-X31-LS", "H", {1, 1, -4, 6, 25, 7, 8, 0, -1, 5, 9000},
          {"ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ"}, {"ﾊﾟｲﾙﾊﾞﾝｶｰ付ｼｰﾙﾄﾞ(電磁式)"}, {"出力強化Lv1", "ﾓﾙｶﾞ製ｾﾝｻｰ", "気密/防水加工"},
          "KRH-X31-LS クォーツ"},
-        {"KRS-41-LA", "H", 0, 0, -10, 6, 35, 7, 7, 0, 0, 5, 13200,
+        {"KRS-41-LA", "H", {0, 0, -10, 6, 35, 7, 7, 0, 0, 5, 13200},
          {"ﾎｳﾞｧﾘﾝｸﾞﾉｽﾞﾙ", "宇宙用ﾊﾞｰﾆｱ"}, {}, {}, "KRS-41-LA ドロマイト"},
     }};
     return models;
@@ -94,17 +94,7 @@ void ApplyTemplate(Designer& designer, int number) {
     ClearEquipment(designer);
 
     sheet.UnitClass = model.Class;
-    sheet.BaseFire = model.Fire;
-    sheet.BaseMelee = model.Melee;
-    sheet.BaseEvasion = model.Evasion;
-    sheet.BaseArmor = model.Armor;
-    sheet.BaseDurability = model.Durability;
-    sheet.BasePower = model.Power;
-    sheet.BasePunch = model.Punch;
-    sheet.BaseSensor = model.Sensor;
-    sheet.BaseCP = model.CP;
-    sheet.BackpackCapacity = model.Capacity;
-    sheet.BasePrice = model.Price;
+    SetBaseFigures(sheet, model.Figures);
 
     // Preset equipment is found by name; a name the catalog lacks adds nothing.
     for (const char* name : model.Moves) AddMoveRow(&sheet.Moves, designer.Catalog.Move.FindByName(Sjis(name)));
@@ -158,10 +148,8 @@ constexpr std::array<std::int32_t UnitSheet::*, UnitFigureCount> FigureFields{
 
 template <class Entry>
 std::vector<std::string> CaptionsOf(const RowList<Entry>& rows) {
-    std::vector<std::string> captions;
-    captions.reserve(rows.Count());
-    for (std::size_t i = 0; i < rows.Count(); ++i) captions.emplace_back(rows.Caption(i));
-    return captions;
+    const std::vector<std::string_view> captions = rows.Captions();
+    return {captions.begin(), captions.end()};
 }
 
 // Adds a row for each name the catalog holds and ticks the picker's rows of

@@ -7,11 +7,6 @@ namespace kr {
 
 namespace {
 
-constexpr std::array<std::int32_t UnitSheet::*, 11> FigureFields{
-    &UnitSheet::BaseFire,  &UnitSheet::BaseMelee, &UnitSheet::BaseEvasion,      &UnitSheet::BaseArmor,
-    &UnitSheet::BaseDurability, &UnitSheet::BasePower, &UnitSheet::BasePunch,   &UnitSheet::BaseSensor,
-    &UnitSheet::BaseCP,    &UnitSheet::BackpackCapacity, &UnitSheet::BasePrice};
-
 template <class Entry>
 std::vector<const Entry*> EntriesOf(const RowList<Entry>& rows) {
     std::vector<const Entry*> entries;
@@ -54,7 +49,7 @@ DesignState CaptureDesign(const Designer& designer) {
     DesignState state;
     state.UnitName = sheet.UnitName;
     state.UnitClass = sheet.UnitClass;
-    for (std::size_t i = 0; i < FigureFields.size(); ++i) state.Figures[i] = sheet.*FigureFields[i];
+    state.Figures = BaseFiguresOf(sheet);
     state.Options = EntriesOf(sheet.Options);
     state.Moves = EntriesOf(sheet.Moves);
     state.Weapons = EntriesOf(sheet.Weapons);
@@ -71,7 +66,7 @@ void RestoreDesign(Designer& designer, const DesignState& state) {
     UnitSheet& sheet = designer.Sheet;
     sheet.UnitName = state.UnitName;
     sheet.UnitClass = state.UnitClass;
-    for (std::size_t i = 0; i < FigureFields.size(); ++i) sheet.*FigureFields[i] = state.Figures[i];
+    SetBaseFigures(sheet, state.Figures);
     SetRows(sheet.Options, state.Options);
     SetRows(sheet.Moves, state.Moves);
     SetRows(sheet.Weapons, state.Weapons);

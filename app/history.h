@@ -23,7 +23,7 @@ namespace kr {
 struct DesignState {
     std::string UnitName;
     std::string UnitClass;
-    std::array<std::int32_t, 11> Figures{};  // the base figures and the backpack capacity
+    BaseFigureValues Figures{};
     std::vector<const TKrOption*> Options;
     std::vector<const TKrMove*> Moves;
     std::vector<const TKrWeapon*> Weapons;

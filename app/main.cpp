@@ -733,13 +733,18 @@ void TfrmMain::mnuHtmlClick() {
 }
 
 void TfrmMain::mnuAddWpnClick() {
-    if (!designer_.Sheet.ListsEnabled || !frmWeapon_) return;
+    // The picker appends to the weapon list while it is open.
+    EditThroughPicker(frmWeapon_, [&] { Recalculate(designer_.Sheet); });
+}
+
+void TfrmMain::EditThroughPicker(TfrmPicker* picker, const std::function<void()>& afterwards) {
+    if (!designer_.Sheet.ListsEnabled || !picker) return;
     // The whole picker session is one step.
     ChangeDesign([&] {
         Guarded(this, [&] {
-            frmWeapon_->ShowModal();
-            Recalculate(designer_.Sheet);
-            lvwWeapon->RowModel()->Reset();
+            picker->ShowModal();
+            afterwards();
+            RefreshLists();
             RefreshFigures();
         });
     });
@@ -761,27 +766,11 @@ void TfrmMain::mnuDelWpnClick() {
 }
 
 void TfrmMain::lvwOptionDblClick() {
-    if (!designer_.Sheet.ListsEnabled || !frmOption_) return;
-    ChangeDesign([&] {
-        Guarded(this, [&] {
-            frmOption_->ShowModal();
-            RebuildOptionsFromPicker(designer_);
-            RefreshLists();
-            RefreshFigures();
-        });
-    });
+    EditThroughPicker(frmOption_, [&] { RebuildOptionsFromPicker(designer_); });
 }
 
 void TfrmMain::lvwMoveDblClick() {
-    if (!designer_.Sheet.ListsEnabled || !frmMove_) return;
-    ChangeDesign([&] {
-        Guarded(this, [&] {
-            frmMove_->ShowModal();
-            RebuildMovesFromPicker(designer_);
-            RefreshLists();
-            RefreshFigures();
-        });
-    });
+    EditThroughPicker(frmMove_, [&] { RebuildMovesFromPicker(designer_); });
 }
 
 bool TfrmMain::lvwOptionKeyDown(ReportListView* sender, int key) {

@@ -165,6 +165,10 @@ private:
     // Ends a burst of typing in the name box, so the next one is a step of its own.
     void EndNameBurst();
 
+    // Shows a picker modally as one step of the design, then brings the
+    // sheet up to date (`afterwards`: a rebuild from the ticks or a
+    // recalculation) and refreshes the window.
+    void EditThroughPicker(TfrmPicker* picker, const std::function<void()>& afterwards);
     // Runs a command that may change the design; see the top of this file.
     void ChangeDesign(const std::function<void()>& command);
     // The design now is what a file holds (a load, a save, a template).

@@ -67,6 +67,16 @@ std::string UnitNameFromFile(std::string_view bytes) {
     return name;
 }
 
+BaseFigureValues BaseFiguresOf(const UnitSheet& sheet) {
+    BaseFigureValues values{};
+    for (std::size_t i = 0; i < BaseFigureCount; ++i) values[i] = sheet.*BaseFigureFields[i];
+    return values;
+}
+
+void SetBaseFigures(UnitSheet& sheet, const BaseFigureValues& values) {
+    for (std::size_t i = 0; i < BaseFigureCount; ++i) sheet.*BaseFigureFields[i] = values[i];
+}
+
 bool IsOutOfClass(std::string_view entryClass, std::string_view unitClass) {
     if (entryClass == "H") return unitClass.find('H') == std::string_view::npos;
     if (entryClass == "M") return unitClass == "L";

@@ -94,6 +94,18 @@ NameInput UnitNameInput(std::string_view utf8);
 // byte that is no CP932 character made "?", control characters removed.
 std::string UnitNameFromFile(std::string_view bytes);
 
+// The eleven base figures of a sheet, in the order of the stock models'
+// table: fire, melee, evasion, armour, durability, power, punch, sensor,
+// custom points, backpack capacity, price.
+constexpr std::size_t BaseFigureCount = 11;
+using BaseFigureValues = std::array<std::int32_t, BaseFigureCount>;
+constexpr std::array<std::int32_t UnitSheet::*, BaseFigureCount> BaseFigureFields{
+    &UnitSheet::BaseFire,  &UnitSheet::BaseMelee, &UnitSheet::BaseEvasion,      &UnitSheet::BaseArmor,
+    &UnitSheet::BaseDurability, &UnitSheet::BasePower, &UnitSheet::BasePunch, &UnitSheet::BaseSensor,
+    &UnitSheet::BaseCP,    &UnitSheet::BackpackCapacity, &UnitSheet::BasePrice};
+BaseFigureValues BaseFiguresOf(const UnitSheet& sheet);
+void SetBaseFigures(UnitSheet& sheet, const BaseFigureValues& values);
+
 // Whether an entry of class `entryClass` costs one extra custom point on a
 // unit of class `unitClass`.
 bool IsOutOfClass(std::string_view entryClass, std::string_view unitClass);

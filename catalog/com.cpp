@@ -10,24 +10,18 @@ namespace kr {
 namespace {
 
 // The marks the rows show, as Shift_JIS bytes, converted once.
-const std::string& InfinityMark() {
-    static const std::string text = Sjis("∞");
-    return text;
-}
-const std::string& YesMark() {
-    static const std::string text = Sjis("○");
-    return text;
-}
-const std::string& NoMark() {
-    static const std::string text = Sjis("×");
-    return text;
-}
-const std::string& FollowUpMark() {
-    static const std::string text = Sjis("└");
-    return text;
+struct RowMarks {
+    std::string Infinity = Sjis("∞");
+    std::string Yes = Sjis("○");
+    std::string No = Sjis("×");
+    std::string FollowUp = Sjis("└");
+};
+const RowMarks& Marks() {
+    static const RowMarks marks;
+    return marks;
 }
 
-std::string FlagText(std::uint8_t flag) { return flag == 1 ? YesMark() : NoMark(); }
+std::string FlagText(std::uint8_t flag) { return flag == 1 ? Marks().Yes : Marks().No; }
 
 // A power-based weapon (negative damage -n) reads "P+n".
 std::string DamageText(std::int32_t damage) {
@@ -53,7 +47,7 @@ std::string HitText(const TKrWeapon& entry) {
 std::string CountText(std::string_view count) {
     for (char c : count)
         if (static_cast<unsigned char>(c) > 32) return std::string(count);
-    return InfinityMark();
+    return Marks().Infinity;
 }
 
 bool IsFollowUpRow(const WeaponRows& rows, std::size_t index) {
@@ -78,7 +72,7 @@ std::string SignedText(std::int32_t n) {
 }
 
 bool IsFollowUpName(std::string_view name) {
-    return name.substr(0, 2) == FollowUpMark();
+    return name.substr(0, 2) == Marks().FollowUp;
 }
 
 std::string OptionCell(const TKrOption& entry, int column) {

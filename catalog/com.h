@@ -116,6 +116,13 @@ public:
     ListRow<Entry>& Row(std::size_t index) { return rows_[index]; }
     const Entry* Data(std::size_t index) const { return rows_[index].Data; }
     std::string_view Caption(std::size_t index) const { return rows_[index].Data->Name; }
+    // Every row's caption, top to bottom.
+    std::vector<std::string_view> Captions() const {
+        std::vector<std::string_view> captions;
+        captions.reserve(rows_.size());
+        for (const ListRow<Entry>& row : rows_) captions.push_back(row.Data->Name);
+        return captions;
+    }
 
     // The text a cell shows.
     std::string Cell(std::size_t row, int column) const {

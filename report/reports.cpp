@@ -37,9 +37,7 @@ struct FieldGroup {
 struct ClipboardLiterals {
     std::string Separator = ", ";
     std::string BasicHeading = Sjis("[基本性能]");
-    std::string MoveHeading = Sjis("[移動]");
-    std::string WeaponHeading = Sjis("[武器]");
-    std::string OptionHeading = Sjis("[その他]");
+    std::array<std::string, 3> ListHeadings{Sjis("[移動]"), Sjis("[武器]"), Sjis("[その他]")};
     std::string Name = Sjis("名称");
     std::string Class = Sjis("クラス");
     std::string Fire = Sjis("射撃修正");
@@ -272,35 +270,45 @@ void AppendTableEnd(std::string& out) {
 
 }  // namespace
 
-std::string BuildClipboardText(const UnitSheet& sheet) {
+std::vector<BasicFigure> BasicFigures(const UnitSheet& sheet) {
     const ClipboardLiterals& c = Clip();
     const FigureTexts& boxes = sheet.Boxes;
+    return {
+        {c.Name, sheet.UnitName, false},
+        {c.Class, boxes.Class, false},
+        {c.Fire, boxes.Fire, true},
+        {c.Melee, boxes.Melee, true},
+        {c.Evasion, boxes.Evasion, true},
+        {c.Sensor, boxes.Sensor, true},
+        {c.Armor, boxes.Armor, true},
+        {c.Durability, boxes.Durability, true},
+        {c.Power, boxes.Power, true},
+        {c.Punch, boxes.Punch, true},
+        {c.BP, boxes.BP, true},
+        {c.BaseBP, DecimalText(sheet.BackpackCapacity), true},
+        {c.CP, boxes.CP, true},
+        {c.BaseCP, DecimalText(sheet.BaseCP), true},
+        {c.Price, boxes.Price, true},
+        {c.BasePrice, DecimalText(sheet.BasePrice), true},
+    };
+}
+
+const std::string& BasicHeading() { return Clip().BasicHeading; }
+const std::array<std::string, 3>& ListHeadings() { return Clip().ListHeadings; }
+
+std::string BuildClipboardText(const UnitSheet& sheet) {
+    const ClipboardLiterals& c = Clip();
 
     std::string out;
     out.reserve(EstimatedSize(sheet, 512, 256));
 
     out += c.BasicHeading;
     out += LineEnd;
-    AppendFigureLine(out, c.Name, sheet.UnitName);
-    AppendFigureLine(out, c.Class, boxes.Class);
-    AppendFigureLine(out, c.Fire, boxes.Fire);
-    AppendFigureLine(out, c.Melee, boxes.Melee);
-    AppendFigureLine(out, c.Evasion, boxes.Evasion);
-    AppendFigureLine(out, c.Sensor, boxes.Sensor);
-    AppendFigureLine(out, c.Armor, boxes.Armor);
-    AppendFigureLine(out, c.Durability, boxes.Durability);
-    AppendFigureLine(out, c.Power, boxes.Power);
-    AppendFigureLine(out, c.Punch, boxes.Punch);
-    AppendFigureLine(out, c.BP, boxes.BP);
-    AppendFigureLine(out, c.BaseBP, DecimalText(sheet.BackpackCapacity));
-    AppendFigureLine(out, c.CP, boxes.CP);
-    AppendFigureLine(out, c.BaseCP, DecimalText(sheet.BaseCP));
-    AppendFigureLine(out, c.Price, boxes.Price);
-    AppendFigureLine(out, c.BasePrice, DecimalText(sheet.BasePrice));
+    for (const BasicFigure& figure : BasicFigures(sheet)) AppendFigureLine(out, figure.Label, figure.Text);
 
-    AppendSection(out, c.MoveHeading, sheet.Moves, c.MoveFields);
-    AppendSection(out, c.WeaponHeading, sheet.Weapons, c.WeaponFields);
-    AppendSection(out, c.OptionHeading, sheet.Options, c.OptionFields);
+    AppendSection(out, c.ListHeadings[0], sheet.Moves, c.MoveFields);
+    AppendSection(out, c.ListHeadings[1], sheet.Weapons, c.WeaponFields);
+    AppendSection(out, c.ListHeadings[2], sheet.Options, c.OptionFields);
     out += LineEnd;
     return out;
 }

@@ -5,12 +5,29 @@
 
 #include "unit_sheet.h"
 
+#include <array>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace kr {
 
 std::string BuildClipboardText(const UnitSheet& sheet);
+
+// One line of the clipboard text's basic section: its label and the text it
+// shows (CP932); `Numeric` for the figures (all but the name and the class).
+struct BasicFigure {
+    const std::string& Label;
+    std::string Text;
+    bool Numeric;
+};
+// The sixteen lines of the basic section, in their order.
+std::vector<BasicFigure> BasicFigures(const UnitSheet& sheet);
+
+// The clipboard text's headings (CP932): "[基本性能]", and of the three
+// lists "[移動]", "[武器]", "[その他]" in that order.
+const std::string& BasicHeading();
+const std::array<std::string, 3>& ListHeadings();
 
 // Every text from a source is written with &, <, > and " escaped.
 std::string BuildHtmlPage(const UnitSheet& sheet);

@@ -2,6 +2,7 @@
 
 #include "Pub1.h"
 #include "codec.h"
+#include "reports.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -20,10 +21,6 @@ constexpr std::size_t Gap = 2;
 struct CompareLiterals {
     std::string FromA = "A: ";
     std::string FromB = "B: ";
-    std::string BasicHeading = Sjis("[基本性能]");
-    std::string MoveHeading = Sjis("[移動]");
-    std::string WeaponHeading = Sjis("[武器]");
-    std::string OptionHeading = Sjis("[その他]");
     std::string Item = Sjis("項目");
     std::string Difference = "B-A";
     std::string Differs = Sjis("≠");
@@ -32,23 +29,6 @@ struct CompareLiterals {
     std::string InBoth = Sjis("共通: ");
     std::string Rows = Sjis(" 行");
     std::string Indent = "  ";
-    // The figure labels of the clipboard text.
-    std::string Name = Sjis("名称");
-    std::string Class = Sjis("クラス");
-    std::string Fire = Sjis("射撃修正");
-    std::string Melee = Sjis("格闘修正");
-    std::string Evasion = Sjis("回避修正");
-    std::string Sensor = Sjis("センサー");
-    std::string Armor = Sjis("装甲");
-    std::string Durability = Sjis("耐久力");
-    std::string Power = Sjis("パワー");
-    std::string Punch = Sjis("パンチ");
-    std::string BP = Sjis("ＢＰ");
-    std::string BaseBP = Sjis("ＢＰ(元)");
-    std::string CP = Sjis("ＣＰ");
-    std::string BaseCP = Sjis("ＣＰ(元)");
-    std::string Price = Sjis("価格");
-    std::string BasePrice = Sjis("価格(元)");
 };
 
 const CompareLiterals& Literals() {
@@ -56,6 +36,7 @@ const CompareLiterals& Literals() {
     return literals;
 }
 
+// One line of the figures: the clipboard text's label and both texts.
 struct Figure {
     const std::string& Label;
     std::string A;
@@ -63,29 +44,15 @@ struct Figure {
     bool Numeric;
 };
 
-// The figures in the order of the clipboard text's basic section.
 std::vector<Figure> FiguresOf(const UnitSheet& a, const UnitSheet& b) {
-    const CompareLiterals& l = Literals();
-    const FigureTexts& x = a.Boxes;
-    const FigureTexts& y = b.Boxes;
-    return {
-        {l.Name, a.UnitName, b.UnitName, false},
-        {l.Class, x.Class, y.Class, false},
-        {l.Fire, x.Fire, y.Fire, true},
-        {l.Melee, x.Melee, y.Melee, true},
-        {l.Evasion, x.Evasion, y.Evasion, true},
-        {l.Sensor, x.Sensor, y.Sensor, true},
-        {l.Armor, x.Armor, y.Armor, true},
-        {l.Durability, x.Durability, y.Durability, true},
-        {l.Power, x.Power, y.Power, true},
-        {l.Punch, x.Punch, y.Punch, true},
-        {l.BP, x.BP, y.BP, true},
-        {l.BaseBP, DecimalText(a.BackpackCapacity), DecimalText(b.BackpackCapacity), true},
-        {l.CP, x.CP, y.CP, true},
-        {l.BaseCP, DecimalText(a.BaseCP), DecimalText(b.BaseCP), true},
-        {l.Price, x.Price, y.Price, true},
-        {l.BasePrice, DecimalText(a.BasePrice), DecimalText(b.BasePrice), true},
-    };
+    std::vector<Figure> figures;
+    std::vector<BasicFigure> second = BasicFigures(b);
+    std::size_t i = 0;
+    for (BasicFigure& first : BasicFigures(a)) {
+        figures.push_back({first.Label, std::move(first.Text), std::move(second[i].Text), first.Numeric});
+        ++i;
+    }
+    return figures;
 }
 
 // "+n", "0" or "-n"; the difference of two 32-bit figures needs 33 bits.
@@ -131,21 +98,13 @@ void AppendFigures(std::string& out, const UnitSheet& a, const UnitSheet& b) {
     }
     const std::vector<std::size_t> widths{labelWidth + Gap, aWidth + Gap, bWidth + Gap};
 
-    out += l.BasicHeading;
+    out += BasicHeading();
     out += LineEnd;
     AppendRow(out, {l.Item, "A", "B", l.Difference}, widths);
     for (const Figure& figure : figures) {
         const std::string difference = DifferenceOf(figure);
         AppendRow(out, {figure.Label, figure.A, figure.B, difference}, widths);
     }
-}
-
-template <class Entry>
-std::vector<std::string_view> CaptionsOf(const RowList<Entry>& rows) {
-    std::vector<std::string_view> captions;
-    captions.reserve(rows.Count());
-    for (std::size_t i = 0; i < rows.Count(); ++i) captions.push_back(rows.Caption(i));
-    return captions;
 }
 
 // The rows of `from` that `other` does not match, in the order of `from`:
@@ -177,8 +136,8 @@ void AppendOnly(std::string& out, const std::string& label, const std::vector<st
 template <class Entry>
 void AppendList(std::string& out, const std::string& heading, const RowList<Entry>& a, const RowList<Entry>& b) {
     const CompareLiterals& l = Literals();
-    const std::vector<std::string_view> inA = CaptionsOf(a);
-    const std::vector<std::string_view> inB = CaptionsOf(b);
+    const std::vector<std::string_view> inA = a.Captions();
+    const std::vector<std::string_view> inB = b.Captions();
     const std::vector<std::string_view> onlyA = Unmatched(inA, inB);
     const std::vector<std::string_view> onlyB = Unmatched(inB, inA);
 
@@ -207,9 +166,9 @@ std::string BuildUnitComparison(const UnitSheet& a, const UnitSheet& b, std::str
     out += LineEnd;
     out += LineEnd;
     AppendFigures(out, a, b);
-    AppendList(out, l.MoveHeading, a.Moves, b.Moves);
-    AppendList(out, l.WeaponHeading, a.Weapons, b.Weapons);
-    AppendList(out, l.OptionHeading, a.Options, b.Options);
+    AppendList(out, ListHeadings()[0], a.Moves, b.Moves);
+    AppendList(out, ListHeadings()[1], a.Weapons, b.Weapons);
+    AppendList(out, ListHeadings()[2], a.Options, b.Options);
     return out;
 }
 
