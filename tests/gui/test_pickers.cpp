@@ -238,6 +238,7 @@ private slots:
     void largeListReadsOnlyVisibleCells() {
         struct CountingSource : RowTableModel::Source {
             std::size_t Count() const override { return 100000; }
+            std::string_view Caption(std::size_t) const override { return "x"; }
             std::string Cell(std::size_t, int) const override { ++cells; return "x"; }
             bool Checked(std::size_t) const override { return false; }
             void SetChecked(std::size_t, bool) override {}
