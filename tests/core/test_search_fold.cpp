@@ -43,10 +43,7 @@ TEST(SearchKey, HiraganaReadKatakana) {
     EXPECT_EQ(Key("ぁゃっをんゝゞ"), "ァャッヲンヽヾ");
 }
 
-TEST(SearchKey, MixedName) {
-    EXPECT_EQ(Key("6連装ﾐｻｲﾙﾗﾝﾁｬｰMk2改"), "6連装ミサイルランチャーmk2改");
-    EXPECT_EQ(Key("└予備弾倉"), "└予備弾倉");
-}
+TEST(SearchKey, MixedName) { EXPECT_EQ(Key("└6連装ﾐｻｲﾙﾗﾝﾁｬｰMk2改"), "└6連装ミサイルランチャーmk2改"); }
 
 TEST(SearchKey, DifferentCharactersStayApart) {
     EXPECT_EQ(Key("ﾊ"), "ハ");
@@ -54,9 +51,7 @@ TEST(SearchKey, DifferentCharactersStayApart) {
     EXPECT_NE(Key("ｰ"), Key("-"));
     EXPECT_NE(Key("ヴ"), Key("ウ"));
     EXPECT_EQ(Key("①×"), "①×");
-    // The second byte of "ヂ" is the byte of "a"; it is no letter.
-    EXPECT_EQ(IconvCp932("ヂ"), "\x83\x61");
-    EXPECT_EQ(Key("ヂ"), "ヂ");
+    EXPECT_EQ(Key("ヂ"), "ヂ");  // its second byte is that of "a", and no letter
 }
 
 TEST(SearchKey, BytesThatAreNoCharacterBecomeTheReplacementMark) {
@@ -79,8 +74,6 @@ protected:
 
 TEST_F(CaptionScan, RowsWhoseCaptionHoldsTheTypedText) {
     using Rows = std::vector<std::uint32_t>;
-    EXPECT_EQ(keys.Count(), 7u);
-    EXPECT_EQ(keys.Key(2), "パイルバンカー");
     EXPECT_EQ(Find("みさいる"), (Rows{0, 6}));
     EXPECT_EQ(Find("パイル"), (Rows{2}));
     EXPECT_EQ(Find("ハ"), (Rows{3}));

@@ -266,10 +266,6 @@ private slots:
             QTest::keyClick(list, Qt::Key_Space);
             QCOMPARE(Captions(sheet).mid(2), (QStringList{QStringLiteral("6連装ﾐｻｲﾙﾗﾝﾁｬｰ"), QStringLiteral("└予備弾倉")}));
 
-            // Hiragana fold onto half-width kana with their voicing marks; catalog order stays.
-            TypeFilter(picker, QStringLiteral("ぽっど"));
-            QCOMPARE(ShownCaptions(picker.Model()),
-                     (QStringList{QStringLiteral("ﾛｹｯﾄﾎﾟｯﾄﾞ"), QStringLiteral("└追加ﾎﾟｯﾄﾞ"), QStringLiteral("ﾎﾟｯﾄﾞ懸架ﾗｯｸ")}));
             // A character no catalog can hold matches nothing.
             Type(picker.FilterLine(), QStringLiteral("€"));
             QCOMPARE(picker.Model()->rowCount(), 0);
