@@ -65,7 +65,9 @@ public:
     bool Filtered() const { return filtered_; }
     const std::vector<std::uint32_t>& ShownRows() const { return shown_; }
     // The core list's row shown at a row of the model, and back (-1 for a row not shown).
-    std::size_t SourceRow(int row) const { return filtered_ ? shown_[static_cast<std::size_t>(row)] : static_cast<std::size_t>(row); }
+    std::size_t SourceRow(int row) const {
+        return filtered_ ? shown_[static_cast<std::size_t>(row)] : static_cast<std::size_t>(row);
+    }
     int ShownRow(std::size_t sourceRow) const;
     const Source& Rows() const { return *source_; }
 

@@ -73,7 +73,8 @@ constexpr unsigned char HalfWidthSemiVoicedMark = 0xDF;  // "ﾟ"
 // Voiced: カ to チ (every other code), ツ, テ, ト, ハ to ホ (every third), ウ.
 // Semi-voiced: ハ to ホ only.
 char16_t Voiced(char16_t kana, bool semiVoiced) {
-    if (kana >= u'ハ' && kana <= u'ホ' && (kana - u'ハ') % 3 == 0) return static_cast<char16_t>(kana + (semiVoiced ? 2 : 1));
+    if (kana >= u'ハ' && kana <= u'ホ' && (kana - u'ハ') % 3 == 0)
+        return static_cast<char16_t>(kana + (semiVoiced ? 2 : 1));
     if (semiVoiced) return 0;
     if (kana >= u'カ' && kana <= u'チ' && (kana - u'カ') % 2 == 0) return static_cast<char16_t>(kana + 1);
     if (kana == u'ツ' || kana == u'テ' || kana == u'ト') return static_cast<char16_t>(kana + 1);
