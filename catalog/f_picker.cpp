@@ -1,10 +1,34 @@
 #include "f_picker.h"
 
+#include "codec.h"
 #include "window_kit.h"
 
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace kr {
+
+namespace {
+
+// The filter line: every key press is offered to the picker first.
+class FilterLineEdit : public QLineEdit {
+public:
+    using QLineEdit::QLineEdit;
+    std::function<bool(int qtKey)> KeyDown;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (KeyDown && KeyDown(event->key())) {
+            event->accept();
+            return;
+        }
+        QLineEdit::keyPressEvent(event);
+    }
+};
+
+}  // namespace
 
 TfrmPicker::TfrmPicker(QWidget* owner, const char* captionUtf8, const PlacementKeys& keys,
                        std::filesystem::path settingsFile)
@@ -26,14 +50,38 @@ void TfrmPicker::FormCreate(std::unique_ptr<RowTableModel::Source> source, std::
     lvw_->SetRowModel(model_);
     lvw_->KeyDown = [this](int virtualKey) {
         if (virtualKey != 27) return false;
-        reject();
+        EscapeInList();
         return true;
     };
+
+    auto* filter = new FilterLineEdit(this);
+    filter->setObjectName(QStringLiteral("txtFilter"));
+    filter->setPlaceholderText(Utf8ToQString("名前で絞り込み (Esc で解除)"));
+    filter->hide();
+    filter->KeyDown = [this](int qtKey) {
+        switch (qtKey) {
+        case Qt::Key_Escape:
+            HideFilter();
+            return true;
+        case Qt::Key_Down:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            EnterList();
+            return true;
+        default:
+            return false;
+        }
+    };
+    connect(filter, &QLineEdit::textChanged, this,
+            [this](const QString& text) { Guarded(this, [&] { ApplyFilter(text); }); });
+    txtFilter_ = filter;
+    connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, this, &TfrmPicker::ShowFilter);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(lvw_);
+    layout->addWidget(txtFilter_);
 }
 
 void TfrmPicker::ToggleSelectedTick() {
@@ -44,15 +92,77 @@ void TfrmPicker::ToggleSelectedTick() {
     model_->setData(cell, checked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
 }
 
+long TfrmPicker::SelectedSourceRow() const {
+    const long row = lvw_->SelectedRow();
+    return row < 0 ? -1 : static_cast<long>(model_->SourceRow(static_cast<int>(row)));
+}
+
+void TfrmPicker::EscapeInList() {
+    if (!txtFilter_->isHidden())
+        HideFilter();
+    else
+        reject();
+}
+
 void TfrmPicker::ShowModal() {
     exec();
 }
 
 void TfrmPicker::Refresh() {
-    // Ticks changed under the list; the selection is the user's and stays.
+    // Ticks changed under the list; the selection is the user's and stays,
+    // and so does the filter.
     const long selected = lvw_->SelectedRow();
     model_->Reset();
     lvw_->SelectRow(selected);
+}
+
+void TfrmPicker::ShowFilter() {
+    txtFilter_->show();
+    txtFilter_->setFocus(Qt::ShortcutFocusReason);
+    txtFilter_->selectAll();
+}
+
+void TfrmPicker::HideFilter() {
+    txtFilter_->clear();
+    txtFilter_->hide();
+    lvw_->setFocus(Qt::OtherFocusReason);
+}
+
+void TfrmPicker::EnterList() {
+    lvw_->setFocus(Qt::OtherFocusReason);
+    if (model_->rowCount() > 0) lvw_->SelectRow(0);
+}
+
+void TfrmPicker::ApplyFilter(const QString& text) {
+    // The selected row stays selected while it shows.
+    const long selected = SelectedSourceRow();
+    if (text.isEmpty()) {
+        shownKey_.clear();
+        model_->ShowAllRows();
+    } else {
+        // The typed text as the name box would store it; a character that
+        // CP932 lacks is in no caption, so no row matches.
+        std::string leftOut;
+        const QByteArray utf8 = text.toUtf8();
+        const std::string typed =
+            Utf8ToCp932Lossy(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())), &leftOut);
+        if (!leftOut.empty()) {
+            shownKey_.clear();
+            model_->ShowRows({});
+        } else {
+            const RowTableModel::Source& rows = model_->Rows();
+            if (captionKeys_.Count() != rows.Count())
+                captionKeys_.Build(rows.Count(), [&rows](std::size_t row) { return rows.Caption(row); });
+            std::string key = SearchKey(typed);
+            // A needle holding the one shown already can only narrow the rows.
+            const bool narrows = model_->Filtered() && !shownKey_.empty() && key.find(shownKey_) != std::string::npos;
+            std::vector<std::uint32_t> shown =
+                narrows ? captionKeys_.RowsContaining(key, model_->ShownRows()) : captionKeys_.RowsContaining(key);
+            shownKey_ = std::move(key);
+            model_->ShowRows(std::move(shown));
+        }
+    }
+    if (selected >= 0) lvw_->SelectRow(model_->ShownRow(static_cast<std::size_t>(selected)));
 }
 
 }  // namespace kr

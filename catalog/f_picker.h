@@ -1,14 +1,25 @@
 // The three picker windows: sizeable tool windows showing a whole catalog,
 // shown modally by the main window's commands and hidden between uses.
+//
+// Each has a filter line under its list, hidden until Ctrl+F: while it holds
+// text the list shows only the rows whose caption contains it, by search key
+// (search_fold.h). The rows themselves never change, so the ticks, the main
+// window's tick commands and the weapon add command work on the whole list
+// whatever shows. The filter stays, like the selection, when the picker is
+// closed by its close box and shown again; Esc in the list or the line hides it.
 #pragma once
 
 #include "placement.h"
 #include "row_model.h"
+#include "search_fold.h"
 
 #include <QDialog>
 
 #include <filesystem>
 #include <functional>
+#include <string>
+
+class QLineEdit;
 
 namespace kr {
 
@@ -24,11 +35,21 @@ public:
     // The core rows changed (ticks set by a template or a load): redraw.
     void Refresh();
 
+    QLineEdit* FilterLine() const { return txtFilter_; }
+    // Ctrl+F: shows the filter line and puts the cursor in it, its text selected.
+    void ShowFilter();
+    // Empties and hides the filter line, so every row shows again.
+    void HideFilter();
+
 protected:
     TfrmPicker(QWidget* owner, const char* captionUtf8, const PlacementKeys& keys,
                std::filesystem::path settingsFile);
     // Inverts the tick of the selected row; nothing without a selection.
     void ToggleSelectedTick();
+    // The row of the picker's own list that is selected, or -1.
+    long SelectedSourceRow() const;
+    // Esc in the list: hides the filter line when it shows, else closes.
+    void EscapeInList();
     // FormCreate: placement, then the list (rows filled by the caller beforehand).
     void FormCreate(std::unique_ptr<RowTableModel::Source> source, std::vector<ColumnSpec> columns,
                     bool checkable);
@@ -37,8 +58,18 @@ protected:
     RowTableModel* model_ = nullptr;
 
 private:
+    // Shows the rows whose caption contains the text (all for none).
+    void ApplyFilter(const QString& text);
+    // Down or Enter in the filter line: into the list, on the first row shown.
+    void EnterList();
+
     const PlacementKeys& keys_;
     std::filesystem::path settingsFile_;
+    QLineEdit* txtFilter_ = nullptr;
+    // The captions' search keys, made at the first filter.
+    CaptionKeys captionKeys_;
+    // The search key of the filter the list shows, "" for none.
+    std::string shownKey_;
 };
 
 }  // namespace kr

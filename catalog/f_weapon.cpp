@@ -9,11 +9,12 @@ TfrmWeapon::TfrmWeapon(QWidget* owner, WeaponRows& rows, WeaponRows& target,
     : TfrmPicker(owner, "武器選択", WeaponPickerKeys, std::move(settingsFile)), rows_(rows), target_(target) {
     FormCreate(RowTableModel::SourceOf(rows_), WeaponColumns, false);
     lvw_->DoubleClicked = [this] { Guarded(this, [this] { lvwWeaponDblClick(); }); };
-    // lvwWeaponKeyDown: Esc closes, Enter and Space add; modifiers are not looked at.
+    // lvwWeaponKeyDown: Esc closes (or first hides the filter line), Enter
+    // and Space add; modifiers are not looked at.
     lvw_->KeyDown = [this](int virtualKey) {
         switch (virtualKey) {
         case 27:
-            reject();
+            EscapeInList();
             return true;
         case 13:
         case 32:
@@ -26,7 +27,8 @@ TfrmWeapon::TfrmWeapon(QWidget* owner, WeaponRows& rows, WeaponRows& target,
 }
 
 void TfrmWeapon::lvwWeaponDblClick() {
-    const long row = lvw_->SelectedRow();
+    // The pairing looks at the neighbours in the catalog, shown or not.
+    const long row = SelectedSourceRow();
     if (row < 0) return;
     AddChosenWeapon(rows_, static_cast<std::size_t>(row), target_);
     if (WeaponsAppended) WeaponsAppended();

@@ -8,6 +8,8 @@
 #include <QPalette>
 #include <QStyledItemDelegate>
 
+#include <algorithm>
+
 namespace kr {
 
 namespace {
@@ -66,7 +68,7 @@ RowTableModel::RowTableModel(std::unique_ptr<Source> source, std::vector<ColumnS
 
 int RowTableModel::rowCount(const QModelIndex& parent) const {
     if (parent.isValid()) return 0;
-    return static_cast<int>(source_->Count());
+    return static_cast<int>(filtered_ ? shown_.size() : source_->Count());
 }
 
 int RowTableModel::columnCount(const QModelIndex& parent) const {
@@ -75,10 +77,10 @@ int RowTableModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant RowTableModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() < 0 || static_cast<std::size_t>(index.row()) >= source_->Count() ||
-        index.column() < 0 || index.column() >= columnCount())
+    if (!index.isValid() || index.row() < 0 || index.row() >= rowCount() || index.column() < 0 ||
+        index.column() >= columnCount())
         return {};
-    const auto row = static_cast<std::size_t>(index.row());
+    const std::size_t row = SourceRow(index.row());
     switch (role) {
     case Qt::DisplayRole:
         return Cp932ToQString(source_->Cell(row, index.column()));
@@ -115,9 +117,9 @@ Qt::ItemFlags RowTableModel::flags(const QModelIndex& index) const {
 
 bool RowTableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (role != Qt::CheckStateRole || !checkable_ || !index.isValid() || index.column() != 0 ||
-        index.row() < 0 || static_cast<std::size_t>(index.row()) >= source_->Count())
+        index.row() < 0 || index.row() >= rowCount())
         return false;
-    source_->SetChecked(static_cast<std::size_t>(index.row()), value.toInt() == Qt::Checked);
+    source_->SetChecked(SourceRow(index.row()), value.toInt() == Qt::Checked);
     emit dataChanged(index, index, {Qt::CheckStateRole});
     return true;
 }
@@ -125,6 +127,27 @@ bool RowTableModel::setData(const QModelIndex& index, const QVariant& value, int
 void RowTableModel::Reset() {
     beginResetModel();
     endResetModel();
+}
+
+void RowTableModel::ShowRows(std::vector<std::uint32_t> sourceRows) {
+    beginResetModel();
+    filtered_ = true;
+    shown_ = std::move(sourceRows);
+    endResetModel();
+}
+
+void RowTableModel::ShowAllRows() {
+    if (!filtered_) return;
+    beginResetModel();
+    filtered_ = false;
+    shown_ = {};
+    endResetModel();
+}
+
+int RowTableModel::ShownRow(std::size_t sourceRow) const {
+    if (!filtered_) return sourceRow < source_->Count() ? static_cast<int>(sourceRow) : -1;
+    const auto at = std::lower_bound(shown_.begin(), shown_.end(), sourceRow);
+    return at != shown_.end() && *at == sourceRow ? static_cast<int>(at - shown_.begin()) : -1;
 }
 
 // ---------------------------------------------------------------------------

@@ -7,6 +7,7 @@
 #include <QAbstractTableModel>
 #include <QTreeView>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -33,6 +34,7 @@ public:
     struct Source {
         virtual ~Source() = default;
         virtual std::size_t Count() const = 0;
+        virtual std::string_view Caption(std::size_t row) const = 0;
         virtual std::string Cell(std::size_t row, int column) const = 0;
         virtual bool Checked(std::size_t row) const = 0;
         virtual void SetChecked(std::size_t row, bool checked) = 0;
@@ -54,10 +56,27 @@ public:
     void Reset();
     const std::vector<ColumnSpec>& Columns() const { return columns_; }
 
+    // A filter: the model shows only the listed rows of the core list (in
+    // ascending order), and the row numbers of its indexes count shown rows.
+    // Without one (the usual case) every row shows and the numbers are the
+    // core list's own.
+    void ShowRows(std::vector<std::uint32_t> sourceRows);
+    void ShowAllRows();
+    bool Filtered() const { return filtered_; }
+    const std::vector<std::uint32_t>& ShownRows() const { return shown_; }
+    // The core list's row shown at a row of the model, and back (-1 for a row not shown).
+    std::size_t SourceRow(int row) const {
+        return filtered_ ? shown_[static_cast<std::size_t>(row)] : static_cast<std::size_t>(row);
+    }
+    int ShownRow(std::size_t sourceRow) const;
+    const Source& Rows() const { return *source_; }
+
 private:
     std::unique_ptr<Source> source_;
     std::vector<ColumnSpec> columns_;
     bool checkable_;
+    bool filtered_ = false;
+    std::vector<std::uint32_t> shown_;  // empty without a filter
 };
 
 template <class Entry>
@@ -65,6 +84,7 @@ std::unique_ptr<RowTableModel::Source> RowTableModel::SourceOf(RowList<Entry>& l
     struct ListSource : Source {
         explicit ListSource(RowList<Entry>& l) : list(l) {}
         std::size_t Count() const override { return list.Count(); }
+        std::string_view Caption(std::size_t row) const override { return list.Caption(row); }
         std::string Cell(std::size_t row, int column) const override { return list.Cell(row, column); }
         bool Checked(std::size_t row) const override { return list.Row(row).Checked; }
         void SetChecked(std::size_t row, bool checked) override { list.Row(row).Checked = checked; }

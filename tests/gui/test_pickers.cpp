@@ -1,5 +1,6 @@
 // The three picker windows over the shipped catalogs: layout, modal showing,
-// ticks, the weapon add command, placement, and the list adapter's cost.
+// ticks, the weapon add command, the filter line, placement, and the list
+// adapter's cost.
 #include "designer.h"
 #include "f_move.h"
 #include "gui_kit.h"
@@ -8,6 +9,7 @@
 #include "window_kit.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -63,6 +65,33 @@ QPoint OnCheckBox(ReportListView* list, int row) {
 
 bool Ticked(const RowTableModel* model, int row) {
     return model->index(row, 0).data(Qt::CheckStateRole).toInt() == Qt::Checked;
+}
+
+// The captions a picker's list shows, top to bottom.
+QStringList ShownCaptions(const RowTableModel* model) {
+    QStringList captions;
+    for (int row = 0; row < model->rowCount(); ++row) captions << model->index(row, 0).data().toString();
+    return captions;
+}
+
+// Key presses of characters, one by one, as an input method hands them over.
+void Type(QWidget* widget, const QString& text) {
+    for (const QChar c : text) QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), {});
+}
+
+// What a user does to filter: Ctrl+F (the shortcut of the active window),
+// then the text typed over whatever the filter line held.
+void TypeFilter(TfrmPicker& picker, const QString& text) {
+    QVERIFY(QTest::qWaitForWindowActive(&picker));
+    QTest::keyClick(picker.List(), Qt::Key_F, Qt::ControlModifier);
+    QVERIFY(picker.FilterLine()->isVisible() && picker.FilterLine()->hasFocus());
+    Type(picker.FilterLine(), text);
+}
+
+QStringList Captions(const WeaponRows& rows) {
+    QStringList captions;
+    for (std::size_t i = 0; i < rows.Count(); ++i) captions << Cp932ToQString(rows.Caption(i));
+    return captions;
 }
 
 }  // namespace
@@ -211,6 +240,84 @@ private slots:
         }));
     }
 
+    // The filter narrows what shows; the add command pairs by catalog order.
+    void weaponFilterAddsWithTheFollowUpRow() {
+        Session s(catalogs_);
+        s.Create();
+        TfrmWeapon& picker = *s.weapon;
+        ReportListView* list = picker.List();
+        const WeaponRows& sheet = s.designer.Sheet.Weapons;
+        QVERIFY(picker.FilterLine()->isHidden());
+        QVERIFY(RunModal(picker, [&] {
+            // Full-width katakana find the half-width name; Enter goes into the list, Enter adds.
+            TypeFilter(picker, QStringLiteral("ミサイルランチャー"));
+            QCOMPARE(ShownCaptions(picker.Model()), QStringList{QStringLiteral("6連装ﾐｻｲﾙﾗﾝﾁｬｰ")});
+            QTest::keyClick(picker.FilterLine(), Qt::Key_Return);
+            QVERIFY(list->hasFocus());
+            QCOMPARE(list->SelectedRow(), 0L);
+            QTest::keyClick(list, Qt::Key_Return);
+            QCOMPARE(Captions(sheet), (QStringList{QStringLiteral("6連装ﾐｻｲﾙﾗﾝﾁｬｰ"), QStringLiteral("└予備弾倉")}));
+
+            // Only the follow-up row matches: the weapon above it in the catalog comes first.
+            TypeFilter(picker, QStringLiteral("予備"));
+            QCOMPARE(ShownCaptions(picker.Model()), QStringList{QStringLiteral("└予備弾倉")});
+            QTest::keyClick(picker.FilterLine(), Qt::Key_Down);
+            QTest::keyClick(list, Qt::Key_Space);
+            QCOMPARE(Captions(sheet).mid(2), (QStringList{QStringLiteral("6連装ﾐｻｲﾙﾗﾝﾁｬｰ"), QStringLiteral("└予備弾倉")}));
+
+            // A character no catalog can hold matches nothing.
+            Type(picker.FilterLine(), QStringLiteral("€"));
+            QCOMPARE(picker.Model()->rowCount(), 0);
+
+            // Esc in the filter line empties and hides it; the list has every row and the focus.
+            QTest::keyClick(picker.FilterLine(), Qt::Key_Escape);
+            QVERIFY(picker.FilterLine()->isHidden() && picker.FilterLine()->text().isEmpty());
+            QVERIFY(list->hasFocus() && picker.isVisible());
+            QCOMPARE(picker.Model()->rowCount(), static_cast<int>(catalogs_.Weapon.Count()));
+
+            // Esc in the list while the line shows hides it, keeping the selected row;
+            // the next Esc (RunModal's own) closes the picker.
+            TypeFilter(picker, QStringLiteral("予備"));
+            QTest::keyClick(picker.FilterLine(), Qt::Key_Down);
+            QTest::keyClick(list, Qt::Key_Escape);
+            QVERIFY(picker.FilterLine()->isHidden() && picker.isVisible());
+            QCOMPARE(list->model()->index(static_cast<int>(list->SelectedRow()), 0).data().toString(),
+                     QStringLiteral("└予備弾倉"));
+        }));
+        QCOMPARE(sheet.Count(), std::size_t{4});
+    }
+
+    // Ticks set in a filtered list land on the catalog's rows; the main
+    // window's tick commands leave the filter as it is.
+    void optionTicksThroughAFilter() {
+        Session s(catalogs_);
+        s.Create();
+        TfrmOption& picker = *s.option;
+        const OptionRows& rows = s.designer.OptionPicker;
+        auto rowNamed = [&](const char* name) {
+            for (std::size_t i = 0; i < rows.Count(); ++i)
+                if (Cp932ToQString(rows.Caption(i)) == QString::fromUtf8(name)) return i;
+            return rows.Count();
+        };
+        const std::size_t morga = rowNamed("ﾓﾙｶﾞ製ｾﾝｻｰ"), combined = rowNamed("複合ｾﾝｻｰ"), balancer = rowNamed("ﾊﾞﾗﾝｻｰ");
+        QVERIFY(combined < rows.Count() && balancer < rows.Count());
+        QVERIFY(RunModal(picker, [&] {
+            TypeFilter(picker, QStringLiteral("ｾﾝｻｰ"));
+            QCOMPARE(ShownCaptions(picker.Model()), (QStringList{QStringLiteral("ﾓﾙｶﾞ製ｾﾝｻｰ"), QStringLiteral("複合ｾﾝｻｰ")}));
+            DoubleClick(picker.List()->viewport(), OnRow(picker.List(), 1));
+            QTest::mouseClick(picker.List()->viewport(), Qt::LeftButton, {}, OnCheckBox(picker.List(), 0));
+            for (std::size_t i = 0; i < rows.Count(); ++i) QCOMPARE(rows.Row(i).Checked, i == combined || i == morga);
+
+            picker.CheckByName(rows.Caption(balancer));
+            QVERIFY(rows.Row(balancer).Checked);
+            QCOMPARE(picker.Model()->rowCount(), 2);
+            picker.ClearChecks();
+            QVERIFY(!Ticked(picker.Model(), 0) && !Ticked(picker.Model(), 1));
+            QCOMPARE(picker.FilterLine()->text(), QStringLiteral("ｾﾝｻｰ"));
+            QTest::keyClick(picker.List(), Qt::Key_Escape);  // the filter goes; the next Esc closes
+        }));
+    }
+
     void placementIsRestoredAndStored() {
         Session s(catalogs_);
         std::ofstream(s.SettingsFile(), std::ios::binary) << "[GENERAL]\r\nO_WIDTH=800\r\n";
@@ -237,6 +344,7 @@ private slots:
     void largeListReadsOnlyVisibleCells() {
         struct CountingSource : RowTableModel::Source {
             std::size_t Count() const override { return 100000; }
+            std::string_view Caption(std::size_t) const override { return "x"; }
             std::string Cell(std::size_t, int) const override { ++cells; return "x"; }
             bool Checked(std::size_t) const override { return false; }
             void SetChecked(std::size_t, bool) override {}
