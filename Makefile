@@ -5,6 +5,9 @@
 # make bench - the same set-up, a Release tree in build-bench, fixtures, one table of ratios
 # make package - an optimised tree in build-package, then a .deb of it (cpack)
 BUILD ?= build
+# Warnings stop the build in the trees of make test and make fuzz (and so in
+# CI), never in a player's make run or a packager's build.
+WERROR ?= OFF
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 JOBS ?= $(shell nproc)
 ASAN_BUILD ?= build-asan
@@ -24,7 +27,7 @@ deps:
 	@scripts/install-deps.sh
 
 configure: deps
-	@cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS) >/dev/null
+	@cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS) -DKR_WERROR=$(WERROR) >/dev/null
 
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
@@ -34,21 +37,21 @@ run: build
 
 test:
 	@scripts/install-deps.sh test
-	@$(MAKE) --no-print-directory build
+	@$(MAKE) --no-print-directory build WERROR=ON
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 	@$(MAKE) --no-print-directory sanitize
 
 # The whole suite again in its own tree, built with the sanitizers.
 sanitize: deps
 	@scripts/install-deps.sh test
-	@cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKR_SANITIZE=ON \
+	@cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKR_SANITIZE=ON -DKR_WERROR=ON \
 		-DKR_BUILD_UI=ON -DKR_BUILD_TESTS=ON -DKR_BUILD_BENCH=OFF >/dev/null
 	@$(SANITIZER_ENV) cmake --build $(ASAN_BUILD) -j $(JOBS)
 	$(SANITIZER_ENV) ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
 
 fuzz:
 	@scripts/install-deps.sh fuzz
-	@CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	@CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKR_WERROR=ON \
 		-DKR_FUZZ=ON -DKR_BUILD_UI=OFF -DKR_BUILD_TESTS=OFF >/dev/null
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS)
 	tests/fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
