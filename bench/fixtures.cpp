@@ -231,6 +231,11 @@ void WriteFixtureTree(const std::filesystem::path& root) {
         WriteCatalogs(CatalogDirectory(root, entries), entries);
     std::filesystem::create_directories(root / "units");
     for (std::size_t rows : {10, 100, 1000}) WriteFile(UnitFile(root, rows), UnitFileText(rows, LargestCatalog));
+    // The growth of catalog loading is measured up to a weapon catalog of a
+    // million entries (about 83 MB); the other kinds are not needed there.
+    const auto million = CatalogDirectory(root, HugeCatalog);
+    std::filesystem::create_directories(million);
+    WriteFile(million / "weapon.csv", WeaponCatalogText(HugeCatalog));
 }
 
 }  // namespace krbench

@@ -145,7 +145,7 @@ private:
 
 }  // namespace
 
-FileRead ReadFileBytes(const std::filesystem::path& path, std::string& bytes) {
+FileRead ReadFileBytes(const std::filesystem::path& path, std::string& bytes, std::size_t room) {
     bytes.clear();
     FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (file.Get() < 0) return (errno == ENOENT || errno == ENOTDIR) ? FileRead::Missing : FileRead::Unreadable;
@@ -153,6 +153,7 @@ FileRead ReadFileBytes(const std::filesystem::path& path, std::string& bytes) {
     if (::fstat(file.Get(), &status) != 0 || S_ISDIR(status.st_mode)) return FileRead::Unreadable;
 
     // The size is a hint only: a file may grow or shrink while it is read.
+    bytes.reserve((status.st_size > 0 ? static_cast<std::size_t>(status.st_size) + 1 : 4096) + room);
     bytes.resize(status.st_size > 0 ? static_cast<std::size_t>(status.st_size) + 1 : 4096);
     std::size_t used = 0;
     for (;;) {
@@ -170,9 +171,9 @@ FileRead ReadFileBytes(const std::filesystem::path& path, std::string& bytes) {
     return FileRead::Read;
 }
 
-std::string ReadWholeFile(const std::filesystem::path& path) {
+std::string ReadWholeFile(const std::filesystem::path& path, std::size_t room) {
     std::string bytes;
-    if (ReadFileBytes(path, bytes) != FileRead::Read)
+    if (ReadFileBytes(path, bytes, room) != FileRead::Read)
         throw KrError(FormatMessage("ファイル %s は開けません", PathText(path)));
     return bytes;
 }

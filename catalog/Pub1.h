@@ -54,8 +54,10 @@ constexpr bool IsBlankByte(char c) {
 // Reading a whole file as bytes. A path naming nothing is Missing; a file
 // that is there but cannot be read (no permission, a folder) is Unreadable.
 enum class FileRead { Read, Missing, Unreadable };
-FileRead ReadFileBytes(const std::filesystem::path& path, std::string& bytes);
+// `room`: bytes of capacity to keep after the content, for a reader that
+// appends that much without the string moving.
+FileRead ReadFileBytes(const std::filesystem::path& path, std::string& bytes, std::size_t room = 0);
 // The whole file; throws KrError "ファイル %s は開けません" when it cannot be read.
-std::string ReadWholeFile(const std::filesystem::path& path);
+std::string ReadWholeFile(const std::filesystem::path& path, std::size_t room = 0);
 
 }  // namespace kr

@@ -13,6 +13,14 @@
 
 namespace kr {
 
+namespace {
+
+// Room after a catalog's text for the line cutter, which looks at sixteen
+// bytes at a time.
+constexpr std::size_t LinePadding = 16;
+
+}  // namespace
+
 CatalogFiles CatalogFilesIn(const std::filesystem::path& folder) {
     return {folder / CatalogTraits<TKrWeapon>::FileName, folder / CatalogTraits<TKrOption>::FileName,
             folder / CatalogTraits<TKrMove>::FileName};
@@ -35,7 +43,7 @@ void CatalogList<Entry>::LoadCatalog(const std::filesystem::path& directory) {
 template <class Entry>
 void CatalogList<Entry>::LoadCatalogFile(const std::filesystem::path& file) {
     Clear();
-    LoadBytes(ReadWholeFile(file));
+    LoadBytes(ReadWholeFile(file, LinePadding));
 }
 
 template <class Entry>
@@ -47,19 +55,18 @@ template <class Entry>
 void CatalogList<Entry>::LoadBytes(std::string bytes) {
     Clear();
     bytes_ = std::move(bytes);
-    LineReader lines(bytes_);
+    const std::size_t size = bytes_.size();
+    // Room after the text lets the line cutter look at sixteen bytes at a time.
+    bytes_.append(LinePadding, '\0');
+    LineReader lines(std::string_view(bytes_.data(), size));
     std::string_view line;
     // Line 0 is the header and is never read.
     if (!lines.Next(line)) return;
-    // Every LF but the header's is about one entry.
-    GrowIndex(static_cast<std::size_t>(std::count(bytes_.begin(), bytes_.end(), '\n')));
-    // One buffer of field views and one of quoted text serve every line.
-    std::vector<std::string_view> views;
-    std::string quoted;
     try {
         while (lines.Next(line)) {
-            SplitCommaFields(line, views, quoted);
-            const CatalogFields fields(views, quoted, texts_);
+            // The fields are cut straight into the entry, as views into the
+            // catalog's own bytes (a quoted text is built over its field).
+            CatalogFields fields(bytes_.data() + (line.data() - bytes_.data()), line.size());
             // A line cut short throws here: the entry is dropped, the earlier
             // ones stay and the later lines are not read.
             CatalogTraits<Entry>::Fill(Slot(), fields);
@@ -76,6 +83,7 @@ void CatalogList<Entry>::Clear() {
     count_ = 0;
     chunks_.clear();
     byName_ = {};
+    indexed_ = false;
     texts_.Clear();
     bytes_ = std::string();
 }
@@ -90,7 +98,7 @@ Entry& CatalogList<Entry>::Slot() {
 
 template <class Entry>
 void CatalogList<Entry>::Commit() {
-    IndexName(static_cast<std::uint32_t>(count_));
+    if (indexed_) IndexName(static_cast<std::uint32_t>(count_));
     ++count_;
 }
 
@@ -109,7 +117,14 @@ inline std::size_t NameHash(std::string_view name) { return std::hash<std::strin
 }  // namespace
 
 template <class Entry>
-void CatalogList<Entry>::GrowIndex(std::size_t expected) {
+void CatalogList<Entry>::BuildIndex() const {
+    indexed_ = true;
+    GrowIndex(count_);
+    for (std::size_t i = 0; i < count_; ++i) IndexName(static_cast<std::uint32_t>(i));
+}
+
+template <class Entry>
+void CatalogList<Entry>::GrowIndex(std::size_t expected) const {
     // At most half the slots are used, so a probe ends soon.
     std::size_t size = 16;
     while (size < expected * 2) size *= 2;
@@ -127,7 +142,7 @@ void CatalogList<Entry>::GrowIndex(std::size_t expected) {
 }
 
 template <class Entry>
-void CatalogList<Entry>::IndexName(std::uint32_t index) {
+void CatalogList<Entry>::IndexName(std::uint32_t index) const {
     if ((static_cast<std::size_t>(index) + 1) * 2 > byName_.size()) GrowIndex(static_cast<std::size_t>(index) + 1);
     const std::string_view name = At(index).Name;
     const std::size_t mask = byName_.size() - 1;
@@ -142,6 +157,7 @@ void CatalogList<Entry>::IndexName(std::uint32_t index) {
 
 template <class Entry>
 const Entry* CatalogList<Entry>::FindByName(std::string_view name) const {
+    if (!indexed_) BuildIndex();
     if (byName_.empty()) return nullptr;
     const std::size_t mask = byName_.size() - 1;
     for (std::size_t i = NameHash(name) & mask; byName_[i] != 0; i = (i + 1) & mask) {

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "Pub1.h"
+#include "comma_text.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -42,46 +43,42 @@ private:
     std::deque<std::string> texts_;
 };
 
-// Fields of one catalog line, with the rule for a missing column.
+// Fields of one catalog line, read in increasing column order, with the
+// rule for a missing column. The texts are views into the line's bytes.
 class CatalogFields {
 public:
-    // The fields are views into the line being read or into `quoted`; a text
-    // taken from `quoted` is copied into `store`, so what Text gives lives as
-    // long as the line's bytes and the store.
-    CatalogFields(const std::vector<std::string_view>& fields, std::string_view quoted, TextStore& store)
-        : fields_(fields), quoted_(quoted), store_(store) {}
+    CatalogFields(char* line, std::size_t size) : cursor_(line, size) {}
     // The text of a column; throws KrError "リストのインデックスが範囲を超えています (%d)".
-    std::string_view Text(int column) const { return Kept(Field(column)); }
+    std::string_view Text(int column) { return Field(column); }
     // ParseIntDefault of the column with fallback 0.
-    std::int32_t Integer(int column) const { return ParseIntDefault(Field(column), 0); }
+    std::int32_t Integer(int column) { return ParseIntDefault(Field(column), 0); }
     // The low eight bits of Integer(column).
-    std::uint8_t Byte(int column) const {
+    std::uint8_t Byte(int column) {
         return static_cast<std::uint8_t>(static_cast<std::uint32_t>(Integer(column)) & 0xFFu);
     }
     // The last column: its text, or a single space when the line lacks it.
-    std::string_view LastText(int column) const {
-        if (column >= 0 && static_cast<std::size_t>(column) < fields_.size())
-            return Kept(fields_[static_cast<std::size_t>(column)]);
-        return " ";
+    std::string_view LastText(int column) {
+        return Reach(column) ? current_ : std::string_view(" ");
     }
 
 private:
-    std::string_view Kept(std::string_view field) const {
-        // Text built for a quoted field lives in a buffer the next line reuses.
-        const char* const begin = quoted_.data();
-        if (!field.empty() && begin != nullptr && field.data() >= begin && field.data() < begin + quoted_.size())
-            return store_.Keep(field);
-        return field;
+    // Reads up to the column; false when the line ends before it.
+    bool Reach(int column) {
+        while (read_ <= column) {
+            if (!cursor_.Next(current_)) return false;
+            ++read_;
+        }
+        return true;
     }
-    std::string_view Field(int column) const {
-        if (column < 0 || static_cast<std::size_t>(column) >= fields_.size()) ThrowMissingColumn(column);
-        return fields_[static_cast<std::size_t>(column)];
+    std::string_view Field(int column) {
+        if (!Reach(column)) ThrowMissingColumn(read_);
+        return current_;
     }
     [[noreturn]] static void ThrowMissingColumn(int column);
 
-    const std::vector<std::string_view>& fields_;
-    std::string_view quoted_;
-    TextStore& store_;
+    CommaFieldCursor cursor_;
+    std::string_view current_;
+    int read_ = 0;  // fields read so far; current_ is field read_ - 1
 };
 
 // Traits per kind: `static constexpr const char* FileName` and
@@ -117,6 +114,7 @@ public:
     std::size_t Count() const { return count_; }
     const Entry* EntryByIndex(std::size_t index) const { return &At(index); }
     // The last entry whose Name equals the name byte for byte, or nullptr.
+    // The name index is built at the first call, not while loading.
     const Entry* FindByName(std::string_view name) const;
 
 private:
@@ -127,10 +125,12 @@ private:
     Entry& At(std::size_t index) const { return chunks_[index >> ChunkBits][index & (ChunkSize - 1)]; }
     // A new, empty entry at the end of the list (not yet counted or indexed).
     Entry& Slot();
-    // Counts the entry in Slot() and makes it the entry of its name.
+    // Counts the entry in Slot(), and makes it the entry of its name once
+    // the index is built.
     void Commit();
-    void IndexName(std::uint32_t index);
-    void GrowIndex(std::size_t expected);
+    void BuildIndex() const;
+    void IndexName(std::uint32_t index) const;
+    void GrowIndex(std::size_t expected) const;
 
     // The file's bytes, which the entries' texts view.
     std::string bytes_;
@@ -138,8 +138,10 @@ private:
     std::vector<std::unique_ptr<Entry[]>> chunks_;
     std::size_t count_ = 0;
     // Name -> last entry of that name: open addressing over entry indexes
-    // plus one (0 is a free slot); the size is a power of two.
-    std::vector<std::uint32_t> byName_;
+    // plus one (0 is a free slot); the size is a power of two. Built by the
+    // first FindByName.
+    mutable std::vector<std::uint32_t> byName_;
+    mutable bool indexed_ = false;
 };
 
 }  // namespace kr

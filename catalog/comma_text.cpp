@@ -10,24 +10,7 @@ namespace kr {
 
 namespace {
 
-// What a byte means to the splitter.
-enum ByteClass : unsigned char {
-    Ordinary = 0,
-    Stop = 1,  // a blank (1 to 32) or a comma: ends an unquoted field
-    Lead = 2,  // the first byte of a double-byte character
-};
-
-constexpr std::array<unsigned char, 256> MakeByteClasses() {
-    std::array<unsigned char, 256> classes{};
-    for (int b = 1; b <= 32; ++b) classes[static_cast<std::size_t>(b)] = Stop;
-    classes[static_cast<unsigned char>(',')] = Stop;
-    for (int b = 0; b < 256; ++b)
-        if (IsLeadByte(static_cast<unsigned char>(b))) classes[static_cast<std::size_t>(b)] = Lead;
-    return classes;
-}
-constexpr std::array<unsigned char, 256> ByteClasses = MakeByteClasses();
-
-inline unsigned char ClassOf(char c) { return ByteClasses[static_cast<unsigned char>(c)]; }
+using namespace comma_text_detail;
 
 // Position after the character at `pos`: a lead byte with a byte after it
 // makes a character of two bytes; a lone lead byte at the very end is one.
@@ -36,16 +19,38 @@ inline std::size_t AfterChar(std::size_t n, std::size_t pos, unsigned char byteC
     return next < n ? next : n;
 }
 
-inline std::size_t SkipBlanks(std::string_view line, std::size_t pos) {
-    while (pos < line.size() && IsBlankByte(line[pos])) ++pos;
-    return pos;
-}
+inline std::size_t SkipBlanks(std::string_view line, std::size_t pos) { return SkipBlanksAt(line.data(), line.size(), pos); }
+
+// Where the text of a quoted field with doubled double quotes is built: at
+// the end of a separate buffer, or over the line's own bytes (the text is
+// never longer than the field it comes from, so it never overtakes what is
+// still to be read).
+struct AppendTo {
+    std::string& Buffer;
+    std::size_t Base = Buffer.size();
+    void Append(const char* from, std::size_t count) { Buffer.append(from, count); }
+    std::size_t Size() const { return Buffer.size() - Base; }
+    void Resize(std::size_t size) { Buffer.resize(Base + size); }
+    std::string_view Text() const { return std::string_view(Buffer.data() + Base, Size()); }
+};
+struct OverLine {
+    char* Start;  // where the text begins, in the line
+    std::size_t Length = 0;
+    void Append(const char* from, std::size_t count) {
+        std::memmove(Start + Length, from, count);
+        Length += count;
+    }
+    std::size_t Size() const { return Length; }
+    void Resize(std::size_t size) { Length = size; }
+    std::string_view Text() const { return std::string_view(Start, Length); }
+};
 
 // Reads a quoted field whose opening quote is at `pos`; returns the position
 // after the closing quote, or the end of the line when there is none. The
 // field is a slice of the line unless it holds a doubled double quote; then
-// its text is appended to `quoted`.
-std::size_t ReadQuoted(std::string_view line, std::size_t pos, std::string_view& field, std::string& quoted) {
+// its text is built in `out`.
+template <class Out>
+std::size_t ReadQuoted(std::string_view line, std::size_t pos, std::string_view& field, Out&& out) {
     const std::size_t n = line.size();
     const std::size_t start = pos + 1;
     std::size_t i = start;
@@ -56,7 +61,7 @@ std::size_t ReadQuoted(std::string_view line, std::size_t pos, std::string_view&
     while (i < n) {
         const char c = line[i];
         if (c == '"') {
-            if (i + 1 < n && line[i + 1] == '"') break;  // needs a copy
+            if (i + 1 < n && line[i + 1] == '"') break;  // needs building
             field = line.substr(start, i - start);
             return i + 1;
         }
@@ -70,32 +75,41 @@ std::size_t ReadQuoted(std::string_view line, std::size_t pos, std::string_view&
         return n;
     }
 
-    // A doubled double quote: build the text in `quoted`.
-    const std::size_t base = quoted.size();
+    // A doubled double quote: build the text.
     std::size_t chunk = start;
     std::size_t lastInField = std::string::npos;
     while (i < n) {
         const char c = line[i];
         if (c == '"') {
-            quoted.append(line.data() + chunk, i - chunk);
+            out.Append(line.data() + chunk, i - chunk);
             if (i + 1 < n && line[i + 1] == '"') {
-                lastInField = quoted.size();
-                quoted.push_back('"');
+                lastInField = out.Size();
+                out.Append("\"", 1);
                 i += 2;
                 chunk = i;
                 continue;
             }
-            field = std::string_view(quoted.data() + base, quoted.size() - base);
+            field = out.Text();
             return i + 1;
         }
-        lastInField = quoted.size() + (i - chunk);
+        lastInField = out.Size() + (i - chunk);
         i = AfterChar(n, i, ClassOf(c));
     }
     // No closing quote: the rest of the line less its last character.
-    quoted.append(line.data() + chunk, n - chunk);
-    quoted.resize(lastInField != std::string::npos ? lastInField : base);
-    field = std::string_view(quoted.data() + base, quoted.size() - base);
+    out.Append(line.data() + chunk, n - chunk);
+    out.Resize(lastInField != std::string::npos ? lastInField : 0);
+    field = out.Text();
     return n;
+}
+
+inline std::size_t ReadUnquoted(std::string_view line, std::size_t i, std::string_view& field) {
+    const std::size_t end = WalkToStop(line.data(), line.size(), i);
+    field = line.substr(i, end - i);
+    return end;
+}
+
+inline std::size_t NextFieldStart(std::string_view line, std::size_t i) {
+    return NextFieldStartAt(line.data(), line.size(), i);
 }
 
 }  // namespace
@@ -109,32 +123,16 @@ void SplitCommaFields(std::string_view line, std::vector<std::string_view>& fiel
     const std::size_t n = line.size();
     std::size_t i = SkipBlanks(line, 0);
     while (i < n) {
-        if (line[i] == '"') {
-            std::string_view field;
-            i = ReadQuoted(line, i, field, quoted);
-            fields.push_back(field);
-        } else {
-            const std::size_t start = i;
-            // The first comma or blank ends the field unless it is the second
-            // byte of a double-byte character, which needs a lead byte right
-            // before it. Only then are the characters walked one by one.
-            while (i < n && ClassOf(line[i]) != Stop) ++i;
-            if (i < n && i > start && ClassOf(line[i - 1]) == Lead) {
-                i = start;
-                // A lead byte takes the byte after it along; one at the very
-                // end overshoots by one, which the clamp takes back.
-                while (i < n) {
-                    const unsigned char byteClass = ClassOf(line[i]);
-                    if (byteClass == Stop) break;
-                    i += 1 + (byteClass >> 1);
-                }
-                if (i > n) i = n;
-            }
-            fields.push_back(line.substr(start, i - start));
-        }
-        i = SkipBlanks(line, i);
-        if (i < n && line[i] == ',') i = SkipBlanks(line, i + 1);
+        std::string_view field;
+        i = line[i] == '"' ? ReadQuoted(line, i, field, AppendTo{quoted}) : ReadUnquoted(line, i, field);
+        fields.push_back(field);
+        i = NextFieldStart(line, i);
     }
+}
+
+void CommaFieldCursor::NextQuoted(std::string_view& field) {
+    const std::string_view line(line_, size_);
+    pos_ = NextFieldStart(line, ReadQuoted(line, pos_, field, OverLine{line_ + pos_ + 1}));
 }
 
 std::vector<std::string> SplitCommaText(std::string_view line) {

@@ -47,7 +47,9 @@ void TfrmPicker::FormCreate(std::unique_ptr<RowTableModel::Source> source, std::
 
     model_ = new RowTableModel(std::move(source), std::move(columns), checkable, this);
     lvw_ = new ReportListView(this);
-    lvw_->SetRowModel(model_);
+    // The list gets its rows when the picker is first shown (showEvent): a
+    // hidden list over a large catalog would otherwise lay out every row at
+    // start-up.
     lvw_->KeyDown = [this](int virtualKey) {
         if (virtualKey != 27) return false;
         EscapeInList();
@@ -106,6 +108,11 @@ void TfrmPicker::EscapeInList() {
 
 void TfrmPicker::ShowModal() {
     exec();
+}
+
+void TfrmPicker::showEvent(QShowEvent* event) {
+    if (lvw_->RowModel() == nullptr) lvw_->SetRowModel(model_);
+    QDialog::showEvent(event);
 }
 
 void TfrmPicker::Refresh() {

@@ -42,6 +42,7 @@ public:
     void HideFilter();
 
 protected:
+    void showEvent(QShowEvent* event) override;
     TfrmPicker(QWidget* owner, const char* captionUtf8, const PlacementKeys& keys,
                std::filesystem::path settingsFile);
     // Inverts the tick of the selected row; nothing without a selection.

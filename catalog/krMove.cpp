@@ -2,7 +2,7 @@
 
 namespace kr {
 
-void CatalogTraits<TKrMove>::Fill(TKrMove& entry, const CatalogFields& fields) {
+void CatalogTraits<TKrMove>::Fill(TKrMove& entry, CatalogFields& fields) {
     entry.Code = fields.Text(0);
     entry.Name = fields.Text(1);
     entry.ExtraText = fields.Text(2);

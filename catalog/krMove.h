@@ -27,7 +27,7 @@ struct TKrMove {
 template <>
 struct CatalogTraits<TKrMove> {
     static constexpr const char* FileName = "move.csv";
-    static void Fill(TKrMove& entry, const CatalogFields& fields);
+    static void Fill(TKrMove& entry, CatalogFields& fields);
     // Copies the entry's texts into the store and views them there.
     static void KeepTexts(TKrMove& entry, TextStore& store);
 };

@@ -2,7 +2,7 @@
 
 namespace kr {
 
-void CatalogTraits<TKrOption>::Fill(TKrOption& entry, const CatalogFields& fields) {
+void CatalogTraits<TKrOption>::Fill(TKrOption& entry, CatalogFields& fields) {
     entry.Code = fields.Text(0);
     entry.Name = fields.Text(1);
     entry.Price = fields.Integer(2);

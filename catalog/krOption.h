@@ -30,7 +30,7 @@ struct TKrOption {
 template <>
 struct CatalogTraits<TKrOption> {
     static constexpr const char* FileName = "option.csv";
-    static void Fill(TKrOption& entry, const CatalogFields& fields);
+    static void Fill(TKrOption& entry, CatalogFields& fields);
     // Copies the entry's texts into the store and views them there.
     static void KeepTexts(TKrOption& entry, TextStore& store);
 };

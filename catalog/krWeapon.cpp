@@ -2,7 +2,7 @@
 
 namespace kr {
 
-void CatalogTraits<TKrWeapon>::Fill(TKrWeapon& entry, const CatalogFields& fields) {
+void CatalogTraits<TKrWeapon>::Fill(TKrWeapon& entry, CatalogFields& fields) {
     entry.Code = fields.Text(0);
     entry.Name = fields.Text(1);
     entry.Kind = fields.Text(2);

@@ -34,7 +34,7 @@ struct TKrWeapon {
 template <>
 struct CatalogTraits<TKrWeapon> {
     static constexpr const char* FileName = "weapon.csv";
-    static void Fill(TKrWeapon& entry, const CatalogFields& fields);
+    static void Fill(TKrWeapon& entry, CatalogFields& fields);
     // Copies the entry's texts into the store and views them there.
     static void KeepTexts(TKrWeapon& entry, TextStore& store);
 };

@@ -112,6 +112,11 @@ private slots:
         QCOMPARE(s.option->windowTitle(), QStringLiteral("オブション選択"));
         QCOMPARE(s.move->windowTitle(), QStringLiteral("移動方法選択"));
         QCOMPARE(s.weapon->windowTitle(), QStringLiteral("武器選択"));
+        // A list gets its rows when its picker first shows.
+        QVERIFY(s.option->List()->model() == nullptr);
+        for (TfrmPicker* picker : {static_cast<TfrmPicker*>(s.option.get()), static_cast<TfrmPicker*>(s.move.get()),
+                                   static_cast<TfrmPicker*>(s.weapon.get())})
+            picker->show();
         CheckColumns(s.option->List(), {{"オプション名", 170, L}, {"値段", 55, R}, {"CP", 35, C}, {"BP", 35, C},
                                         {"ｸﾗｽ", 38, C}, {"効果", 200, L}});
         CheckColumns(s.move->List(), {{"移動方式", 150, L}, {"値段", 55, R}, {"CP", 35, C}, {"BP", 35, C},
