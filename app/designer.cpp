@@ -113,7 +113,7 @@ void ApplyTemplate(Designer& designer, int number) {
 namespace {
 
 template <class Entry, class AddRow>
-void RebuildFromTicks(const RowList<Entry>& picker, RowList<Entry>& list, AddRow addRow) {
+void RebuildFromTicks(const PickerRows<Entry>& picker, RowList<Entry>& list, AddRow addRow) {
     list.Clear();
     for (std::size_t i = 0; i < picker.Count(); ++i)
         if (picker.Row(i).Checked) addRow(&list, picker.Data(i));
@@ -157,7 +157,7 @@ std::vector<std::string> CaptionsOf(const RowList<Entry>& rows) {
 // through `dropped`.
 template <class Entry, class Catalog, class AddRow>
 void AddNamedRows(const std::vector<std::string>& names, const Catalog& catalog, RowList<Entry>& rows,
-                  AddRow addRow, RowList<Entry>* picker, std::vector<std::string>& dropped) {
+                  AddRow addRow, PickerRows<Entry>* picker, std::vector<std::string>& dropped) {
     std::unordered_set<std::string_view> ticks;
     for (const std::string& name : names) {
         const Entry* entry = catalog.FindByName(name);
@@ -204,7 +204,7 @@ std::vector<std::string> LoadUnitContent(const UnitFileContent& content, const s
     std::vector<std::string> dropped;
     AddNamedRows(content.Moves, designer.Catalog.Move, sheet.Moves, AddMoveRow, &designer.MovePicker, dropped);
     AddNamedRows(content.Weapons, designer.Catalog.Weapon, sheet.Weapons, AddWeaponRow,
-                 static_cast<WeaponRows*>(nullptr), dropped);
+                 static_cast<WeaponPickerRows*>(nullptr), dropped);
     AddNamedRows(content.Options, designer.Catalog.Option, sheet.Options, AddOptionRow, &designer.OptionPicker,
                  dropped);
 

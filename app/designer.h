@@ -35,9 +35,9 @@ struct Designer {
     UnitSheet Sheet;
 
     // The pickers' rows: every catalog entry, in catalog order, with its tick.
-    OptionRows OptionPicker;
-    MoveRows MovePicker;
-    WeaponRows WeaponPicker;
+    OptionPickerRows OptionPicker;
+    MovePickerRows MovePicker;
+    WeaponPickerRows WeaponPicker;
 
     // File names the dialogs keep. SaveFileName is the remembered unit file.
     std::filesystem::path OpenFileName;

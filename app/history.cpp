@@ -23,7 +23,7 @@ void SetRows(RowList<Entry>& rows, const std::vector<const Entry*>& entries) {
 }
 
 template <class Entry>
-std::vector<std::uint32_t> TicksOf(const RowList<Entry>& picker) {
+std::vector<std::uint32_t> TicksOf(const PickerRows<Entry>& picker) {
     std::vector<std::uint32_t> ticks;
     for (std::size_t i = 0; i < picker.Count(); ++i)
         if (picker.Row(i).Checked) ticks.push_back(static_cast<std::uint32_t>(i));
@@ -31,7 +31,7 @@ std::vector<std::uint32_t> TicksOf(const RowList<Entry>& picker) {
 }
 
 template <class Entry>
-void SetTicks(RowList<Entry>& picker, const std::vector<std::uint32_t>& ticks) {
+void SetTicks(PickerRows<Entry>& picker, const std::vector<std::uint32_t>& ticks) {
     ClearChecks(picker);
     for (std::uint32_t row : ticks)
         if (row < picker.Count()) picker.Row(row).Checked = true;

@@ -83,6 +83,7 @@ void CatalogList<Entry>::Clear() {
     count_ = 0;
     chunks_.clear();
     byName_ = {};
+    sameNameBefore_ = {};
     indexed_ = false;
     texts_.Clear();
     bytes_ = std::string();
@@ -119,6 +120,8 @@ inline std::size_t NameHash(std::string_view name) { return std::hash<std::strin
 template <class Entry>
 void CatalogList<Entry>::BuildIndex() const {
     indexed_ = true;
+    sameNameBefore_.clear();
+    sameNameBefore_.reserve(count_);
     GrowIndex(count_);
     for (std::size_t i = 0; i < count_; ++i) IndexName(static_cast<std::uint32_t>(i));
 }
@@ -147,24 +150,34 @@ void CatalogList<Entry>::IndexName(std::uint32_t index) const {
     const std::string_view name = At(index).Name;
     const std::size_t mask = byName_.size() - 1;
     std::size_t i = NameHash(name) & mask;
+    std::uint32_t before = 0;
     while (byName_[i] != 0) {
         // A later entry of the same name takes over the name.
-        if (At(byName_[i] - 1).Name == name) break;
+        if (At(byName_[i] - 1).Name == name) {
+            before = byName_[i];
+            break;
+        }
         i = (i + 1) & mask;
     }
     byName_[i] = index + 1;
+    sameNameBefore_.resize(static_cast<std::size_t>(index) + 1, 0);
+    sameNameBefore_[index] = before;
+}
+
+template <class Entry>
+std::uint32_t CatalogList<Entry>::SlotOfName(std::string_view name) const {
+    if (!indexed_) BuildIndex();
+    if (byName_.empty()) return 0;
+    const std::size_t mask = byName_.size() - 1;
+    for (std::size_t i = NameHash(name) & mask; byName_[i] != 0; i = (i + 1) & mask)
+        if (At(byName_[i] - 1).Name == name) return byName_[i];
+    return 0;
 }
 
 template <class Entry>
 const Entry* CatalogList<Entry>::FindByName(std::string_view name) const {
-    if (!indexed_) BuildIndex();
-    if (byName_.empty()) return nullptr;
-    const std::size_t mask = byName_.size() - 1;
-    for (std::size_t i = NameHash(name) & mask; byName_[i] != 0; i = (i + 1) & mask) {
-        const Entry& entry = At(byName_[i] - 1);
-        if (entry.Name == name) return &entry;
-    }
-    return nullptr;
+    const std::uint32_t slot = SlotOfName(name);
+    return slot == 0 ? nullptr : &At(slot - 1);
 }
 
 template class CatalogList<TKrOption>;

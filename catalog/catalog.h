@@ -116,6 +116,11 @@ public:
     // The last entry whose Name equals the name byte for byte, or nullptr.
     // The name index is built at the first call, not while loading.
     const Entry* FindByName(std::string_view name) const;
+    // Calls `found(index)` for every entry of the name, the last first.
+    template <class Found>
+    void ForEachNamed(std::string_view name, Found&& found) const {
+        for (std::uint32_t slot = SlotOfName(name); slot != 0; slot = sameNameBefore_[slot - 1]) found(slot - 1);
+    }
 
 private:
     static constexpr std::size_t ChunkBits = 8;
@@ -129,6 +134,8 @@ private:
     // the index is built.
     void Commit();
     void BuildIndex() const;
+    // The last entry of the name as its index plus one, 0 for none.
+    std::uint32_t SlotOfName(std::string_view name) const;
     void IndexName(std::uint32_t index) const;
     void GrowIndex(std::size_t expected) const;
 
@@ -141,6 +148,9 @@ private:
     // plus one (0 is a free slot); the size is a power of two. Built by the
     // first FindByName.
     mutable std::vector<std::uint32_t> byName_;
+    // For each entry, the one of the same name before it (index plus one, 0
+    // for none): every entry of a name is found from the last one.
+    mutable std::vector<std::uint32_t> sameNameBefore_;
     mutable bool indexed_ = false;
 };
 

@@ -50,11 +50,6 @@ std::string CountText(std::string_view count) {
     return Marks().Infinity;
 }
 
-bool IsFollowUpRow(const WeaponRows& rows, std::size_t index) {
-    const TKrWeapon* entry = rows.Data(index);
-    return entry != nullptr && IsFollowUpName(entry->Name);
-}
-
 template <class Entry, class Catalog>
 void FillRows(RowList<Entry>& picker, const Catalog& catalog) {
     picker.Reserve(picker.Count() + catalog.Count());
@@ -136,21 +131,5 @@ void AddWeaponRow(WeaponRows* list, const TKrWeapon* entry) {
 void FillPicker(OptionRows& picker, const TKROptionList& catalog) { FillRows(picker, catalog); }
 void FillPicker(MoveRows& picker, const TKRMoveList& catalog) { FillRows(picker, catalog); }
 void FillPicker(WeaponRows& picker, const TKRWeaponList& catalog) { FillRows(picker, catalog); }
-
-void AddChosenWeapon(const WeaponRows& picker, std::size_t chosen, WeaponRows& target) {
-    if (chosen >= picker.Count()) return;
-    // The row below is looked at first, then the row above; one neighbour only.
-    if (chosen + 1 < picker.Count() && IsFollowUpRow(picker, chosen + 1)) {
-        AddWeaponRow(&target, picker.Data(chosen));
-        AddWeaponRow(&target, picker.Data(chosen + 1));
-        return;
-    }
-    if (chosen > 0 && IsFollowUpRow(picker, chosen)) {
-        AddWeaponRow(&target, picker.Data(chosen - 1));
-        AddWeaponRow(&target, picker.Data(chosen));
-        return;
-    }
-    AddWeaponRow(&target, picker.Data(chosen));
-}
 
 }  // namespace kr

@@ -152,35 +152,113 @@ void AddOptionRow(OptionRows* list, const TKrOption* entry);
 void AddMoveRow(MoveRows* list, const TKrMove* entry);
 void AddWeaponRow(WeaponRows* list, const TKrWeapon* entry);
 
-// Fills a picker's list: one row per catalog entry, in catalog order, none ticked.
+// A picker's rows: one per entry of its catalog, in catalog order, each
+// with a tick. The rows are the catalog's entries themselves, so a picker
+// over a large catalog costs one byte a row.
+template <class Entry>
+class PickerRows {
+public:
+    static constexpr int ColumnCount = RowTexts<Entry>::ColumnCount;
+
+    // A row as the list sees it: its entry and its tick.
+    struct Ref {
+        const Entry* Data;
+        bool& Checked;
+    };
+    struct ConstRef {
+        const Entry* Data;
+        const bool& Checked;
+    };
+
+    // One unticked row per entry of the catalog, which must outlive the rows.
+    void Fill(const CatalogList<Entry>& catalog) {
+        catalog_ = &catalog;
+        count_ = catalog.Count();
+        ticks_ = std::make_unique<bool[]>(count_);
+    }
+    const CatalogList<Entry>* Catalog() const { return catalog_; }
+
+    std::size_t Count() const { return count_; }
+    bool Empty() const { return count_ == 0; }
+    const Entry* Data(std::size_t index) const { return catalog_->EntryByIndex(index); }
+    std::string_view Caption(std::size_t index) const { return Data(index)->Name; }
+    // The text a cell shows: a picker row is never recalculated.
+    std::string Cell(std::size_t row, int column) const { return RowTexts<Entry>::Cell(*Data(row), column); }
+    Ref Row(std::size_t index) { return {Data(index), ticks_[index]}; }
+    ConstRef Row(std::size_t index) const { return {Data(index), ticks_[index]}; }
+
+private:
+    const CatalogList<Entry>* catalog_ = nullptr;
+    std::size_t count_ = 0;
+    std::unique_ptr<bool[]> ticks_;
+};
+
+using OptionPickerRows = PickerRows<TKrOption>;
+using MovePickerRows = PickerRows<TKrMove>;
+using WeaponPickerRows = PickerRows<TKrWeapon>;
+
+// Fills a picker: one row per catalog entry, in catalog order, none ticked.
+template <class Entry>
+void FillPicker(PickerRows<Entry>& picker, const CatalogList<Entry>& catalog) {
+    picker.Fill(catalog);
+}
+// A picker made of plain rows: the same rows appended to a list.
 void FillPicker(OptionRows& picker, const TKROptionList& catalog);
 void FillPicker(MoveRows& picker, const TKRMoveList& catalog);
 void FillPicker(WeaponRows& picker, const TKRWeaponList& catalog);
 
-// Picker ticks.
-template <class Entry>
-void ClearChecks(RowList<Entry>& picker) {
+// Picker ticks, on a picker's rows or on plain rows used as one.
+template <class Picker>
+void ClearChecks(Picker& picker) {
     for (std::size_t i = 0; i < picker.Count(); ++i) picker.Row(i).Checked = false;
 }
 // Ticks every row whose caption equals the name byte for byte.
-template <class Entry>
-void CheckByName(RowList<Entry>& picker, std::string_view name) {
+template <class Picker>
+void CheckByName(Picker& picker, std::string_view name) {
     for (std::size_t i = 0; i < picker.Count(); ++i)
         if (picker.Caption(i) == name) picker.Row(i).Checked = true;
 }
-// The same as CheckByName for each of the names, in one pass over the rows:
-// a long unit over a large catalog would otherwise compare every name with
-// every row.
+// The same for a picker over its catalog: the catalog's name index finds
+// the rows, so no row is compared.
 template <class Entry>
-void CheckByNames(RowList<Entry>& picker, const std::unordered_set<std::string_view>& names) {
+void CheckByName(PickerRows<Entry>& picker, std::string_view name) {
+    if (picker.Catalog() == nullptr) return;
+    picker.Catalog()->ForEachNamed(name, [&](std::size_t index) {
+        if (index < picker.Count()) picker.Row(index).Checked = true;
+    });
+}
+// The same as CheckByName for each of the names.
+template <class Picker>
+void CheckByNames(Picker& picker, const std::unordered_set<std::string_view>& names) {
     if (names.empty()) return;
-    for (std::size_t i = 0; i < picker.Count(); ++i)
-        if (names.count(picker.Caption(i)) != 0) picker.Row(i).Checked = true;
+    if constexpr (requires { picker.Catalog(); }) {
+        for (std::string_view name : names) CheckByName(picker, name);
+    } else {
+        // Plain rows: one pass over the rows for all the names.
+        for (std::size_t i = 0; i < picker.Count(); ++i)
+            if (names.count(picker.Caption(i)) != 0) picker.Row(i).Checked = true;
+    }
 }
 
 // The weapon picker's add command: the chosen row, paired with a follow-up
 // row directly below it, or with the row above when it is itself a follow-up
 // row (the next row is examined first, one neighbour only).
-void AddChosenWeapon(const WeaponRows& picker, std::size_t chosen, WeaponRows& target);
+template <class Picker>
+void AddChosenWeapon(const Picker& picker, std::size_t chosen, WeaponRows& target) {
+    if (chosen >= picker.Count()) return;
+    const auto followUp = [&](std::size_t index) { return IsFollowUpName(picker.Caption(index)); };
+    // The row below is looked at first, then the row above; one neighbour only.
+    if (chosen + 1 < picker.Count() && followUp(chosen + 1)) {
+        AddWeaponRow(&target, picker.Data(chosen));
+        AddWeaponRow(&target, picker.Data(chosen + 1));
+        return;
+    }
+    if (chosen > 0 && followUp(chosen)) {
+        AddWeaponRow(&target, picker.Data(chosen - 1));
+        AddWeaponRow(&target, picker.Data(chosen));
+        return;
+    }
+    AddWeaponRow(&target, picker.Data(chosen));
+}
 
 }  // namespace kr

@@ -4,7 +4,7 @@
 
 namespace kr {
 
-TfrmMove::TfrmMove(QWidget* owner, MoveRows& rows, std::filesystem::path settingsFile)
+TfrmMove::TfrmMove(QWidget* owner, MovePickerRows& rows, std::filesystem::path settingsFile)
     : TfrmPicker(owner, "移動方法選択", MovePickerKeys, std::move(settingsFile)), rows_(rows) {
     FormCreate(RowTableModel::SourceOf(rows_), PickerMoveColumns, true);
     lvw_->DoubleClicked = [this] { Guarded(this, [this] { lvwMoveDblClick(); }); };

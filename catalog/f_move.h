@@ -8,13 +8,13 @@ namespace kr {
 class TfrmMove : public TfrmPicker {
     Q_OBJECT
 public:
-    TfrmMove(QWidget* owner, MoveRows& rows, std::filesystem::path settingsFile);
+    TfrmMove(QWidget* owner, MovePickerRows& rows, std::filesystem::path settingsFile);
     void ClearChecks();
     void CheckByName(std::string_view name);
     void lvwMoveDblClick();  // toggles the tick of the selected row
 
 private:
-    MoveRows& rows_;
+    MovePickerRows& rows_;
 };
 
 }  // namespace kr

@@ -4,7 +4,7 @@
 
 namespace kr {
 
-TfrmOption::TfrmOption(QWidget* owner, OptionRows& rows, std::filesystem::path settingsFile)
+TfrmOption::TfrmOption(QWidget* owner, OptionPickerRows& rows, std::filesystem::path settingsFile)
     : TfrmPicker(owner, "オブション選択", OptionPickerKeys, std::move(settingsFile)), rows_(rows) {
     FormCreate(RowTableModel::SourceOf(rows_), PickerOptionColumns, true);
     lvw_->DoubleClicked = [this] { Guarded(this, [this] { lvwOptionDblClick(); }); };

@@ -8,13 +8,13 @@ namespace kr {
 class TfrmOption : public TfrmPicker {
     Q_OBJECT
 public:
-    TfrmOption(QWidget* owner, OptionRows& rows, std::filesystem::path settingsFile);
+    TfrmOption(QWidget* owner, OptionPickerRows& rows, std::filesystem::path settingsFile);
     void ClearChecks();
     void CheckByName(std::string_view name);
     void lvwOptionDblClick();  // toggles the tick of the selected row
 
 private:
-    OptionRows& rows_;
+    OptionPickerRows& rows_;
 };
 
 }  // namespace kr

@@ -4,7 +4,7 @@
 
 namespace kr {
 
-TfrmWeapon::TfrmWeapon(QWidget* owner, WeaponRows& rows, WeaponRows& target,
+TfrmWeapon::TfrmWeapon(QWidget* owner, WeaponPickerRows& rows, WeaponRows& target,
                        std::filesystem::path settingsFile)
     : TfrmPicker(owner, "武器選択", WeaponPickerKeys, std::move(settingsFile)), rows_(rows), target_(target) {
     FormCreate(RowTableModel::SourceOf(rows_), WeaponColumns, false);

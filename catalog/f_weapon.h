@@ -10,14 +10,14 @@ class TfrmWeapon : public TfrmPicker {
 public:
     // The picker shows `rows`; the add command appends to `target`, the
     // main window's weapon list.
-    TfrmWeapon(QWidget* owner, WeaponRows& rows, WeaponRows& target, std::filesystem::path settingsFile);
+    TfrmWeapon(QWidget* owner, WeaponPickerRows& rows, WeaponRows& target, std::filesystem::path settingsFile);
     // The add command (double-click, Enter, Space).
     void lvwWeaponDblClick();
     // Called after rows were appended to the sheet's weapon list.
     std::function<void()> WeaponsAppended;
 
 private:
-    WeaponRows& rows_;
+    WeaponPickerRows& rows_;
     WeaponRows& target_;
 };
 

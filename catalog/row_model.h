@@ -39,8 +39,9 @@ public:
         virtual bool Checked(std::size_t row) const = 0;
         virtual void SetChecked(std::size_t row, bool checked) = 0;
     };
-    template <class Entry>
-    static std::unique_ptr<Source> SourceOf(RowList<Entry>& list);
+    // Any list of rows with a caption, cells and a tick per row.
+    template <class List>
+    static std::unique_ptr<Source> SourceOf(List& list);
 
     RowTableModel(std::unique_ptr<Source> source, std::vector<ColumnSpec> columns, bool checkable,
                   QObject* parent = nullptr);
@@ -79,16 +80,16 @@ private:
     std::vector<std::uint32_t> shown_;  // empty without a filter
 };
 
-template <class Entry>
-std::unique_ptr<RowTableModel::Source> RowTableModel::SourceOf(RowList<Entry>& list) {
+template <class List>
+std::unique_ptr<RowTableModel::Source> RowTableModel::SourceOf(List& list) {
     struct ListSource : Source {
-        explicit ListSource(RowList<Entry>& l) : list(l) {}
+        explicit ListSource(List& l) : list(l) {}
         std::size_t Count() const override { return list.Count(); }
         std::string_view Caption(std::size_t row) const override { return list.Caption(row); }
         std::string Cell(std::size_t row, int column) const override { return list.Cell(row, column); }
         bool Checked(std::size_t row) const override { return list.Row(row).Checked; }
         void SetChecked(std::size_t row, bool checked) override { list.Row(row).Checked = checked; }
-        RowList<Entry>& list;
+        List& list;
     };
     return std::make_unique<ListSource>(list);
 }

@@ -29,7 +29,7 @@ struct Session : ::testing::Test {
         return captions;
     }
     template <class Entry>
-    static std::vector<std::string> Ticked(const RowList<Entry>& picker) {
+    static std::vector<std::string> Ticked(const PickerRows<Entry>& picker) {
         std::vector<std::string> names;
         for (std::size_t i = 0; i < picker.Count(); ++i)
             if (picker.Row(i).Checked) names.emplace_back(picker.Caption(i));

@@ -270,7 +270,7 @@ TEST(Picker, FillGivesOneUntickedRowPerEntryInCatalogOrder) {
                             "O1,B,1,0,0,L,0,0,0,0,0,0,0,0,e\r\n"
                             "O2,A,2,0,0,L,0,0,0,0,0,0,0,0,e\r\n"
                             "O3,B,3,0,0,L,0,0,0,0,0,0,0,0,e\r\n");
-    kr::OptionRows picker;
+    kr::OptionPickerRows picker;
     kr::FillPicker(picker, catalog);
     ASSERT_EQ(picker.Count(), 3u);
     for (std::size_t i = 0; i < 3; ++i) {
@@ -286,7 +286,8 @@ TEST(Picker, CheckByNameTicksEveryMatchAndClearChecksUnticksAll) {
                                                "O2,センサー,2,0,0,L,0,0,0,0,0,0,0,0,e\r\n"
                                                "O3,装甲,3,0,0,L,0,0,0,0,0,0,0,0,e\r\n"
                                                "O4,装甲改,4,0,0,L,0,0,0,0,0,0,0,0,e\r\n"));
-    kr::OptionRows picker;
+    // Ticked through the catalog's name index: both rows of the repeated name.
+    kr::OptionPickerRows picker;
     kr::FillPicker(picker, catalog);
     kr::CheckByName(picker, IconvCp932("装甲"));
     EXPECT_TRUE(picker.Row(0).Checked);
@@ -394,7 +395,8 @@ TEST(Picker, CheckByNamesTicksWhatCheckByNameTicksForEachName) {
     const std::string armour = IconvCp932("装甲"), empty, missing = "missing";
     for (const std::unordered_set<std::string_view>& names :
          {std::unordered_set<std::string_view>{}, {armour}, {armour, missing}, {empty}, {missing}}) {
-        kr::OptionRows slow, fast;
+        kr::OptionRows slow;  // a row compared with each name
+        kr::OptionPickerRows fast;  // the catalog's name index
         kr::FillPicker(slow, catalog);
         kr::FillPicker(fast, catalog);
         slow.Row(1).Checked = fast.Row(1).Checked = true;  // ticks already set stay

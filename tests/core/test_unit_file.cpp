@@ -42,7 +42,7 @@ std::vector<std::string> Captions(const kr::RowList<Entry>& rows) {
 }
 
 template <class Entry>
-std::vector<std::string> Ticked(const kr::RowList<Entry>& picker) {
+std::vector<std::string> Ticked(const kr::PickerRows<Entry>& picker) {
     std::vector<std::string> ticked;
     for (std::size_t i = 0; i < picker.Count(); ++i)
         if (picker.Row(i).Checked) ticked.emplace_back(picker.Caption(i));

@@ -57,7 +57,7 @@ void CheckRows(const kr::RowList<Entry>& rows, const List& catalog, std::set<std
 }
 
 template <class Entry>
-void CheckTicks(const kr::RowList<Entry>& picker, const std::set<std::string>& loaded) {
+void CheckTicks(const kr::PickerRows<Entry>& picker, const std::set<std::string>& loaded) {
     for (std::size_t i = 0; i < picker.Count(); ++i)
         if (picker.Row(i).Checked) FUZZ_CHECK(loaded.count(std::string(picker.Caption(i))) == 1);
 }

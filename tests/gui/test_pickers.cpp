@@ -209,7 +209,7 @@ private slots:
     void weaponAddCommand() {
         Session s(catalogs_);
         s.Create();
-        const WeaponRows& rows = s.designer.WeaponPicker;
+        const WeaponPickerRows& rows = s.designer.WeaponPicker;
         auto followUp = [&](std::size_t i) { return i < rows.Count() && IsFollowUpName(rows.Caption(i)); };
         std::size_t pair = 0, plain = 0;
         while (pair + 1 < rows.Count() && !followUp(pair + 1)) ++pair;
@@ -298,7 +298,7 @@ private slots:
         Session s(catalogs_);
         s.Create();
         TfrmOption& picker = *s.option;
-        const OptionRows& rows = s.designer.OptionPicker;
+        const OptionPickerRows& rows = s.designer.OptionPicker;
         auto rowNamed = [&](const char* name) {
             for (std::size_t i = 0; i < rows.Count(); ++i)
                 if (Cp932ToQString(rows.Caption(i)) == QString::fromUtf8(name)) return i;
