@@ -153,19 +153,21 @@ std::vector<std::string> CaptionsOf(const RowList<Entry>& rows) {
 }
 
 // Adds a row for each name the catalog holds and ticks the picker's rows of
-// those names (in one pass over the picker); the other names are returned
-// through `dropped`.
+// that name (through the catalog's name index); the other names are
+// returned through `dropped`.
 template <class Entry, class Catalog, class AddRow>
 void AddNamedRows(const std::vector<std::string>& names, const Catalog& catalog, RowList<Entry>& rows,
                   AddRow addRow, PickerRows<Entry>* picker, std::vector<std::string>& dropped) {
-    std::unordered_set<std::string_view> ticks;
+    rows.Reserve(rows.Count() + names.size());
     for (const std::string& name : names) {
         const Entry* entry = catalog.FindByName(name);
-        if (entry == nullptr) dropped.push_back(name);
+        if (entry == nullptr) {
+            dropped.push_back(name);
+            continue;
+        }
         addRow(&rows, entry);
-        ticks.insert(name);
+        if (picker != nullptr) CheckByName(*picker, name);
     }
-    if (picker != nullptr) CheckByNames(*picker, ticks);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -83,7 +84,7 @@ ParsedLine ParseLine(std::string_view line) {
     return {LineKind::Entry, TrimRight(text.substr(0, equals)), TrimLeft(text.substr(equals + 1))};
 }
 
-bool EndsWithBreak(const std::string& line) { return !line.empty() && line.back() == '\n'; }
+bool EndsWithBreak(std::string_view line) { return !line.empty() && line.back() == '\n'; }
 
 std::string EntryLine(std::string_view key, std::string_view value) {
     std::string line;
@@ -122,14 +123,25 @@ mode_t NewFileMode() {
 // ---------------------------------------------------------------------------
 // ProfileDocument
 
-ProfileDocument::ProfileDocument(std::string_view bytes) {
+ProfileDocument::ProfileDocument() : owned_(std::make_shared<std::deque<std::string>>()) {}
+
+ProfileDocument::ProfileDocument(std::string_view bytes)
+    : source_(std::make_shared<const std::string>(bytes)), owned_(std::make_shared<std::deque<std::string>>()) {
+    const std::string_view text = *source_;
     std::size_t begin = 0;
-    while (begin < bytes.size()) {
-        const std::size_t newline = bytes.find('\n', begin);
-        const std::size_t end = newline == std::string_view::npos ? bytes.size() : newline + 1;
-        lines_.emplace_back(bytes.substr(begin, end - begin));
+    while (begin < text.size()) {
+        const void* newline = std::memchr(text.data() + begin, '\n', text.size() - begin);
+        const std::size_t end =
+            newline == nullptr ? text.size() : static_cast<std::size_t>(static_cast<const char*>(newline) - text.data()) + 1;
+        lines_.push_back(text.substr(begin, end - begin));
         begin = end;
     }
+}
+
+std::string_view ProfileDocument::Own(std::string line) { return owned_->emplace_back(std::move(line)); }
+
+void ProfileDocument::EndLastLine() {
+    if (!lines_.empty() && !EndsWithBreak(lines_.back())) lines_.back() = Own(std::string(lines_.back()) + std::string(LineBreak));
 }
 
 std::string ProfileDocument::Bytes() const {
@@ -145,7 +157,7 @@ namespace {
 
 // The header line of the first section of that name, or npos. Lines before
 // the first header belong to no section and are never a match.
-std::size_t FindHeader(const std::vector<std::string>& lines, std::string_view section, std::size_t from = 0) {
+std::size_t FindHeader(const std::vector<std::string_view>& lines, std::string_view section, std::size_t from = 0) {
     for (std::size_t i = from; i < lines.size(); ++i) {
         const ParsedLine parsed = ParseLine(lines[i]);
         if (parsed.Kind == LineKind::Header && SameName(parsed.Name, section)) return i;
@@ -154,7 +166,7 @@ std::size_t FindHeader(const std::vector<std::string>& lines, std::string_view s
 }
 
 // One past the last line of the section whose header is at `header`.
-std::size_t SectionEnd(const std::vector<std::string>& lines, std::size_t header) {
+std::size_t SectionEnd(const std::vector<std::string_view>& lines, std::size_t header) {
     std::size_t i = header + 1;
     while (i < lines.size() && ParseLine(lines[i]).Kind != LineKind::Header) ++i;
     return i;
@@ -219,9 +231,9 @@ void ProfileDocument::WriteText(std::string_view section, std::string_view key, 
     const std::size_t header = FindHeader(lines_, section);
     if (header == std::string::npos) {
         // A new section goes at the end of the file, right after its last line.
-        if (!lines_.empty() && !EndsWithBreak(lines_.back())) lines_.back() += LineBreak;
-        lines_.push_back(HeaderLine(section));
-        lines_.push_back(EntryLine(key, value));
+        EndLastLine();
+        lines_.push_back(Own(HeaderLine(section)));
+        lines_.push_back(Own(EntryLine(key, value)));
         return;
     }
     std::size_t last = header;  // the section's last line that is not blank
@@ -231,13 +243,13 @@ void ProfileDocument::WriteText(std::string_view section, std::string_view key, 
         if (parsed.Kind == LineKind::Blank) continue;
         if (parsed.Kind == LineKind::Entry && SameName(parsed.Name, key)) {
             // The key keeps the spelling it has in the file.
-            lines_[i] = EntryLine(parsed.Name, value);
+            lines_[i] = Own(EntryLine(parsed.Name, value));
             return;
         }
         last = i;
     }
-    if (!EndsWithBreak(lines_[last])) lines_[last] += LineBreak;
-    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(last + 1), EntryLine(key, value));
+    if (!EndsWithBreak(lines_[last])) lines_[last] = Own(std::string(lines_[last]) + std::string(LineBreak));
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(last + 1), Own(EntryLine(key, value)));
 }
 
 void ProfileDocument::WriteNumber(std::string_view section, std::string_view key, std::int32_t value) {
@@ -273,21 +285,21 @@ void ProfileDocument::ReplaceSection(std::string_view section, const ProfileEntr
         for (const auto& [key, value] : entries) WriteText(section, key, value);
         return;
     }
-    if (!lines_.empty() && !EndsWithBreak(lines_.back())) lines_.back() += LineBreak;
-    lines_.push_back(HeaderLine(section));
+    EndLastLine();
+    lines_.push_back(Own(HeaderLine(section)));
     // The first line of the section whose key, as it reads back, matches a name.
     std::unordered_map<std::string, std::size_t> lineOfKey;
     for (const auto& [key, value] : entries) {
         const auto found = lineOfKey.find(UpperAsciiLetters(key));
         if (found != lineOfKey.end()) {
             // The key keeps the spelling it has in the file.
-            std::string& old = lines_[found->second];
-            old = EntryLine(ParseLine(old).Name, value);
+            std::string_view& old = lines_[found->second];
+            old = Own(EntryLine(ParseLine(old).Name, value));
             continue;
         }
-        std::string line = EntryLine(key, value);
+        const std::string_view line = Own(EntryLine(key, value));
         lineOfKey.try_emplace(UpperAsciiLetters(ParseLine(line).Name), lines_.size());
-        lines_.push_back(std::move(line));
+        lines_.push_back(line);
     }
 }
 

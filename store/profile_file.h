@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
+#include <memory>
 #include <exception>
 #include <filesystem>
 #include <functional>
@@ -27,7 +29,7 @@ public:
         const char* what() const noexcept override;
     };
 
-    ProfileDocument() = default;
+    ProfileDocument();
     explicit ProfileDocument(std::string_view bytes);
 
     std::string ReadText(std::string_view section, std::string_view key, std::string_view fallback) const;
@@ -44,7 +46,17 @@ public:
     std::string Bytes() const;
 
 private:
-    std::vector<std::string> lines_;  // each line with its own line break, if it had one
+    // A line written by an operation, kept for the document's life.
+    std::string_view Own(std::string line);
+    // Gives the last line a line break, so that a line can follow it.
+    void EndLastLine();
+
+    // The lines, each with its own line break, if it had one: views into the
+    // bytes the document was read from or into the lines written since.
+    // Neither store changes what it holds, so copies share them.
+    std::shared_ptr<const std::string> source_;
+    std::shared_ptr<std::deque<std::string>> owned_;
+    std::vector<std::string_view> lines_;
 };
 
 // A store bound to one file path. It keeps nothing between operations: each
