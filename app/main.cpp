@@ -252,9 +252,11 @@ void TfrmMain::BuildToolBar() {
     bar->setLineWidth(1);
     tbrMain->setFixedHeight(27);
 
-    auto button = [this](QAction* action, QStyle::StandardPixmap icon, int left) {
+    // The two glyphs are plain pictures of the program's own: looking them
+    // up in the desktop's icon theme would cost start-up time.
+    auto button = [this](QAction* action, const char* icon, int left) {
         auto* b = new QToolButton(tbrMain);
-        action->setIcon(style()->standardIcon(icon));
+        action->setIcon(QIcon(QPixmap(QString::fromLatin1(icon))));
         b->setDefaultAction(action);
         b->setAutoRaise(true);
         b->setIconSize(QSize(16, 16));
@@ -262,8 +264,8 @@ void TfrmMain::BuildToolBar() {
         b->setGeometry(left, 2, 23, 22);
         return b;
     };
-    tbnOpen = button(mnuLoad, QStyle::SP_DirOpenIcon, 1);
-    tbnLoad = button(mnuSave, QStyle::SP_DialogSaveButton, 24);
+    tbnOpen = button(mnuLoad, ":/icons/tool-open-16.png", 1);
+    tbnLoad = button(mnuSave, ":/icons/tool-save-16.png", 24);
     tbnOpen->setObjectName(QStringLiteral("tbnOpen"));
     tbnLoad->setObjectName(QStringLiteral("tbnLoad"));
     tbnOpen->setToolTip(QStringLiteral("読み込み"));
