@@ -24,7 +24,10 @@ namespace kr {
 QIcon ApplicationIcon() {
     InitIconResource();
     QIcon icon;
-    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+    // The sizes a window's title bar and task switcher ask for; the larger
+    // ones are installed for the desktop's menus and would only cost
+    // decoding at every start.
+    for (int size : {16, 22, 24, 32, 48, 64})
         icon.addFile(QStringLiteral(":/icons/krmake-%1.png").arg(size), QSize(size, size));
     return icon;
 }

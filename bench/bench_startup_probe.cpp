@@ -13,6 +13,7 @@ int main(int argc, char** argv) {
     const long long startedAt = std::atoll(argv[2]);
     int qtArgc = 1;
     QApplication application(qtArgc, argv);
+    kr::InstallJapaneseTranslations();  // as krmake's entry does
     kr::DesignerSession session(folder);
     krbench::FirstPaint watch(session.Main(), startedAt);
     session.Main().show();

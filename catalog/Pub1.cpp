@@ -69,27 +69,6 @@ std::optional<std::int32_t> ParseDecimal(std::string_view text) {
 
 }  // namespace
 
-namespace {
-
-// Most texts are a few decimal digits, perhaps after a minus sign; nine
-// digits cannot leave the 32-bit range, so these are read straight away.
-// False for every other text, which the general forms below decide.
-inline bool ReadShortDecimal(std::string_view text, std::int32_t& value) {
-    const std::size_t sign = !text.empty() && text.front() == '-' ? 1 : 0;
-    const std::size_t digits = text.size() - sign;
-    if (digits < 1 || digits > 9) return false;
-    std::int32_t magnitude = 0;
-    for (std::size_t i = sign; i < text.size(); ++i) {
-        const unsigned digit = static_cast<unsigned char>(text[i]) - static_cast<unsigned>('0');
-        if (digit > 9) return false;
-        magnitude = magnitude * 10 + static_cast<std::int32_t>(digit);
-    }
-    value = sign ? -magnitude : magnitude;
-    return true;
-}
-
-}  // namespace
-
 std::optional<std::int32_t> ParseInt(std::string_view text) {
     if (std::int32_t value = 0; ReadShortDecimal(text, value)) return value;
     while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
@@ -101,10 +80,7 @@ std::optional<std::int32_t> ParseInt(std::string_view text) {
     return ParseDecimal(text);
 }
 
-std::int32_t ParseIntDefault(std::string_view text, std::int32_t fallback) {
-    // The short form without building an optional: catalogs read a dozen
-    // numbers a line.
-    if (std::int32_t value = 0; ReadShortDecimal(text, value)) return value;
+std::int32_t ParseIntDefaultSlow(std::string_view text, std::int32_t fallback) {
     return ParseInt(text).value_or(fallback);
 }
 

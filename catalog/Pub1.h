@@ -26,7 +26,32 @@ std::string FormatMessage(std::string_view pattern, std::string_view argument);
 // "$", "x", "X", "0x" or "0X" whose value fits in 32 bits (taken as a bit
 // pattern). The digits must run to the end of the text. Nothing else parses.
 std::optional<std::int32_t> ParseInt(std::string_view text);
-std::int32_t ParseIntDefault(std::string_view text, std::int32_t fallback);
+
+// Most texts are a few decimal digits, perhaps after a minus sign; nine
+// digits cannot leave the 32-bit range, so these are read straight away.
+// False for every other text, which the general forms decide.
+inline bool ReadShortDecimal(std::string_view text, std::int32_t& value) {
+    const std::size_t sign = !text.empty() && text.front() == '-' ? 1 : 0;
+    const std::size_t digits = text.size() - sign;
+    if (digits < 1 || digits > 9) return false;
+    std::int32_t magnitude = 0;
+    for (std::size_t i = sign; i < text.size(); ++i) {
+        const unsigned digit = static_cast<unsigned char>(text[i]) - static_cast<unsigned>('0');
+        if (digit > 9) return false;
+        magnitude = magnitude * 10 + static_cast<std::int32_t>(digit);
+    }
+    value = sign ? -magnitude : magnitude;
+    return true;
+}
+
+// ParseIntDefault beyond the short decimal form.
+std::int32_t ParseIntDefaultSlow(std::string_view text, std::int32_t fallback);
+
+// Catalogs read a dozen numbers a line: the short form is read inline.
+inline std::int32_t ParseIntDefault(std::string_view text, std::int32_t fallback) {
+    if (std::int32_t value = 0; ReadShortDecimal(text, value)) return value;
+    return ParseIntDefaultSlow(text, fallback);
+}
 
 // Decimal text of a 32-bit signed integer: "-" for negatives, no grouping.
 std::string DecimalText(std::int32_t value);

@@ -5,16 +5,11 @@
 namespace kr {
 
 // "移動方法選択": the unit's locomotion modes as ticks.
-class TfrmMove : public TfrmPicker {
+class TfrmMove : public TfrmTickPicker<TKrMove> {
     Q_OBJECT
 public:
     TfrmMove(QWidget* owner, MovePickerRows& rows, std::filesystem::path settingsFile);
-    void ClearChecks();
-    void CheckByName(std::string_view name);
-    void lvwMoveDblClick();  // toggles the tick of the selected row
-
-private:
-    MovePickerRows& rows_;
+    void lvwMoveDblClick() { ToggleSelectedTick(); }
 };
 
 }  // namespace kr

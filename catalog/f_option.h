@@ -5,16 +5,11 @@
 namespace kr {
 
 // "オブション選択": the unit's options as ticks.
-class TfrmOption : public TfrmPicker {
+class TfrmOption : public TfrmTickPicker<TKrOption> {
     Q_OBJECT
 public:
     TfrmOption(QWidget* owner, OptionPickerRows& rows, std::filesystem::path settingsFile);
-    void ClearChecks();
-    void CheckByName(std::string_view name);
-    void lvwOptionDblClick();  // toggles the tick of the selected row
-
-private:
-    OptionPickerRows& rows_;
+    void lvwOptionDblClick() { ToggleSelectedTick(); }
 };
 
 }  // namespace kr

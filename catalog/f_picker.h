@@ -11,6 +11,7 @@
 
 #include "placement.h"
 #include "row_model.h"
+#include "window_kit.h"
 #include "search_fold.h"
 
 #include <QDialog>
@@ -71,6 +72,32 @@ private:
     CaptionKeys captionKeys_;
     // The search key of the filter the list shows, "" for none.
     std::string shownKey_;
+};
+
+// The option and move pickers: the unit's equipment of one kind as ticks;
+// a double-click inverts the selected row's tick.
+template <class Entry>
+class TfrmTickPicker : public TfrmPicker {
+public:
+    void ClearChecks() {
+        kr::ClearChecks(rows_);
+        Refresh();
+    }
+    void CheckByName(std::string_view name) {
+        kr::CheckByName(rows_, name);
+        Refresh();
+    }
+
+protected:
+    TfrmTickPicker(QWidget* owner, const char* captionUtf8, const PlacementKeys& keys,
+                   std::filesystem::path settingsFile, PickerRows<Entry>& rows, std::vector<ColumnSpec> columns)
+        : TfrmPicker(owner, captionUtf8, keys, std::move(settingsFile)), rows_(rows) {
+        FormCreate(RowTableModel::SourceOf(rows_), std::move(columns), true);
+        lvw_->DoubleClicked = [this] { Guarded(this, [this] { ToggleSelectedTick(); }); };
+    }
+
+private:
+    PickerRows<Entry>& rows_;
 };
 
 }  // namespace kr

@@ -97,7 +97,7 @@ private slots:
         for (const QWidget* window : std::initializer_list<const QWidget*>{
                  &w, session->frmOption.get(), session->frmMove.get(), session->frmWeapon.get()})
             QCOMPARE(window->windowIcon().pixmap(16, 16).size(), QSize(16, 16));
-        QCOMPARE(w.windowIcon().availableSizes().size(), 8);
+        QCOMPARE(w.windowIcon().availableSizes().size(), 6);
         WaitForFrame(&w);
         QCOMPARE(w.frameGeometry().topLeft(), QPoint(201, 168));
         QCOMPARE(Frame(&w), QRect(201, 168, 600, 523));
