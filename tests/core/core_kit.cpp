@@ -150,6 +150,13 @@ std::vector<std::int32_t> BaseFigures(const kr::UnitSheet& s) {
             s.BasePunch, s.BaseSensor, s.BaseCP,     s.BackpackCapacity, s.BasePrice};
 }
 
+void SetBaseFigures(kr::UnitSheet& s, const std::vector<std::int32_t>& figures) {
+    std::int32_t* fields[] = {&s.BaseFire,  &s.BaseMelee,  &s.BaseEvasion, &s.BaseArmor,        &s.BaseDurability,
+                              &s.BasePower, &s.BasePunch, &s.BaseSensor,  &s.BaseCP, &s.BackpackCapacity, &s.BasePrice};
+    if (figures.size() != std::size(fields)) throw std::logic_error("eleven base figures");
+    for (std::size_t i = 0; i < figures.size(); ++i) *fields[i] = figures[i];
+}
+
 Texts BoxTexts(const kr::UnitSheet& sheet) {
     const kr::FigureTexts& b = sheet.Boxes;
     return {b.Fire, b.Melee, b.Evasion, b.Sensor, b.Armor, b.Durability, b.Power, b.Punch, b.CP, b.Price, b.Class, b.BP};

@@ -94,6 +94,7 @@ Texts Ticked(const kr::RowList<Entry>& picker) {
 // The eleven base figures: fire, melee, evasion, armour, durability, power,
 // punch, sensor, custom points, backpack capacity, price.
 std::vector<std::int32_t> BaseFigures(const kr::UnitSheet& sheet);
+void SetBaseFigures(kr::UnitSheet& sheet, const std::vector<std::int32_t>& figures);
 // The box texts: fire, melee, evasion, sensor, armour, durability, power,
 // punch, custom points, price, class, backpack.
 Texts BoxTexts(const kr::UnitSheet& sheet);

@@ -258,20 +258,6 @@ TEST(CatalogBadLine, TwoBreaksAtTheEndStopAfterEveryEntry) {
 
 // ---------------------------------------------------------------- lookups
 
-TEST(CatalogLookup, FindByNameReturnsTheLastEntryOfThatName) {
-    kr::TKROptionList catalog;
-    catalog.LoadCatalogText(OptionHeader() +
-                            IconvCp932("O1,装甲,100,0,0,L,0,0,0,0,0,0,0,0,first\r\n"
-                               "O2,other,200,0,0,L,0,0,0,0,0,0,0,0,x\r\n"
-                               "O3,装甲,300,0,0,L,0,0,0,0,0,0,0,0,second\r\n"));
-    ASSERT_EQ(catalog.Count(), 3u);
-    const kr::TKrOption* found = catalog.FindByName(IconvCp932("装甲"));
-    ASSERT_NE(found, nullptr);
-    EXPECT_EQ(found, catalog.EntryByIndex(2));
-    EXPECT_EQ(found->Effect, "second");
-    EXPECT_EQ(catalog.FindByName("other"), catalog.EntryByIndex(1));
-}
-
 TEST(CatalogLookup, FindByNameComparesBytesExactly) {
     kr::TKROptionList catalog;
     catalog.LoadCatalogText(OptionHeader() + "O1,\" Armor\",1,0,0,L,0,0,0,0,0,0,0,0,e\r\n");

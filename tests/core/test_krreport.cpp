@@ -148,20 +148,6 @@ TEST_F(KrReportOnUnitFiles, DroppedNamesAreReportedWithoutFailing) {
     EXPECT_EQ(run.Out, TextOf(unit));
 }
 
-// Every row a save writes comes back, however many there are.
-TEST_F(KrReportOnUnitFiles, TenThousandRowsAreAllReported) {
-    std::string bytes = IconvCp932("[武装]\r\n");
-    for (int i = 0; i < 10000; ++i) bytes += "WEAPON" + std::to_string(i) + "=11mmMG\r\n";
-    const fs::path unit = dir / "long.kr";
-    WriteBytes(unit, bytes);
-    const ToolRun run = RunKrReport({"--catalogs", data, "--text", unit.string()});
-    EXPECT_EQ(run.Status, 0);
-    std::size_t rows = 0;
-    for (std::size_t at = run.Out.find("\r\n11mmMG, "); at != std::string::npos; at = run.Out.find("\r\n11mmMG, ", at + 1))
-        ++rows;
-    EXPECT_EQ(rows, 10000u);
-}
-
 // Every command line that does not make sense, for each of the tool's tasks.
 TEST_F(KrReportOnUnitFiles, UsageErrorsExitWithTwoAndWriteNothing) {
     const std::string unit = (dir / "small.kr").string();

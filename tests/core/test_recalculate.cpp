@@ -57,16 +57,7 @@ struct Sheet : ::testing::Test {
 };
 
 TEST_F(Sheet, EmptyListsShowTheBaseFigures) {
-    sheet.BaseFire = 2;
-    sheet.BaseMelee = 0;
-    sheet.BaseEvasion = -7;
-    sheet.BaseSensor = 1;
-    sheet.BaseArmor = 6;
-    sheet.BaseDurability = 30;
-    sheet.BasePower = 7;
-    sheet.BasePunch = 8;
-    sheet.BaseCP = -1;
-    sheet.BasePrice = 16900;
+    testkit::SetBaseFigures(sheet, {2, 0, -7, 6, 30, 7, 8, 1, -1, 5, 16900});
     sheet.UnitClass = "H";
     EXPECT_FALSE(sheet.ListsEnabled);
     Recalculate(sheet);

@@ -107,17 +107,7 @@ TEST_F(UnitFile, LongListsAndAllFiguresRoundTrip) {
     UnitSheet& sheet = designer.Sheet;
     sheet.UnitName = IconvCp932("試作機 改");
     sheet.UnitClass = "XH";
-    sheet.BaseFire = 1;
-    sheet.BaseMelee = -2;
-    sheet.BaseEvasion = 3;
-    sheet.BaseArmor = 4;
-    sheet.BaseDurability = 5;
-    sheet.BasePower = 6;
-    sheet.BaseSensor = 7;
-    sheet.BasePunch = 8;
-    sheet.BaseCP = -9;
-    sheet.BasePrice = 2147483647;
-    sheet.BackpackCapacity = 2;
+    testkit::SetBaseFigures(sheet, {1, -2, 3, 4, 5, 6, 8, 7, -9, 2, 2147483647});  // a capacity of 2 is not kept
     AddWeapons({"11mmMG", "7.7mmMG", "20mmｵｰﾄｷｬﾉﾝ", "ﾋｰﾄﾅｲﾌ", "ﾁｪｰﾝｿｰﾄﾞ", "火炎放射器", "対戦車ﾗｲﾌﾙ",
                 "ﾊﾝﾄﾞｸﾞﾚﾈｰﾄﾞ", "ﾍﾋﾞｰﾊﾝﾏｰ", "迫撃砲", "11mmMG", "ﾚｰﾙｶﾞﾝ"});
     AddMoves({"二脚歩行", "四脚歩行", "無限軌道", "ﾎｳﾞｧﾘﾝｸﾞﾉｽﾞﾙ", "ｽｹｰﾀｰﾕﾆｯﾄ", "ｼﾞｬﾝﾌﾟﾕﾆｯﾄ", "水中推進器",

@@ -12,7 +12,6 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenuBar>
-#include <QProcess>
 #include <QPushButton>
 #include <QToolTip>
 
@@ -827,37 +826,6 @@ private slots:
         QVERIFY(run.desktop.Opened.isEmpty());
         w.mnuHtmlClick();
         QCOMPARE(run.desktop.Requests.back().InitialFileName, unwritable);
-    }
-
-    void batchReportsMatchTheDesigner() {
-        const QString krreport = QCoreApplication::applicationDirPath() + QStringLiteral("/krreport");
-        QVERIFY2(QFileInfo(krreport).isExecutable(), qPrintable(krreport + " is not built"));
-        Running run;
-        TfrmMain& w = run.Main();
-        const QString unit = run.folder.File(QStringLiteral("quartz.kr"));
-        w.mnuNewClick(4);
-        run.desktop.Answers = {unit};
-        w.mnuSaveClick();
-
-        auto report = [&](const char* kind) {
-            QProcess process;
-            process.start(krreport, {QStringLiteral("--catalogs"), run.folder.dir.path(), QString::fromLatin1(kind), unit});
-            if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit ||
-                process.exitCode() != 0)
-                return QByteArray("krreport failed: ") + process.readAllStandardError();
-            return process.readAllStandardOutput();
-        };
-        w.mnuNewClick(1);
-        run.desktop.Answers = {unit};
-        w.mnuLoadClick();
-        w.mnuClipClick();
-        QCOMPARE(run.desktop.Clipboard.size(), 1);
-        QCOMPARE(Cp932(run.desktop.Clipboard.front()), report("--text"));
-        const QString page = run.folder.File(QStringLiteral("quartz.html"));
-        run.desktop.Answers = {page};
-        w.mnuHtmlClick();
-        QCOMPARE(ReadBytes(page), report("--html"));
-        QVERIFY(run.desktop.Errors.isEmpty());
     }
 
     // ---- the error box -------------------------------------------------------------
