@@ -56,19 +56,15 @@ TEST(CatalogFile, ReadWholeFileKeepsEveryByte) {
 TEST(CatalogFile, EmptyOrHeaderOnlyFileGivesAnEmptyCatalog) {
     const std::string header = OptionHeader();
     for (const std::string& text : {std::string(), header.substr(0, header.size() - 2), header, std::string("\r\n")}) {
-        TempDir dir;
-        WriteBytes(dir / "option.csv", text);
         kr::TKROptionList catalog;
-        EXPECT_NO_THROW(catalog.LoadCatalog(dir.Path()));
+        EXPECT_NO_THROW(catalog.LoadCatalogText(text));
         EXPECT_EQ(catalog.Count(), 0u);
     }
 }
 
 TEST(CatalogFile, LastLineWithoutBreakIsLoaded) {
-    TempDir dir;
-    WriteBytes(dir / "option.csv", OptionHeader() + "O1,A,1,0,0,L,0,0,0,0,0,0,0,0,x\rO2,B,2,0,0,L,0,0,0,0,0,0,0,0,y");
     kr::TKROptionList catalog;
-    catalog.LoadCatalog(dir.Path());
+    catalog.LoadCatalogText(OptionHeader() + "O1,A,1,0,0,L,0,0,0,0,0,0,0,0,x\rO2,B,2,0,0,L,0,0,0,0,0,0,0,0,y");
     ASSERT_EQ(catalog.Count(), 2u);
     EXPECT_EQ(catalog.EntryByIndex(1)->Name, "B");
     EXPECT_EQ(catalog.EntryByIndex(1)->Effect, "y");
@@ -85,22 +81,14 @@ Texts TextsOf(Views... views) {
 }
 
 TEST(CatalogColumns, OptionFieldsInFileOrder) {
-    kr::TKROptionList catalog;
-    catalog.LoadCatalogText(OptionHeader() +
-                            IconvCp932("OP7,ﾓﾙｶﾞ製ｾﾝｻｰ,1200,1,2,M,3,4,-5,6,7,8,9,10,センサー+2") + "\r\n");
-    ASSERT_EQ(catalog.Count(), 1u);
-    const kr::TKrOption& o = *catalog.EntryByIndex(0);
+    const kr::TKrOption& o = OptionEntry("OP7,ﾓﾙｶﾞ製ｾﾝｻｰ,1200,1,2,M,3,4,-5,6,7,8,9,10,センサー+2");
     EXPECT_EQ((TextsOf(o.Code, o.Name, o.Class, o.Effect)), (Texts{"OP7", IconvCp932("ﾓﾙｶﾞ製ｾﾝｻｰ"), "M", IconvCp932("センサー+2")}));
     EXPECT_EQ((Numbers{o.Price, o.CP, o.BP, o.Fire, o.Melee, o.Evasion, o.Armor, o.Power, o.Sensor, o.MoveBonus, o.ExtraValue}),
               (Numbers{1200, 1, 2, 3, 4, -5, 6, 7, 8, 9, 10}));
 }
 
 TEST(CatalogColumns, WeaponFieldsInFileOrder) {
-    kr::TKRWeaponList catalog;
-    catalog.LoadCatalogText(WeaponHeader() +
-                            IconvCp932("W9,11mmMG,機関銃,2,600,1,3,L,-2,1,0,-1,-3,4,12,1,0,77,\"連射,可\"") + "\r\n");
-    ASSERT_EQ(catalog.Count(), 1u);
-    const kr::TKrWeapon& w = *catalog.EntryByIndex(0);
+    const kr::TKrWeapon& w = WeaponEntry("W9,11mmMG,機関銃,2,600,1,3,L,-2,1,0,-1,-3,4,12,1,0,77,\"連射,可\"");
     EXPECT_EQ((TextsOf(w.Code, w.Name, w.Kind, w.Class, w.Count, w.Notes)),
               (Texts{"W9", "11mmMG", IconvCp932("機関銃"), "L", "12", IconvCp932("連射,可")}));
     EXPECT_EQ((Numbers{w.HitMode, w.Price, w.CP, w.BP, w.Damage, w.Hit1, w.Hit2, w.Hit3, w.Hit4, w.Range, w.Indirect,
@@ -109,10 +97,7 @@ TEST(CatalogColumns, WeaponFieldsInFileOrder) {
 }
 
 TEST(CatalogColumns, MoveFieldsInFileOrder) {
-    kr::TKRMoveList catalog;
-    catalog.LoadCatalogText(MoveHeader() + IconvCp932("M3,ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ,車輪,150,1,2,H,6,3,2,5,走行輪") + "\r\n");
-    ASSERT_EQ(catalog.Count(), 1u);
-    const kr::TKrMove& m = *catalog.EntryByIndex(0);
+    const kr::TKrMove& m = MoveEntry("M3,ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ,車輪,150,1,2,H,6,3,2,5,走行輪");
     EXPECT_EQ((TextsOf(m.Code, m.Name, m.ExtraText, m.Class, m.Notes)),
               (Texts{"M3", IconvCp932("ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ"), IconvCp932("車輪"), "H", IconvCp932("走行輪")}));
     EXPECT_EQ((Numbers{m.Price, m.CP, m.BP, m.Movement, m.HeavyPenalty, m.Turning, m.ExtraValue}),

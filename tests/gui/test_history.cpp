@@ -49,6 +49,14 @@ TfrmMain& ActiveMain(Running& run) {
     return run.Main();
 }
 
+// Undo goes back to `before` and redo forward to `after`, one step each.
+void ExpectOneStep(DesignerSession& session, const Snapshot& before, const Snapshot& after) {
+    PressUndo(session.Main());
+    QVERIFY(Take(session) == before);
+    PressRedo(session.Main());
+    QVERIFY(Take(session) == after);
+}
+
 QString RecoveryFile(const Folder& folder) { return folder.File(QString::fromLatin1(RecoveryFileName)); }
 
 }  // namespace
@@ -95,12 +103,8 @@ private slots:
             Tick(picker, QStringLiteral("射撃管制装置"));
             Tick(picker, QStringLiteral("暗視ｶﾒﾗ"));
         });
-        const Snapshot ticked = Take(*run.session);
         QCOMPARE(Captions(w.lvwOption).size(), 5);
-        PressUndo(w);
-        QVERIFY(Take(*run.session) == template4);
-        PressRedo(w);
-        QVERIFY(Take(*run.session) == ticked);
+        ExpectOneStep(*run.session, template4, Take(*run.session));
     }
 
     // A weapon added through the picker, then deleted: a step each.
@@ -115,10 +119,9 @@ private slots:
         w.lvwWeapon->SelectRow(1);
         w.mnuDelWpnClick();
         QCOMPARE(Captions(w.lvwWeapon).size(), 1);
+        ExpectOneStep(*run.session, added, Take(*run.session));
         PressUndo(w);
-        QVERIFY(Take(*run.session) == added);
-        PressUndo(w);
-        QVERIFY(Take(*run.session) == template4);
+        ExpectOneStep(*run.session, template4, added);
     }
 
     // A burst of typing is one step; a pause starts the next. Ctrl+Z in the
