@@ -7,9 +7,8 @@
 #include <unistd.h>
 
 #include <csignal>
-
-#include <cerrno>
 #include <cstdlib>
+#include <deque>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -29,6 +28,12 @@ std::string IconvCp932(std::string_view utf8) {
     if (r == static_cast<size_t>(-1)) throw std::runtime_error("no CP932 form for a test literal");
     out.resize(out.size() - outLeft);
     return out;
+}
+
+Texts IconvCp932(std::initializer_list<const char*> utf8) {
+    Texts texts;
+    for (const char* text : utf8) texts.push_back(IconvCp932(text));
+    return texts;
 }
 
 TempDir::TempDir() {
@@ -61,6 +66,14 @@ std::string ReadBytes(const std::filesystem::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+std::set<std::string> FolderListing(const std::filesystem::path& folder) {
+    std::set<std::string> names;
+    for (const auto& item : std::filesystem::directory_iterator(folder)) names.insert(item.path().filename().string());
+    return names;
+}
+
+int ModeOf(const std::filesystem::path& path) { return static_cast<int>(std::filesystem::status(path).permissions()); }
+
 int InRestrictedChild(rlim_t sizeLimit, const std::function<bool()>& check) {
     const pid_t child = fork();
     if (child == 0) {
@@ -85,7 +98,82 @@ std::string ErrorOf(const std::function<void()>& action) {
 }
 
 std::string WriteErrorOf(const std::filesystem::path& path) { return path.string() + " に書き込めません"; }
+std::string CannotOpen(const std::filesystem::path& path) { return "ファイル " + path.string() + " は開けません"; }
+
+std::string OptionHeader() {
+    return IconvCp932("コード,オプション名,値段,CP,BP,ｸﾗｽ,射撃,格闘,回避,装甲,パワー,センサー,移動,予備,効果\r\n");
+}
+std::string WeaponHeader() {
+    return IconvCp932("コード,武器名称,種別,命中方式,値段,CP,BP,ｸﾗｽ,威力,命中1,命中2,命中3,命中4,射程,回数,間接,連射,"
+                      "予備,備考\r\n");
+}
+std::string MoveHeader() {
+    return IconvCp932("コード,移動方式,予備,値段,CP,BP,ｸﾗｽ,移動,重量ペナルティ,旋回,予備,備考\r\n");
+}
+
+namespace {
+
+template <class List>
+const auto& EntryOfLine(const std::string& header, std::string_view utf8Line) {
+    static std::deque<List> catalogs;
+    List& catalog = catalogs.emplace_back();
+    catalog.LoadCatalogText(header + IconvCp932(utf8Line) + "\r\n");
+    if (catalog.Count() != 1) throw std::runtime_error("not one entry: " + std::string(utf8Line));
+    return *catalog.EntryByIndex(0);
+}
+
+}  // namespace
+
+const kr::TKrOption& OptionEntry(std::string_view line) { return EntryOfLine<kr::TKROptionList>(OptionHeader(), line); }
+const kr::TKrMove& MoveEntry(std::string_view line) { return EntryOfLine<kr::TKRMoveList>(MoveHeader(), line); }
+const kr::TKrWeapon& WeaponEntry(std::string_view line) { return EntryOfLine<kr::TKRWeaponList>(WeaponHeader(), line); }
 
 std::filesystem::path ShippedData() { return KR_SHIPPED_DATA_DIR; }
+
+const kr::Catalogs& ShippedCatalogs() {
+    static const kr::Catalogs* catalogs = [] {
+        auto* loaded = new kr::Catalogs;
+        if (!kr::LoadCatalogs(*loaded, ShippedData()).empty()) throw std::runtime_error("shipped catalogs");
+        return loaded;
+    }();
+    return *catalogs;
+}
+
+std::unique_ptr<kr::Designer> NewDesigner(const kr::Catalogs& catalogs) {
+    auto designer = std::make_unique<kr::Designer>(catalogs);
+    kr::FillPickers(*designer);
+    return designer;
+}
+
+std::vector<std::int32_t> BaseFigures(const kr::UnitSheet& s) {
+    return {s.BaseFire,  s.BaseMelee, s.BaseEvasion, s.BaseArmor,        s.BaseDurability, s.BasePower,
+            s.BasePunch, s.BaseSensor, s.BaseCP,     s.BackpackCapacity, s.BasePrice};
+}
+
+void SetBaseFigures(kr::UnitSheet& s, const std::vector<std::int32_t>& figures) {
+    std::int32_t* fields[] = {&s.BaseFire,  &s.BaseMelee,  &s.BaseEvasion, &s.BaseArmor,        &s.BaseDurability,
+                              &s.BasePower, &s.BasePunch, &s.BaseSensor,  &s.BaseCP, &s.BackpackCapacity, &s.BasePrice};
+    if (figures.size() != std::size(fields)) throw std::logic_error("eleven base figures");
+    for (std::size_t i = 0; i < figures.size(); ++i) *fields[i] = figures[i];
+}
+
+Texts BoxTexts(const kr::UnitSheet& sheet) {
+    const kr::FigureTexts& b = sheet.Boxes;
+    return {b.Fire, b.Melee, b.Evasion, b.Sensor, b.Armor, b.Durability, b.Power, b.Punch, b.CP, b.Price, b.Class, b.BP};
+}
+
+ToolRun RunKrReport(const std::vector<std::string>& args) {
+    const auto quoted = [](const std::string& arg) { return "'" + arg + "'"; };
+    TempDir capture;
+    std::string command = quoted(KR_RUNTIME_DIR "/krreport");
+    for (const std::string& arg : args) command += " " + quoted(arg);
+    command += " >" + quoted((capture / "out").string()) + " 2>" + quoted((capture / "err").string());
+    const int raw = std::system(command.c_str());
+    ToolRun run;
+    run.Status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    run.Out = ReadBytes(capture / "out");
+    run.Err = ReadBytes(capture / "err");
+    return run;
+}
 
 }  // namespace testkit

@@ -10,7 +10,7 @@
 
 namespace {
 
-using testkit::IconvCp932;
+using namespace testkit;
 using Fields = std::vector<std::string>;
 using Lines = std::vector<std::string_view>;
 

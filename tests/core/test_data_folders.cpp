@@ -112,7 +112,7 @@ TEST_F(Prefix, CatalogsLoadFromTheirOwnFilesAndAMissingOneIsNamedInFull) {
     const CatalogFiles files{root / "mine.csv", Shared() / "option.csv", root / "gone/move.csv"};
     const std::vector<std::string> failures = LoadCatalogs(catalogs, files);
     ASSERT_EQ(failures.size(), 1u);
-    EXPECT_EQ(failures.front(), "ファイル " + (root / "gone/move.csv").string() + " は開けません");
+    EXPECT_EQ(failures.front(), testkit::CannotOpen(root / "gone/move.csv"));
     ASSERT_EQ(catalogs.Weapon.Count(), 1u);
     EXPECT_EQ(catalogs.Weapon.EntryByIndex(0)->Name, "PlayersGun");
     ASSERT_EQ(catalogs.Option.Count(), 1u);

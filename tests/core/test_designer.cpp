@@ -1,61 +1,37 @@
 // Commands of a design session without windows: the stock models, the
 // rebuild of option and move lists from the pickers' ticks, and deleting
 // weapon rows with their follow-up rows.
-#include "designer.h"
 #include "core_kit.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <deque>
-
 using namespace kr;
-using testkit::IconvCp932;
+using namespace testkit;
 
 namespace {
 
 struct Session : ::testing::Test {
-    Catalogs catalogs;
-    std::unique_ptr<Designer> designer;
-    void SetUp() override {
-        ASSERT_TRUE(LoadCatalogs(catalogs, testkit::ShippedData()).empty());
-        designer = std::make_unique<Designer>(catalogs);
-        FillPickers(*designer);
-    }
-    template <class Entry>
-    static std::vector<std::string> Captions(const RowList<Entry>& list) {
-        std::vector<std::string> captions;
-        for (std::size_t i = 0; i < list.Count(); ++i) captions.emplace_back(list.Caption(i));
-        return captions;
-    }
-    template <class Entry>
-    static std::vector<std::string> Ticked(const PickerRows<Entry>& picker) {
-        std::vector<std::string> names;
-        for (std::size_t i = 0; i < picker.Count(); ++i)
-            if (picker.Row(i).Checked) names.emplace_back(picker.Caption(i));
-        return names;
-    }
+    std::unique_ptr<Designer> designer = NewDesigner();
 };
-
-using Names = std::vector<std::string>;
 
 TEST_F(Session, StockModelsSetClassFiguresRowsAndName) {
     struct Expected {
         const char* cls;
-        std::int32_t fire, melee, evasion, armor, durability, power, punch, sensor, cp, capacity, price;
-        Names moves, weapons, options;
+        std::vector<std::int32_t> figures;  // as BaseFigures lists them
+        Texts moves, weapons, options;
         const char* name;
     };
     const Expected models[] = {
-        {"M", 0, 0, 0, 5, 20, 6, 6, 0, 0, 4, 8200, {IconvCp932("ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ")},
-         {IconvCp932("ｱｰﾑﾊﾟﾝﾁ(火薬式)"), IconvCp932("ｱｰﾑﾊﾟﾝﾁ(火薬式)")}, {}, "KRM-11-LS グラナイト"},
-        {"H", 0, 0, -7, 6, 30, 7, 7, 0, -1, 4, 16900, {IconvCp932("ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ")}, {"11mmMG"}, {},
+        {"M", {0, 0, 0, 5, 20, 6, 6, 0, 0, 4, 8200}, IconvCp932({"ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ"}),
+         IconvCp932({"ｱｰﾑﾊﾟﾝﾁ(火薬式)", "ｱｰﾑﾊﾟﾝﾁ(火薬式)"}), {}, "KRM-11-LS グラナイト"},
+        {"H", {0, 0, -7, 6, 30, 7, 7, 0, -1, 4, 16900}, IconvCp932({"ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ"}), {"11mmMG"}, {},
          "KRH-21-LS バサルト"},
-        {"H", 0, 0, -5, 6, 25, 7, 7, 0, 0, 5, 18200, {IconvCp932("ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ")},
-         {IconvCp932("ｱｰﾑﾊﾟﾝﾁ(火薬式)"), IconvCp932("ｱｰﾑﾊﾟﾝﾁ(火薬式)")}, {}, "KRH-22-LS オブシディアン"},
-        {"H", 1, 1, -4, 6, 25, 7, 8, 0, -1, 5, 9000, {IconvCp932("ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ")}, {IconvCp932("ﾊﾟｲﾙﾊﾞﾝｶｰ付ｼｰﾙﾄﾞ(電磁式)")},
-         {IconvCp932("出力強化Lv1"), IconvCp932("ﾓﾙｶﾞ製ｾﾝｻｰ"), IconvCp932("気密/防水加工")}, "KRH-X31-LS クォーツ"},
-        {"H", 0, 0, -10, 6, 35, 7, 7, 0, 0, 5, 13200, {IconvCp932("ﾎｳﾞｧﾘﾝｸﾞﾉｽﾞﾙ"), IconvCp932("宇宙用ﾊﾞｰﾆｱ")}, {}, {},
+        {"H", {0, 0, -5, 6, 25, 7, 7, 0, 0, 5, 18200}, IconvCp932({"ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ"}),
+         IconvCp932({"ｱｰﾑﾊﾟﾝﾁ(火薬式)", "ｱｰﾑﾊﾟﾝﾁ(火薬式)"}), {}, "KRH-22-LS オブシディアン"},
+        {"H", {1, 1, -4, 6, 25, 7, 8, 0, -1, 5, 9000}, IconvCp932({"ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ"}),
+         IconvCp932({"ﾊﾟｲﾙﾊﾞﾝｶｰ付ｼｰﾙﾄﾞ(電磁式)"}), IconvCp932({"出力強化Lv1", "ﾓﾙｶﾞ製ｾﾝｻｰ", "気密/防水加工"}),
+         "KRH-X31-LS クォーツ"},
+        {"H", {0, 0, -10, 6, 35, 7, 7, 0, 0, 5, 13200}, IconvCp932({"ﾎｳﾞｧﾘﾝｸﾞﾉｽﾞﾙ", "宇宙用ﾊﾞｰﾆｱ"}), {}, {},
          "KRS-41-LA ドロマイト"},
     };
     for (int number = 1; number <= TemplateCount; ++number) {
@@ -66,17 +42,7 @@ TEST_F(Session, StockModelsSetClassFiguresRowsAndName) {
         const UnitSheet& s = designer->Sheet;
         SCOPED_TRACE(TemplateCaption(number));
         EXPECT_EQ(s.UnitClass, e.cls);
-        EXPECT_EQ(s.BaseFire, e.fire);
-        EXPECT_EQ(s.BaseMelee, e.melee);
-        EXPECT_EQ(s.BaseEvasion, e.evasion);
-        EXPECT_EQ(s.BaseArmor, e.armor);
-        EXPECT_EQ(s.BaseDurability, e.durability);
-        EXPECT_EQ(s.BasePower, e.power);
-        EXPECT_EQ(s.BasePunch, e.punch);
-        EXPECT_EQ(s.BaseSensor, e.sensor);
-        EXPECT_EQ(s.BaseCP, e.cp);
-        EXPECT_EQ(s.BackpackCapacity, e.capacity);
-        EXPECT_EQ(s.BasePrice, e.price);
+        EXPECT_EQ(BaseFigures(s), e.figures);
         EXPECT_EQ(Captions(s.Moves), e.moves);
         EXPECT_EQ(Captions(s.Weapons), e.weapons);
         EXPECT_EQ(Captions(s.Options), e.options);
@@ -101,27 +67,15 @@ TEST_F(Session, TemplateClearsRememberedFilesAndEarlierTicks) {
     EXPECT_TRUE(Ticked(designer->OptionPicker).empty());
 
     ApplyTemplate(*designer, 4);
-    Names ticked = Ticked(designer->OptionPicker);
-    std::sort(ticked.begin(), ticked.end());
-    Names expected{IconvCp932("出力強化Lv1"), IconvCp932("ﾓﾙｶﾞ製ｾﾝｻｰ"), IconvCp932("気密/防水加工")};
-    std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(ticked, expected);
-    EXPECT_EQ(Ticked(designer->MovePicker), Names{IconvCp932("ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ")});
+    EXPECT_EQ(Ticked(designer->OptionPicker), IconvCp932({"ﾓﾙｶﾞ製ｾﾝｻｰ", "気密/防水加工", "出力強化Lv1"}));
+    EXPECT_EQ(Ticked(designer->MovePicker), IconvCp932({"ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ"}));
 }
 
+// The same three options, now in the order the catalog lists them.
 TEST_F(Session, RebuildingOptionsFollowsCatalogOrder) {
     ApplyTemplate(*designer, 4);
-    const Names templateOrder = Captions(designer->Sheet.Options);
     RebuildOptionsFromPicker(*designer);
-    // The same three options, now in the order the catalog lists them.
-    Names catalogOrder;
-    for (std::size_t i = 0; i < catalogs.Option.Count(); ++i) {
-        const std::string name(catalogs.Option.EntryByIndex(i)->Name);
-        if (std::find(templateOrder.begin(), templateOrder.end(), name) != templateOrder.end())
-            catalogOrder.push_back(name);
-    }
-    EXPECT_EQ(Captions(designer->Sheet.Options), catalogOrder);
-    EXPECT_NE(templateOrder, catalogOrder) << "the shipped catalog should list them in another order";
+    EXPECT_EQ(Captions(designer->Sheet.Options), IconvCp932({"ﾓﾙｶﾞ製ｾﾝｻｰ", "気密/防水加工", "出力強化Lv1"}));
 }
 
 TEST_F(Session, UntickingEveryMoveEmptiesTheList) {
@@ -141,74 +95,37 @@ TEST_F(Session, MissingPresetNamesAddNothing) {
     EXPECT_EQ(bare.Sheet.Boxes.CP, "-1");
 }
 
-// Weapon rows X, Y, Z where only the captions given start with "└".
-struct Deletion : ::testing::Test {
-    // The texts the entries view, kept as a catalog keeps its file's bytes.
-    std::deque<std::string> texts;
-    std::deque<TKrWeapon> entries;
-    WeaponRows rows;
-    void Rows(std::initializer_list<const char*> names) {
-        for (const char* name : names) {
-            TKrWeapon& e = entries.emplace_back();
-            e.Name = texts.emplace_back(IconvCp932(name));
-            e.CP = 1;
-            rows.Append(&e);
-        }
+// Deleting a weapon row takes its pair along: the row below when that is a
+// follow-up row, else the row above when the chosen one is a follow-up row.
+// The selection goes to the row now at the place of the first removed row,
+// or to the new last row when the removed rows were last.
+TEST(DeleteWeaponRow, TakesItsPairAndLeavesTheSelectionInPlace) {
+    const struct {
+        std::vector<const char*> rows;
+        std::size_t selected;
+        std::vector<const char*> left;
+        long selection;
+    } cases[] = {
+        {{"X", "└Y", "Z"}, 0, {"Z"}, 0},
+        {{"X", "└Y", "Z"}, 1, {"Z"}, 0},
+        {{"X", "└Y", "Z"}, 2, {"X", "└Y"}, 1},
+        {{"A", "B", "C", "D"}, 1, {"A", "C", "D"}, 1},
+        {{"A", "B", "└b", "C", "D"}, 2, {"A", "C", "D"}, 1},
+        {{"└A", "B"}, 0, {"B"}, 0},
+        {{"W", "└A", "└B"}, 1, {"W"}, 0},  // the row below is examined first
+        {{"X"}, 0, {}, -1},
+        {{"X", "Y"}, 2, {"X", "Y"}, -1},  // no row selected: nothing happens
+    };
+    for (const auto& c : cases) {
+        WeaponRows rows;
+        for (const char* name : c.rows)
+            rows.Append(&WeaponEntry(std::string("W,") + name + ",k,0,0,0,0,L,0,0,0,0,0,0,,0,0,0,n"));
+        SCOPED_TRACE(std::string(c.rows[0]) + "... row " + std::to_string(c.selected));
+        EXPECT_EQ(DeleteWeaponRow(rows, c.selected), c.selection);
+        Texts left;
+        for (const char* name : c.left) left.push_back(IconvCp932(name));
+        EXPECT_EQ(Captions(rows), left);
     }
-    Names Left() const {
-        Names names;
-        for (std::size_t i = 0; i < rows.Count(); ++i) names.emplace_back(rows.Caption(i));
-        return names;
-    }
-};
-
-TEST_F(Deletion, WeaponTakesItsFollowUpRow) {
-    Rows({"X", "└Y", "Z"});
-    EXPECT_EQ(DeleteWeaponRow(rows, 0), 0);
-    EXPECT_EQ(Left(), Names{"Z"});
-}
-
-TEST_F(Deletion, FollowUpRowTakesTheRowAbove) {
-    Rows({"X", "└Y", "Z"});
-    EXPECT_EQ(DeleteWeaponRow(rows, 1), 0);
-    EXPECT_EQ(Left(), Names{"Z"});
-}
-
-TEST_F(Deletion, PlainRowGoesAlone) {
-    Rows({"X", "└Y", "Z"});
-    EXPECT_EQ(DeleteWeaponRow(rows, 2), 1);  // the focus moves to the new last row
-    EXPECT_EQ(Left(), (Names{"X", IconvCp932("└Y")}));
-}
-
-TEST_F(Deletion, FollowUpAsFirstRowGoesAlone) {
-    Rows({"└A", "B"});
-    EXPECT_EQ(DeleteWeaponRow(rows, 0), 0);
-    EXPECT_EQ(Left(), Names{"B"});
-}
-
-TEST_F(Deletion, RowBelowIsExaminedBeforeRowAbove) {
-    // A follow-up row followed by another follow-up row takes the one below.
-    Rows({"W", "└A", "└B"});
-    DeleteWeaponRow(rows, 1);
-    EXPECT_EQ(Left(), Names{"W"});
-}
-
-TEST_F(Deletion, LastRemainingRowLeavesNothingSelected) {
-    Rows({"X"});
-    EXPECT_EQ(DeleteWeaponRow(rows, 0), -1);
-    EXPECT_TRUE(rows.Empty());
-    EXPECT_EQ(DeleteWeaponRow(rows, 0), -1);  // nothing selected: nothing happens
-}
-
-TEST_F(Deletion, FiguresNoLongerCountRemovedRows) {
-    UnitSheet sheet;
-    Rows({"X", "└Y", "Z"});
-    for (std::size_t i = 0; i < rows.Count(); ++i) sheet.Weapons.Append(rows.Data(i));
-    Recalculate(sheet);
-    EXPECT_EQ(sheet.Boxes.CP, "3");
-    DeleteWeaponRow(sheet.Weapons, 1);
-    Recalculate(sheet);
-    EXPECT_EQ(sheet.Boxes.CP, "1");
 }
 
 }  // namespace
@@ -237,7 +154,7 @@ TEST_F(Session, TooltipsTellTheSumBehindEachFigure) {
     // above the capacity says so.
     ApplyTemplate(*designer, 1);
     for (const char* name : {"6連装ﾐｻｲﾙﾗﾝﾁｬｰ", "120mm榴弾砲", "└砲弾ﾗｯｸ"})
-        AddWeaponRow(&designer->Sheet.Weapons, catalogs.Weapon.FindByName(IconvCp932(name)));
+        AddWeaponRow(&designer->Sheet.Weapons, ShippedCatalogs().Weapon.FindByName(IconvCp932(name)));
     Recalculate(designer->Sheet);
     EXPECT_EQ(tip(SheetFigure::CP), IconvCp932("カスタムポイント 4 = 基本 0 + 6連装ﾐｻｲﾙﾗﾝﾁｬｰ +1"
                                                " + クラス超過 (6連装ﾐｻｲﾙﾗﾝﾁｬｰ) +1 + 120mm榴弾砲 +2"));
@@ -248,6 +165,6 @@ TEST_F(Session, TooltipsTellTheSumBehindEachFigure) {
     EXPECT_EQ(ClassExplanation(designer->Sheet), IconvCp932("クラス M: 容量 4、クラス H の装備は CP +1"));
 
     // Before the first recalculation there is nothing to tell.
-    Designer fresh(catalogs);
+    Designer fresh(ShippedCatalogs());
     EXPECT_EQ(FigureExplanation(fresh.Sheet, SheetFigure::Power), "");
 }

@@ -1,43 +1,19 @@
 // The profile-file store on real files: reading rules, where writes land,
 // which bytes stay, and that a failed write leaves the file as it was.
-#include "profile_file.h"
-#include "Pub1.h"
 #include "core_kit.h"
+#include "profile_file.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <csignal>
 #include <cstdio>
-#include <filesystem>
-#include <set>
-#include <string>
 
-using kr::KrError;
 using kr::ProfileEntries;
 using kr::ProfileFile;
-using testkit::ReadBytes;
-using testkit::IconvCp932;
-using testkit::TempDir;
-using testkit::WriteBytes;
+using namespace testkit;
 
 namespace {
-
-using testkit::ErrorOf;
-using testkit::WriteErrorOf;
-
-using testkit::InRestrictedChild;
-
-std::set<std::string> FolderListing(const std::filesystem::path& folder) {
-    std::set<std::string> names;
-    for (const auto& item : std::filesystem::directory_iterator(folder)) names.insert(item.path().filename().string());
-    return names;
-}
-
 
 // A store on a file of the given bytes in a fresh folder.
 struct StoreOn {
@@ -117,26 +93,6 @@ TEST(ProfileRead, LongValueIsCutTo2047Bytes) {
     EXPECT_EQ(entries[0].second, value.substr(0, 2047));
 }
 
-TEST(ProfileRead, NumbersFollowTheIntegerRule) {
-    struct Case {
-        const char* value;
-        std::int32_t expected;
-    };
-    const Case cases[] = {
-        {"0x10", 16},       {"0X1f", 31},          {"$10", 16},
-        {"x10", 16},        {"0xFFFFFFFF", -1},    {"-8", -8},
-        {"+12", 12},        {"2147483647", 2147483647}, {"-2147483648", INT32_MIN},
-        {"abc", 99},        {"", 99},              {"2147483648", 99},
-        {"0x", 99},         {"12abc", 99},         {"0x123456789", 99},
-    };
-    std::string bytes = "[S]\r\n";
-    for (std::size_t i = 0; i < std::size(cases); ++i) bytes += "K" + std::to_string(i) + "=" + cases[i].value + "\r\n";
-    StoreOn file(bytes);
-    for (std::size_t i = 0; i < std::size(cases); ++i)
-        EXPECT_EQ(file.Store().ReadNumber("S", "K" + std::to_string(i), 99), cases[i].expected)
-            << "value \"" << cases[i].value << "\"";
-}
-
 TEST(ProfileRead, LastLineWithoutLineBreakAndBareLineFeeds) {
     StoreOn file("[S]\nA=1\nB=two");
     EXPECT_EQ(file.Store().ReadNumber("S", "A", 0), 1);
@@ -211,12 +167,23 @@ TEST(ProfileWrite, NewSectionGoesAtTheEndWithoutABlankLine) {
     EXPECT_EQ(lastEntryNoBreak.Bytes(), "[A]\nK=1\r\nJ=2\r\n");
 }
 
-TEST(ProfileWrite, KeepsThePermissionBitsOfTheFile) {
-    StoreOn file("[A]\r\nK=1\r\n");
-    std::filesystem::permissions(file.Path(), std::filesystem::perms(0640));
-    file.Store().WriteText("A", "K", "2");
-    EXPECT_EQ(std::filesystem::status(file.Path()).permissions(), std::filesystem::perms(0640));
-    EXPECT_EQ(FolderListing(file.folder.Path()), std::set<std::string>{"test.ini"});
+// A new file is made as other programs make theirs: 0666 less the umask. A
+// file that is there keeps its own mode.
+TEST(ProfileWrite, NewFileTakesTheUmaskAndAnExistingOneKeepsItsMode) {
+    TempDir folder;
+    const mode_t saved = ::umask(022);
+    ProfileFile(folder / "a.ini").WriteText("A", "K", "1");
+    const int first = ModeOf(folder / "a.ini");
+    ::umask(027);
+    ProfileFile(folder / "b.ini").WriteText("A", "K", "1");
+    std::filesystem::permissions(folder / "a.ini", std::filesystem::perms(0604));
+    ProfileFile(folder / "a.ini").WriteText("A", "K", "2");
+    ::umask(saved);
+    EXPECT_EQ(first, 0644);
+    EXPECT_EQ(ModeOf(folder / "b.ini"), 0640);
+    EXPECT_EQ(ModeOf(folder / "a.ini"), 0604);
+    EXPECT_EQ(ReadBytes(folder / "a.ini"), "[A]\r\nK=2\r\n");
+    EXPECT_EQ(FolderListing(folder.Path()), (std::set<std::string>{"a.ini", "b.ini"}));
 }
 
 TEST(ProfileDelete, RemovesHeaderEntriesAndBlankLinesOfTheSection) {
@@ -235,55 +202,6 @@ TEST(ProfileDelete, MissingSectionOrFileChangesNothing) {
     TempDir folder;
     ProfileFile(folder / "none.ini").DeleteSection("A");
     EXPECT_FALSE(std::filesystem::exists(folder / "none.ini"));
-}
-
-// ---------------------------------------------------------------------------
-// Failed writes
-
-TEST(ProfileFailure, TargetThatIsADirectoryIsLeftAlone) {
-    TempDir folder;
-    const auto target = folder / "unit.kr";
-    std::filesystem::create_directory(target);
-    WriteBytes(target / "inside", "x");
-    ProfileFile store(target);
-    EXPECT_EQ(ErrorOf([&] { store.WriteText("A", "K", "1"); }), WriteErrorOf(target));
-    EXPECT_EQ(ErrorOf([&] { store.DeleteSection("A"); }), WriteErrorOf(target));
-    EXPECT_TRUE(std::filesystem::is_directory(target));
-    EXPECT_EQ(FolderListing(folder.Path()), std::set<std::string>{"unit.kr"});
-    EXPECT_EQ(FolderListing(target), std::set<std::string>{"inside"});
-}
-
-TEST(ProfileFailure, FolderThatCannotHoldFilesFailsWithThePathAsGiven) {
-    TempDir folder;
-    WriteBytes(folder / "plain", "[A]\r\nK=1\r\n");
-    const auto target = folder / "plain" / "KRMAKE.INI";
-    ProfileFile store(target);
-    EXPECT_EQ(ErrorOf([&] { store.WriteNumber("GENERAL", "LEFT", 1); }), WriteErrorOf(target));
-    EXPECT_EQ(ReadBytes(folder / "plain"), "[A]\r\nK=1\r\n");
-    EXPECT_EQ(FolderListing(folder.Path()), std::set<std::string>{"plain"});
-}
-
-TEST(ProfileFailure, WriteCutShortOrOverAnUnreadableFileLeavesTheFileWhole) {
-    const std::string old = "[A]\r\nK=1\r\n\r\n[B]\r\nX=y\n";
-    StoreOn file(old);
-    StoreOn locked(old);
-    std::filesystem::permissions(locked.Path(), std::filesystem::perms(0200));
-    for (const StoreOn* store : {&file, &locked})
-        std::filesystem::permissions(store->folder.Path(), std::filesystem::perms(0777));
-    const int cutShort = InRestrictedChild(16, [&] {
-        return ErrorOf([&] { file.Store().WriteText("A", "K", std::string(100, 'v')); }) == WriteErrorOf(file.Path());
-    });
-    // A file that cannot be read is not replaced by one holding only the new entry.
-    const int unreadable = InRestrictedChild(RLIM_INFINITY, [&] {
-        return ErrorOf([&] { locked.Store().WriteText("C", "Z", "1"); }) == WriteErrorOf(locked.Path());
-    });
-    EXPECT_EQ(cutShort, 0) << "a write cut short did not fail with the store's write error"
-                           << " (100: the test could not give up root's rights)";
-    EXPECT_EQ(unreadable, 0) << "a write over an unreadable file did not fail with the store's write error";
-    EXPECT_EQ(file.Bytes(), old);
-    EXPECT_EQ(locked.Bytes(), old);
-    EXPECT_EQ(FolderListing(file.folder.Path()), std::set<std::string>{"test.ini"});
-    EXPECT_EQ(FolderListing(locked.folder.Path()), std::set<std::string>{"test.ini"});
 }
 
 // Replacing a section at once must leave exactly the bytes that deleting it

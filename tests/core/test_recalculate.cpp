@@ -1,12 +1,14 @@
 // The game's rules as the sheet applies them: sums, the out-of-class
 // surcharge, movement of heavy units, power-based damage, backpack overload.
-#include "unit_sheet.h"
+#include "core_kit.h"
 
 #include <gtest/gtest.h>
 
 #include <deque>
 
 using namespace kr;
+using testkit::BoxTexts;
+using testkit::Texts;
 
 namespace {
 
@@ -29,12 +31,15 @@ struct Sheet : ::testing::Test {
     const TKrOption* Option(const char* cls, int cp) {
         return Option(cls, cp, [](TKrOption&) {});
     }
-    const TKrMove* Move(const char* cls, int movement, int penalty) {
+    const TKrMove* Move(const char* cls, int movement, int penalty, int cp = 0, int bp = 0, int price = 0) {
         TKrMove& e = moves.emplace_back();
         e.Name = "move";
         e.Class = cls;
         e.Movement = movement;
         e.HeavyPenalty = static_cast<std::uint8_t>(penalty);
+        e.CP = cp;
+        e.BP = bp;
+        e.Price = price;
         AddMoveRow(&sheet.Moves, &e);
         return &e;
     }
@@ -52,50 +57,33 @@ struct Sheet : ::testing::Test {
 };
 
 TEST_F(Sheet, EmptyListsShowTheBaseFigures) {
-    sheet.BaseFire = 2;
-    sheet.BaseMelee = 0;
-    sheet.BaseEvasion = -7;
-    sheet.BaseSensor = 1;
-    sheet.BaseArmor = 6;
-    sheet.BaseDurability = 30;
-    sheet.BasePower = 7;
-    sheet.BasePunch = 8;
-    sheet.BaseCP = -1;
-    sheet.BasePrice = 16900;
+    testkit::SetBaseFigures(sheet, {2, 0, -7, 6, 30, 7, 8, 1, -1, 5, 16900});
     sheet.UnitClass = "H";
     EXPECT_FALSE(sheet.ListsEnabled);
     Recalculate(sheet);
-    const FigureTexts& b = sheet.Boxes;
-    EXPECT_EQ(b.Fire, "+2");
-    EXPECT_EQ(b.Melee, "0");
-    EXPECT_EQ(b.Evasion, "-7");
-    EXPECT_EQ(b.Sensor, "+1");
-    EXPECT_EQ(b.Armor, "6");
-    EXPECT_EQ(b.Durability, "30");
-    EXPECT_EQ(b.Power, "7");
-    EXPECT_EQ(b.Punch, "8");
-    EXPECT_EQ(b.CP, "-1");
-    EXPECT_EQ(b.Price, "16900");
-    EXPECT_EQ(b.Class, "H");
-    EXPECT_EQ(b.BP, "0");
+    EXPECT_EQ(BoxTexts(sheet), (Texts{"+2", "0", "-7", "+1", "6", "30", "7", "8", "-1", "16900", "H", "0"}));
     EXPECT_FALSE(sheet.BackpackOverloaded);
     EXPECT_TRUE(sheet.ListsEnabled);
 }
 
-TEST_F(Sheet, PlainBoxesNeverCarryAPlusSign) {
-    sheet.BaseArmor = 5;
-    sheet.BasePower = 6;
-    sheet.BasePunch = 6;
-    sheet.BaseDurability = 20;
-    sheet.BaseCP = 3;
-    sheet.BasePrice = 8200;
-    Weapon("L", 1, 0, 2, 10);
-    sheet.BackpackCapacity = 4;
+// Every row counts its price, custom points and load, in each of the three
+// lists, and two rows of one weapon count twice. None of these boxes has a "+".
+TEST_F(Sheet, EveryRowAddsItsPriceCustomPointsAndLoad) {
+    sheet.BasePrice = 8000;
+    sheet.BaseCP = 3000;
+    sheet.BackpackCapacity = 1000;
+    Option("L", 1, [](TKrOption& e) {
+        e.BP = 2;
+        e.Price = 1;
+    });
+    Move("L", 5, 0, 10, 20, 20);
+    const TKrWeapon* gun = Weapon("L", 3, 100, 200, 300);
+    AddWeaponRow(&sheet.Weapons, gun);
     Recalculate(sheet);
-    for (const std::string* text : {&sheet.Boxes.Armor, &sheet.Boxes.Power, &sheet.Boxes.Punch,
-                                    &sheet.Boxes.Durability, &sheet.Boxes.CP, &sheet.Boxes.Price, &sheet.Boxes.BP})
-        EXPECT_NE(text->front(), '+') << *text;
-    EXPECT_EQ(sheet.Boxes.Price, "8210");
+    EXPECT_EQ(sheet.Boxes.Price, "8621");
+    EXPECT_EQ(sheet.Boxes.CP, "3211");
+    EXPECT_EQ(sheet.Boxes.BP, "422");
+    EXPECT_FALSE(sheet.BackpackOverloaded);
 }
 
 TEST_F(Sheet, OptionsAddTheirBonusesButNotToPunchOrDurability) {
@@ -112,17 +100,7 @@ TEST_F(Sheet, OptionsAddTheirBonusesButNotToPunchOrDurability) {
         e.BP = 1;
     });
     Recalculate(sheet);
-    EXPECT_EQ(sheet.Boxes.Fire, "+1");
-    EXPECT_EQ(sheet.Boxes.Melee, "+2");
-    EXPECT_EQ(sheet.Boxes.Evasion, "-1");
-    EXPECT_EQ(sheet.Boxes.Armor, "3");
-    EXPECT_EQ(sheet.Boxes.Power, "1");
-    EXPECT_EQ(sheet.Boxes.Sensor, "+2");
-    EXPECT_EQ(sheet.Boxes.Punch, "6");
-    EXPECT_EQ(sheet.Boxes.Durability, "20");
-    EXPECT_EQ(sheet.Boxes.CP, "1");
-    EXPECT_EQ(sheet.Boxes.Price, "500");
-    EXPECT_EQ(sheet.Boxes.BP, "1");
+    EXPECT_EQ(BoxTexts(sheet), (Texts{"+1", "+2", "-1", "+2", "3", "20", "1", "6", "1", "500", "", "1"}));
 }
 
 // The surcharge for each unit class against each entry class.
@@ -197,14 +175,17 @@ TEST_F(Sheet, MovementMayGoNegativeAndPenaltyIsUnsigned) {
     EXPECT_EQ(sheet.Moves.Cell(0, 4), "-254");
 }
 
+// Only a damage below 0 is power-based; 0 and above keep the row's own text.
 TEST_F(Sheet, PowerBasedDamageFollowsThePower) {
     sheet.BasePower = 7;
     Option("L", 0, [](TKrOption& e) { e.Power = 1; });
     Weapon("L", -3);
-    Weapon("L", 4);
+    Weapon("L", 0);
+    Weapon("L", 5);
     Recalculate(sheet);
     EXPECT_EQ(sheet.Weapons.Cell(0, 5), "11");
-    EXPECT_EQ(sheet.Weapons.Cell(1, 5), "4");
+    EXPECT_EQ(sheet.Weapons.Cell(1, 5), "0");
+    EXPECT_EQ(sheet.Weapons.Cell(2, 5), "5");
 
     sheet.Options.Clear();
     Recalculate(sheet);
@@ -226,16 +207,6 @@ TEST_F(Sheet, BackpackTurnsRedOnlyAboveCapacity) {
     sheet.Weapons.Remove(1);
     Recalculate(sheet);
     EXPECT_FALSE(sheet.BackpackOverloaded);
-}
-
-TEST_F(Sheet, TwoRowsOfOneWeaponCountTwice) {
-    const TKrWeapon* gun = Weapon("L", 1, 1, 2, 300);
-    AddWeaponRow(&sheet.Weapons, gun);
-    sheet.BackpackCapacity = 10;
-    Recalculate(sheet);
-    EXPECT_EQ(sheet.Boxes.CP, "2");
-    EXPECT_EQ(sheet.Boxes.BP, "4");
-    EXPECT_EQ(sheet.Boxes.Price, "600");
 }
 
 TEST_F(Sheet, RecalculatingAgainChangesNothing) {

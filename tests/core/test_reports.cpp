@@ -1,19 +1,10 @@
 // The clipboard text and the HTML page, byte for byte.
-#include "reports.h"
-
-#include "Pub1.h"
-#include "designer.h"
 #include "core_kit.h"
+#include "reports.h"
 
 #include <gtest/gtest.h>
 
-#include <deque>
-
-#include <filesystem>
-#include <string>
-#include <string_view>
-
-using testkit::IconvCp932;
+using namespace testkit;
 
 namespace {
 
@@ -32,89 +23,23 @@ std::string Crlf(std::string_view utf8) {
 class HandMadeSheetReport : public ::testing::Test {
 protected:
     HandMadeSheetReport() {
-        move.Name = Keep(IconvCp932("ﾎｲｰﾙ"));
-        move.Price = 300;
-        move.CP = 1;
-        move.BP = 0;
-        move.Class = "L";
-        move.Movement = 6;
-        move.Turning = 2;
-        move.Notes = Keep(IconvCp932("整地のみ"));
-
-        pod.Name = Keep(IconvCp932("ﾐｻｲﾙﾎﾟｯﾄﾞ"));
-        pod.Kind = Keep(IconvCp932("射撃"));
-        pod.HitMode = 1;
-        pod.Hit1 = 2;
-        pod.Price = 1200;
-        pod.CP = 1;
-        pod.BP = 3;
-        pod.Class = "H";
-        pod.Damage = -2;
-        pod.Range = 8;
-        pod.Count = "4";
-        pod.Indirect = 1;
-        pod.Rapid = 0;
-        pod.Notes = Keep(IconvCp932("<装填>&再"));
-
-        reload.Name = Keep(IconvCp932("└ﾘﾛｰﾄﾞ"));
-        reload.Kind = Keep(IconvCp932("補助"));
-        reload.HitMode = 0;
-        reload.Hit1 = 1;
-        reload.Hit2 = 0;
-        reload.Hit3 = -1;
-        reload.Hit4 = 2;
-        reload.Price = 50;
-        reload.CP = 0;
-        reload.BP = 1;
-        reload.Damage = 12;
-        reload.Range = 3;
-        reload.Count = "";
-        reload.Rapid = 1;
-        reload.Notes = " ";
-
-        sight.Name = Keep(IconvCp932("照準器"));
-        sight.Price = 800;
-        sight.CP = 2;
-        sight.BP = 1;
-        sight.Class = "M";
-        sight.Effect = Keep(IconvCp932("射撃+1, \"良\""));
-
         sheet.UnitName = IconvCp932("ﾃｽﾄ機<改> & \"弐\", 二号");
         sheet.UnitClass = "M";
         sheet.BaseCP = -1;
         sheet.BackpackCapacity = 4;
         sheet.BasePrice = 8200;
-        kr::AddMoveRow(&sheet.Moves, &move);
-        kr::AddWeaponRow(&sheet.Weapons, &pod);
-        kr::AddWeaponRow(&sheet.Weapons, &reload);
-        kr::AddOptionRow(&sheet.Options, &sight);
+        kr::AddMoveRow(&sheet.Moves, &MoveEntry("M1,ﾎｲｰﾙ,x,300,1,0,L,6,0,2,0,整地のみ"));
+        kr::AddWeaponRow(&sheet.Weapons, &WeaponEntry("W1,ﾐｻｲﾙﾎﾟｯﾄﾞ,射撃,1,1200,1,3,H,-2,2,0,0,0,8,4,1,0,0,<装填>&再"));
+        // No class, no uses, no remarks (a single space).
+        kr::AddWeaponRow(&sheet.Weapons, &WeaponEntry("W2,└ﾘﾛｰﾄﾞ,補助,0,50,0,1,,12,1,0,-1,2,3,,0,1,0"));
+        kr::AddOptionRow(&sheet.Options, &OptionEntry("O1,照準器,800,2,1,M,0,0,0,0,0,0,0,0,\"射撃+1, \"\"良\"\"\""));
         // What a recalculation would have written over the entries' own texts.
         sheet.Moves.SetCell(0, 4, "7");
         sheet.Weapons.SetCell(0, 3, "2");
         sheet.Weapons.SetCell(0, 5, "9");
         sheet.Boxes = {"+2", "0", "-3", "5", "20", "+1", "7", "6", "4", "12345", "M", "5"};
     }
-
-    // The entries' texts live here, as a catalog keeps its file's bytes.
-    std::string_view Keep(std::string text) { return texts.emplace_back(std::move(text)); }
-    std::deque<std::string> texts;
-
-    kr::TKrMove move;
-    kr::TKrWeapon pod, reload;
-    kr::TKrOption sight;
     kr::UnitSheet sheet;
-};
-
-// A design started from the first template against the catalogs we ship.
-class FirstTemplateReport : public ::testing::Test {
-protected:
-    FirstTemplateReport() : designer(catalogs) {
-        EXPECT_TRUE(kr::LoadCatalogs(catalogs, testkit::ShippedData()).empty());
-        kr::FillPickers(designer);
-        kr::ApplyTemplate(designer, 1);
-    }
-    kr::Catalogs catalogs;
-    kr::Designer designer;
 };
 
 constexpr std::string_view MoveTableHead = R"X(<h2>移動</h2>
@@ -265,7 +190,9 @@ TEST_F(HandMadeSheetReport, ClipboardPrintsEveryColumnUnescapedWithFollowUpRowOn
 
 // Template 1 ("M", base price 8200, armour 5, durability 20, power 6, punch 6,
 // capacity 4) with one ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ and two ｱｰﾑﾊﾟﾝﾁ(火薬式) from data/*.csv.
-TEST_F(FirstTemplateReport, ClipboardShowsTheRecalculatedFiguresAndRows) {
+TEST(ClipboardReport, FirstTemplateShowsTheRecalculatedFiguresAndRows) {
+    const auto designer = NewDesigner();
+    kr::ApplyTemplate(*designer, 1);
     const std::string expected = Crlf(
         "[基本性能]\n"
         "名称, KRM-11-LS グラナイト\n"
@@ -294,7 +221,7 @@ TEST_F(FirstTemplateReport, ClipboardShowsTheRecalculatedFiguresAndRows) {
         "\n"
         "[その他]\n"
         "\n");
-    EXPECT_EQ(kr::BuildClipboardText(designer.Sheet), expected);
+    EXPECT_EQ(kr::BuildClipboardText(designer->Sheet), expected);
 }
 
 TEST(HtmlReport, EmptySheetGivesEveryTableWithItsHeaderRowOnly) {
@@ -370,67 +297,24 @@ TEST(HtmlReport, EscapingStepsOverDoubleByteCharacters) {
     EXPECT_NE(page.find(IconvCp932("<h1>表&lt;ｱ&gt;&amp;ソ&quot;</h1>\r\n")), std::string::npos);
 }
 
-TEST_F(FirstTemplateReport, HtmlShowsTheRecalculatedFiguresAndRows) {
-    const std::string punchRow =
-        "          <tr>\n"
-        "          <td>ｱｰﾑﾊﾟﾝﾁ(火薬式)</td>\n"
-        "          <td align=\"Center\">7</td>\n"
-        "          <td align=\"Center\">+1/+1/0/0</td>\n"
-        "          <td align=\"Center\">3</td>\n"
-        "          <td align=\"Center\">0</td>\n"
-        "          <td align=\"Center\">×</td>\n"
-        "          <td align=\"Center\">×</td>\n"
-        "          <td align=\"Center\">0</td>\n"
-        "          <td align=\"Center\">0</td>\n"
-        "          <td align=\"Center\">500</td>\n"
-        "          <td align=\"Center\">火薬で打ち出す,使い捨て</td>\n"
-        "        </tr>\n";
-    const std::string expected = Crlf(
-        PageTop("KRM-11-LS グラナイト", "M", "6", "0", "6", "0", "0", "0", "0", "0", "0", "5", "9200", "20",
-                "8200") +
-        std::string(MoveTableHead) +
-        "        <tr>\n"
-        "          <td>ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ</td>\n"
-        "          <td align=\"Center\">6</td>\n"
-        "          <td align=\"Center\">2</td>\n"
-        "          <td align=\"Center\">0</td>\n"
-        "          <td align=\"Center\">0</td>\n"
-        "          <td align=\"Center\">0</td>\n"
-        "          <td align=\"Center\">標準装備の走行輪</td>\n"
-        "        </tr>\n" +
-        std::string(TableEnd) + std::string(WeaponTableHead) + punchRow + punchRow + std::string(TableEnd) +
-        std::string(OptionTableHead) + std::string(PageEnd));
-    EXPECT_EQ(kr::BuildHtmlPage(designer.Sheet), expected);
-}
-
 TEST(HtmlFileWrite, ReplacesAnExistingFileWithExactlyThePage) {
-    testkit::TempDir dir;
+    TempDir dir;
     const auto path = dir / "unit.html";
-    testkit::WriteBytes(path, std::string(5000, 'x'));
+    WriteBytes(path, std::string(5000, 'x'));
     kr::WriteHtmlFile(path, "<html>\r\n");
-    EXPECT_EQ(testkit::ReadBytes(path), "<html>\r\n");
+    EXPECT_EQ(ReadBytes(path), "<html>\r\n");
 }
 
 TEST(HtmlFileWrite, UncreatableFileNamesThePath) {
-    testkit::TempDir dir;
-    testkit::WriteBytes(dir / "plain", "not a folder");
+    TempDir dir;
+    WriteBytes(dir / "plain", "not a folder");
     const auto path = dir / "plain" / "unit.html";
-    try {
-        kr::WriteHtmlFile(path, "<html>\r\n");
-        FAIL() << "no error";
-    } catch (const kr::KrError& error) {
-        EXPECT_EQ(std::string(error.what()), "ファイル " + path.string() + " を作成できません");
-    }
+    EXPECT_EQ(ErrorOf([&] { kr::WriteHtmlFile(path, "<html>\r\n"); }), "ファイル " + path.string() + " を作成できません");
 }
 
 // A page small enough to sit in the stream's buffer fails only when the file
 // is closed: that failure is a write error too.
 TEST(HtmlFileWrite, FullDeviceGivesTheStreamWriteError) {
     ASSERT_TRUE(std::filesystem::exists("/dev/full"));
-    try {
-        kr::WriteHtmlFile("/dev/full", std::string(100, 'x'));
-        FAIL() << "no error";
-    } catch (const kr::KrError& error) {
-        EXPECT_STREQ(error.what(), "ストリームへの書き込みエラー");
-    }
+    EXPECT_EQ(ErrorOf([] { kr::WriteHtmlFile("/dev/full", std::string(100, 'x')); }), "ストリームへの書き込みエラー");
 }

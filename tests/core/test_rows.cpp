@@ -1,41 +1,32 @@
 // How entries read as list rows, picker ticks, weapon pairing on add, and the
 // Shift_JIS marks the rows use.
 #include "codec.h"
-#include "com.h"
 #include "core_kit.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <deque>
 #include <stdexcept>
-#include <string>
-#include <string_view>
 #include <unordered_set>
-#include <vector>
 
 namespace {
 
-using testkit::IconvCp932;
+using namespace testkit;
 
 // ---------------------------------------------------------------- codec
 
-TEST(Codec, MarksOfTheRowsHaveTheirCodePage932Bytes) {
-    EXPECT_EQ(kr::Sjis("∞"), "\x81\x87");
-    EXPECT_EQ(kr::Sjis("└"), "\x84\xA4");
-    EXPECT_EQ(kr::Sjis("○"), "\x81\x9B");
-    EXPECT_EQ(kr::Sjis("×"), "\x81\x7E");
-    EXPECT_EQ(kr::Sjis("～"), "\x81\x60");
-    EXPECT_EQ(kr::Sjis("①"), "\x87\x40");
-    EXPECT_EQ(kr::Sjis("ｱｰﾑ"), "\xB1\xB0\xD1");
-    EXPECT_EQ(kr::Sjis("11mmMG"), "11mmMG");
-}
-
-TEST(Codec, RoundTripThroughUtf8) {
-    for (const char* text : {"∞└○×～①", "ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ", "KRH-X31-LS クォーツ", "ソ表能", "気密/防水加工", ""}) {
-        const std::string bytes = IconvCp932(text);
-        EXPECT_EQ(kr::Cp932ToUtf8(bytes), text);
-        EXPECT_EQ(kr::Utf8ToCp932(text), bytes);
+// The marks of the rows and the characters where code page 932 differs from
+// other Shift_JIS tables, both ways, as literal bytes.
+TEST(Codec, CharactersHaveTheirCodePage932Bytes) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"∞", "\x81\x87"}, {"└", "\x84\xA4"}, {"○", "\x81\x9B"}, {"×", "\x81\x7E"},
+        {"～", "\x81\x60"}, {"①", "\x87\x40"}, {"ｱｰﾑ", "\xB1\xB0\xD1"}, {"ソ表", "\x83\x5C\x95\x5C"},
+        {"11mmMG", "11mmMG"}, {"", ""},
+    };
+    for (const auto& [text, bytes] : cases) {
+        EXPECT_EQ(kr::Sjis(text), bytes) << text;
+        EXPECT_EQ(kr::Utf8ToCp932(text), bytes) << text;
+        EXPECT_EQ(kr::Cp932ToUtf8(bytes), text) << text;
     }
 }
 
@@ -74,24 +65,9 @@ TEST(IsFollowUpName, FirstCharacterIsTheCornerMark) {
     EXPECT_FALSE(kr::IsFollowUpName("\x84"));
 }
 
-// Entries as the loader makes them from one catalog line. The catalog stays
-// for the rest of the run, as catalogs do, since the entry views its bytes.
-template <class Catalog>
-auto EntryFrom(const std::string& line) {
-    static std::deque<Catalog> catalogs;
-    Catalog& catalog = catalogs.emplace_back();
-    catalog.LoadCatalogText("header\r\n" + line);
-    return *catalog.EntryByIndex(0);
-}
-kr::TKrOption SampleOption() {
-    return EntryFrom<kr::TKROptionList>(IconvCp932("O9,ﾓﾙｶﾞ製ｾﾝｻｰ,1200,1,0,M,0,0,0,0,0,2,0,0,センサー+2"));
-}
-kr::TKrMove SampleMove() {
-    return EntryFrom<kr::TKRMoveList>(IconvCp932("M1,ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ,車輪,150,-1,2,L,6,1,3,0"));
-}
-kr::TKrWeapon SampleWeapon() {
-    return EntryFrom<kr::TKRWeaponList>(IconvCp932("W1,11mmMG,機関銃,0,600,0,1,L,3,1,0,-1,2,4,,0,1,0,標準的な機関銃"));
-}
+kr::TKrOption SampleOption() { return OptionEntry("O9,ﾓﾙｶﾞ製ｾﾝｻｰ,1200,1,0,M,0,0,0,0,0,2,0,0,センサー+2"); }
+kr::TKrMove SampleMove() { return MoveEntry("M1,ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ,車輪,150,-1,2,L,6,1,3,0"); }
+kr::TKrWeapon SampleWeapon() { return WeaponEntry("W1,11mmMG,機関銃,0,600,0,1,L,3,1,0,-1,2,4,,0,1,0,標準的な機関銃"); }
 
 TEST(OptionRow, CellsInColumnOrder) {
     const kr::TKrOption o = SampleOption();
@@ -179,39 +155,32 @@ TEST(WeaponRow, FallbackSpaceNotesStayASpace) {
 
 // ---------------------------------------------------------------- row lists
 
-TEST(RowRoutines, NoListOrNoEntryAddsNothing) {
+// One row per entry, in the order added; none for no entry (a name the
+// catalog lacks) and nothing at all for no list. The same entry twice gives
+// two rows that refer to it.
+TEST(RowRoutines, OneRowPerEntryAndNoneForNoEntry) {
     const kr::TKrOption o = SampleOption();
     const kr::TKrMove m = SampleMove();
-    const kr::TKrWeapon w = SampleWeapon();
+    const kr::TKrWeapon w = SampleWeapon(), other = SampleWeapon();
     kr::OptionRows options;
     kr::MoveRows moves;
     kr::WeaponRows weapons;
     kr::AddOptionRow(&options, nullptr);
     kr::AddMoveRow(&moves, nullptr);
-    kr::AddWeaponRow(&weapons, nullptr);
-    EXPECT_NO_FATAL_FAILURE(kr::AddOptionRow(nullptr, &o));
-    EXPECT_NO_FATAL_FAILURE(kr::AddMoveRow(nullptr, &m));
-    EXPECT_NO_FATAL_FAILURE(kr::AddWeaponRow(nullptr, &w));
+    kr::AddOptionRow(nullptr, &o);  // a crash would end the test here
+    kr::AddMoveRow(nullptr, &m);
+    kr::AddWeaponRow(nullptr, &w);
+    for (const kr::TKrWeapon* entry : {&w, static_cast<const kr::TKrWeapon*>(nullptr), &other, &w})
+        kr::AddWeaponRow(&weapons, entry);
     EXPECT_TRUE(options.Empty());
     EXPECT_TRUE(moves.Empty());
-    EXPECT_TRUE(weapons.Empty());
-}
-
-TEST(RowRoutines, SameEntryTwiceGivesTwoRowsOfThatEntry) {
-    const kr::TKrWeapon w = SampleWeapon();
-    const kr::TKrWeapon other = SampleWeapon();
-    kr::WeaponRows rows;
-    kr::AddWeaponRow(&rows, &w);
-    kr::AddWeaponRow(&rows, &other);
-    kr::AddWeaponRow(&rows, &w);
-    ASSERT_EQ(rows.Count(), 3u);
-    EXPECT_EQ(rows.Data(0), &w);
-    EXPECT_EQ(rows.Data(1), &other);
-    EXPECT_EQ(rows.Data(2), &w);
+    ASSERT_EQ(weapons.Count(), 3u);
+    EXPECT_EQ(weapons.Data(0), &w);
+    EXPECT_EQ(weapons.Data(1), &other);
+    EXPECT_EQ(weapons.Data(2), &w);
     for (int column = 0; column < kr::WeaponRows::ColumnCount; ++column)
-        EXPECT_EQ(rows.Cell(0, column), rows.Cell(2, column));
-    EXPECT_EQ(rows.Caption(2), "11mmMG");
-    EXPECT_FALSE(rows.Row(0).Checked);
+        EXPECT_EQ(weapons.Cell(0, column), weapons.Cell(2, column));
+    EXPECT_FALSE(weapons.Row(0).Checked);
 }
 
 TEST(RowList, ComputedCellsOverrideTheEntryText) {
@@ -262,11 +231,9 @@ TEST(RowList, CopiedRowsKeepTheirOwnComputedCells) {
 
 // ---------------------------------------------------------------- pickers
 
-const std::string kOptionHeader = "code,name,price,cp,bp,class,f,m,e,a,p,s,mv,x,effect\r\n";
-
 TEST(Picker, FillGivesOneUntickedRowPerEntryInCatalogOrder) {
     kr::TKROptionList catalog;
-    catalog.LoadCatalogText(kOptionHeader +
+    catalog.LoadCatalogText(OptionHeader() +
                             "O1,B,1,0,0,L,0,0,0,0,0,0,0,0,e\r\n"
                             "O2,A,2,0,0,L,0,0,0,0,0,0,0,0,e\r\n"
                             "O3,B,3,0,0,L,0,0,0,0,0,0,0,0,e\r\n");
@@ -282,7 +249,7 @@ TEST(Picker, FillGivesOneUntickedRowPerEntryInCatalogOrder) {
 
 TEST(Picker, CheckByNameTicksEveryMatchAndClearChecksUnticksAll) {
     kr::TKROptionList catalog;
-    catalog.LoadCatalogText(kOptionHeader + IconvCp932("O1,装甲,1,0,0,L,0,0,0,0,0,0,0,0,e\r\n"
+    catalog.LoadCatalogText(OptionHeader() + IconvCp932("O1,装甲,1,0,0,L,0,0,0,0,0,0,0,0,e\r\n"
                                                "O2,センサー,2,0,0,L,0,0,0,0,0,0,0,0,e\r\n"
                                                "O3,装甲,3,0,0,L,0,0,0,0,0,0,0,0,e\r\n"
                                                "O4,装甲改,4,0,0,L,0,0,0,0,0,0,0,0,e\r\n"));
@@ -305,89 +272,46 @@ TEST(Picker, CheckByNameTicksEveryMatchAndClearChecksUnticksAll) {
     for (std::size_t i = 0; i < picker.Count(); ++i) EXPECT_FALSE(picker.Row(i).Checked) << i;
 }
 
-// A weapon picker over these rows, in this order.
-class WeaponPairing : public ::testing::Test {
-protected:
-    void Build(std::initializer_list<const char*> names) {
-        entries.clear();
-        entries.reserve(names.size());
-        for (const char* name : names) {
-            kr::TKrWeapon w;
-            w.Name = texts.emplace_back(IconvCp932(name));
-            entries.push_back(w);
-        }
-        for (const kr::TKrWeapon& w : entries) kr::AddWeaponRow(&picker, &w);
+// The weapon picker's add command: the chosen row with its follow-up row
+// below it, or with the row above when it is itself a follow-up row; the row
+// below is examined first, and one neighbour only is taken.
+TEST(WeaponPairing, ChosenRowComesWithItsPair) {
+    const struct {
+        std::vector<const char*> picker;
+        std::vector<std::size_t> chosen;  // in turn
+        std::vector<std::size_t> added;   // the picker rows added, in order
+    } cases[] = {
+        {{"A", "B", "└b", "D"}, {3, 0}, {3, 0}},
+        {{"A", "B", "└b", "D"}, {1, 2}, {1, 2, 1, 2}},
+        {{"└x", "A"}, {0}, {0}},
+        {{"C", "└c1", "└c2", "D"}, {0}, {0, 1}},
+        {{"C", "└c1", "└c2", "D"}, {1}, {1, 2}},
+        {{"C", "└c1", "└c2", "D"}, {2}, {1, 2}},
+        {{"A", "└a"}, {2, static_cast<std::size_t>(-1)}, {}},  // no row chosen
+        {{}, {0}, {}},
+    };
+    const auto entry = [](const char* name) {
+        return &WeaponEntry(std::string("W,") + name + ",k,0,0,0,0,L,0,0,0,0,0,0,,0,0,0,n");
+    };
+    const kr::TKrWeapon* existing = entry("Z");
+    for (const auto& c : cases) {
+        kr::WeaponRows picker, target;
+        for (const char* name : c.picker) kr::AddWeaponRow(&picker, entry(name));
+        kr::AddWeaponRow(&target, existing);
+        for (std::size_t chosen : c.chosen) kr::AddChosenWeapon(picker, chosen, target);
+        std::vector<const kr::TKrWeapon*> expected{existing};
+        for (std::size_t row : c.added) expected.push_back(picker.Data(row));
+        std::vector<const kr::TKrWeapon*> added;
+        for (std::size_t i = 0; i < target.Count(); ++i) added.push_back(target.Data(i));
+        EXPECT_EQ(added, expected) << c.picker.size() << " rows, first chosen " << c.chosen.front();
     }
-    std::vector<std::string> TargetNames() const {
-        std::vector<std::string> names;
-        for (std::size_t i = 0; i < target.Count(); ++i) names.emplace_back(target.Caption(i));
-        return names;
-    }
-    // The texts the entries view, kept as a catalog keeps its file's bytes.
-    std::deque<std::string> texts;
-    std::vector<kr::TKrWeapon> entries;
-    kr::WeaponRows picker;
-    kr::WeaponRows target;
-};
-
-TEST_F(WeaponPairing, PlainWeaponIsAddedAlone) {
-    Build({"A", "B", "└b", "D"});
-    kr::AddChosenWeapon(picker, 3, target);  // the last row
-    kr::AddChosenWeapon(picker, 0, target);
-    EXPECT_EQ(TargetNames(), (std::vector<std::string>{"D", "A"}));
-}
-
-TEST_F(WeaponPairing, WeaponAndItsFollowUpAreAddedTogetherFromEither) {
-    Build({"A", "B", "└b", "D"});
-    kr::AddChosenWeapon(picker, 1, target);
-    kr::AddChosenWeapon(picker, 2, target);
-    EXPECT_EQ(TargetNames(), (std::vector<std::string>{"B", IconvCp932("└b"), "B", IconvCp932("└b")}));
-    EXPECT_EQ(target.Data(0), &entries[1]);
-    EXPECT_EQ(target.Data(1), &entries[2]);
-}
-
-TEST_F(WeaponPairing, FollowUpAsFirstRowIsAddedAlone) {
-    Build({"└x", "A"});
-    kr::AddChosenWeapon(picker, 0, target);
-    EXPECT_EQ(TargetNames(), (std::vector<std::string>{IconvCp932("└x")}));
-}
-
-TEST_F(WeaponPairing, WeaponWithTwoFollowUpsTakesOneNeighbourOnly) {
-    Build({"C", "└c1", "└c2", "D"});
-    kr::AddChosenWeapon(picker, 0, target);
-    EXPECT_EQ(TargetNames(), (std::vector<std::string>{"C", IconvCp932("└c1")}));
-    target.Clear();
-    // The row below is looked at first: the two follow-up rows go together.
-    kr::AddChosenWeapon(picker, 1, target);
-    EXPECT_EQ(TargetNames(), (std::vector<std::string>{IconvCp932("└c1"), IconvCp932("└c2")}));
-    target.Clear();
-    kr::AddChosenWeapon(picker, 2, target);
-    EXPECT_EQ(TargetNames(), (std::vector<std::string>{IconvCp932("└c1"), IconvCp932("└c2")}));
-}
-
-TEST_F(WeaponPairing, ChosenPairThreeTimesGivesSixRowsAfterExistingOnes) {
-    Build({"A", "B", "└b"});
-    kr::AddWeaponRow(&target, &entries[0]);
-    for (int i = 0; i < 3; ++i) kr::AddChosenWeapon(picker, 1, target);
-    EXPECT_EQ(TargetNames(),
-              (std::vector<std::string>{"A", "B", IconvCp932("└b"), "B", IconvCp932("└b"), "B", IconvCp932("└b")}));
-}
-
-TEST_F(WeaponPairing, NoRowChosenAddsNothing) {
-    Build({"A", "└a"});
-    kr::AddChosenWeapon(picker, 2, target);
-    kr::AddChosenWeapon(picker, static_cast<std::size_t>(-1), target);
-    EXPECT_TRUE(target.Empty());
-    kr::WeaponRows empty;
-    kr::AddChosenWeapon(empty, 0, target);
-    EXPECT_TRUE(target.Empty());
 }
 
 }  // namespace
 
 TEST(Picker, CheckByNamesTicksWhatCheckByNameTicksForEachName) {
     kr::TKROptionList catalog;
-    catalog.LoadCatalogText(kOptionHeader + IconvCp932("O1,装甲,1,0,0,L,0,0,0,0,0,0,0,0,e\r\n"
+    catalog.LoadCatalogText(OptionHeader() + IconvCp932("O1,装甲,1,0,0,L,0,0,0,0,0,0,0,0,e\r\n"
                                                "O2,センサー,2,0,0,L,0,0,0,0,0,0,0,0,e\r\n"
                                                "O3,装甲,3,0,0,L,0,0,0,0,0,0,0,0,e\r\n"
                                                "O4,装甲改,4,0,0,L,0,0,0,0,0,0,0,0,e\r\n"

@@ -3,11 +3,16 @@
 // corpus replay both report a broken property as a crash).
 #pragma once
 
+#include <unistd.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -64,6 +69,30 @@ public:
 private:
     std::string_view bytes_;
 };
+
+// A folder for the target's files, in memory where the system offers one,
+// made once per process and removed at its end.
+inline const std::filesystem::path& ScratchFolder() {
+    static const std::filesystem::path folder = [] {
+        const std::filesystem::path base =
+            std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path();
+        std::string pattern = (base / "krfuzz-XXXXXX").string();
+        if (!::mkdtemp(pattern.data())) std::abort();
+        std::atexit([] { std::filesystem::remove_all(ScratchFolder()); });
+        return std::filesystem::path(pattern);
+    }();
+    return folder;
+}
+
+inline void WriteFile(const std::filesystem::path& path, std::string_view bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline std::string FileBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 inline bool IsBlank(char c) {
     const auto byte = static_cast<unsigned char>(c);

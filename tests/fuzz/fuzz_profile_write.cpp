@@ -11,12 +11,6 @@
 #include "Pub1.h"
 #include "profile_properties.h"
 
-#include <unistd.h>
-
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <string>
 #include <string_view>
@@ -52,19 +46,6 @@ std::map<std::string, kr::ProfileEntries> OtherSections(const kr::ProfileDocumen
     return sections;
 }
 
-// A folder for the file: in memory where the system offers one.
-const std::filesystem::path& Folder() {
-    static const std::filesystem::path folder = [] {
-        const std::filesystem::path base =
-            std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path();
-        std::string pattern = (base / "krfuzz-XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) std::abort();
-        std::atexit([] { std::filesystem::remove_all(Folder()); });
-        return std::filesystem::path(pattern);
-    }();
-    return folder;
-}
-
 bool BreaksLine(std::string_view text) { return text.find_first_of(std::string_view("\r\n\0", 3)) != text.npos; }
 
 // Whether the store must refuse the operation: a text it would write holds a
@@ -77,11 +58,6 @@ bool MustRefuse(const Op& op) {
         case 2: return BreaksLine(op.Section) || BreaksLine(op.Key) || BreaksLine(op.Value);
         default: return false;
     }
-}
-
-std::string FileBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 }  // namespace
@@ -107,11 +83,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 0; i < operations.size() && !existing.empty(); ++i)
         if (operations[i].Number & 1) operations[i].Section = existing[i % existing.size()];
 
-    const std::filesystem::path path = Folder() / "test.ini";
-    {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    }
+    const std::filesystem::path path = fuzzkit::ScratchFolder() / "test.ini";
+    fuzzkit::WriteFile(path, bytes);
     kr::ProfileDocument document(bytes);
     kr::ProfileFile store(path);
 
@@ -135,7 +108,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 storeRefused = true;
             }
             FUZZ_CHECK(documentRefused && storeRefused);
-            FUZZ_CHECK(document.Bytes() == before && FileBytes(path) == before);
+            FUZZ_CHECK(document.Bytes() == before && fuzzkit::FileBytes(path) == before);
             continue;
         }
         const auto others = OtherSections(document, op.Section);
@@ -179,7 +152,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const bool keyed = op.Kind == 3 || (fuzzkit::WritableKey(op.Key) && fuzzkit::WritableValue(op.Value));
         if (fuzzkit::WritableSection(op.Section) && keyed)
             FUZZ_CHECK(OtherSections(document, op.Section) == others);
-        FUZZ_CHECK(FileBytes(path) == document.Bytes());
+        FUZZ_CHECK(fuzzkit::FileBytes(path) == document.Bytes());
         // A text holding a line feed makes more lines than the document holds
         // until it is read again, as the store reads the file for every operation.
         document = kr::ProfileDocument(document.Bytes());

@@ -10,11 +10,7 @@
 #include "fuzz_kit.h"
 #include "profile_properties.h"
 
-#include <unistd.h>
-
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <set>
 #include <string>
 #include <vector>
@@ -31,21 +27,8 @@ const kr::Catalogs& ShippedCatalogs() {
 }
 
 const std::filesystem::path& UnitPath() {
-    static const std::filesystem::path path = [] {
-        const std::filesystem::path base =
-            std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path();
-        std::string pattern = (base / "krfuzz-XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) std::abort();
-        static const std::filesystem::path folder = pattern;
-        std::atexit([] { std::filesystem::remove_all(folder); });
-        return folder / "unit.kr";
-    }();
+    static const std::filesystem::path path = fuzzkit::ScratchFolder() / "unit.kr";
     return path;
-}
-
-void WriteFile(const std::filesystem::path& path, std::string_view bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 template <class Entry, class List>
@@ -93,7 +76,7 @@ SheetState StateOf(const kr::UnitSheet& s) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const kr::Catalogs& catalogs = ShippedCatalogs();
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    WriteFile(UnitPath(), bytes);
+    fuzzkit::WriteFile(UnitPath(), bytes);
 
     kr::Designer designer(catalogs);
     kr::FillPickers(designer);

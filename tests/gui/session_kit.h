@@ -1,6 +1,7 @@
 // What the window tests share: a folder of the shipped catalogs, the program's
-// windows started on it, a stand-in for the dialogs, the desktop and the
-// clipboard, commands run with their pickers, typing, and reading lists.
+// windows started on it, a stand-in for the dialogs, the desktop, the
+// clipboard and the error box, commands run with their pickers, typing, and
+// reading lists and figures.
 #pragma once
 
 #include "gui_kit.h"
@@ -115,6 +116,26 @@ inline std::unique_ptr<DesignerSession> Start(const Folder& folder) {
     return session;
 }
 
+// A session over a fresh folder with the desktop stood in for, which outlives
+// the windows (they may show errors as they go).
+struct Running {
+    explicit Running(const QStringList& leaveOut = {}) : folder(leaveOut), session(Start(folder)) {}
+    TfrmMain& Main() { return session->Main(); }
+    Folder folder;
+    FakeDesktop desktop;
+    std::unique_ptr<DesignerSession> session;
+};
+
+// The settings file a first run leaves behind when no window was moved: each
+// window's design placement, written as the windows are destroyed, weapon
+// picker first.
+const QByteArray DesignSettings =
+    "[GENERAL]\r\n"
+    "W_LEFT=526\r\nW_TOP=541\r\nW_HEIGHT=143\r\nW_WIDTH=561\r\n"
+    "M_LEFT=436\r\nM_TOP=573\r\nM_HEIGHT=150\r\nM_WIDTH=550\r\n"
+    "O_LEFT=519\r\nO_TOP=526\r\nO_HEIGHT=137\r\nO_WIDTH=535\r\n"
+    "LEFT=201\r\nTOP=168\r\nHEIGHT=523\r\nWIDTH=600\r\n";
+
 // What happened to the picker a command opened.
 struct PickerRun {
     TfrmPicker* Opened = nullptr;
@@ -174,6 +195,13 @@ inline int RowOf(const TfrmPicker& picker, const QString& caption) {
     return -1;
 }
 
+// Ticks or unticks a picker's row of that caption, as a click on its box does.
+inline void Tick(TfrmPicker& picker, const QString& caption, bool ticked = true) {
+    const int row = RowOf(picker, caption);
+    QVERIFY2(row >= 0, qPrintable(caption));
+    picker.Model()->setData(picker.Model()->index(row, 0), ticked ? Qt::Checked : Qt::Unchecked, Qt::CheckStateRole);
+}
+
 // The eleven figure boxes, in the panel's reading order, then the class box.
 inline QStringList Figures(const TfrmMain& w) {
     return {w.lblFire->text(), w.lblBtl->text(), w.lblSpd->text(),   w.lblSns->text(),
@@ -190,5 +218,26 @@ inline int FirstFollowUpRow(const TfrmPicker& picker) {
     return -1;
 }
 
+// Adds a picker row through the weapon picker, opened from the pop-up menu:
+// the row is selected and Enter pressed.
+inline PickerRun AddWeaponByEnter(TfrmMain& w, int pickerRow) {
+    return RunCommand([&] { w.mnuAddWpn->trigger(); }, [&](TfrmPicker& picker) {
+        picker.List()->SelectRow(pickerRow);
+        QTest::keyClick(picker.List(), Qt::Key_Return);
+    });
+}
+
+// Replaces the weapon rows with those of the names, recalculated and shown.
+inline void SetWeapons(TfrmMain& w, const QStringList& names) {
+    WeaponRows& rows = w.designer().Sheet.Weapons;
+    rows.Clear();
+    for (const QString& name : names) {
+        const TKrWeapon* weapon = w.designer().Catalog.Weapon.FindByName(Cp932(name).toStdString());
+        QVERIFY2(weapon, qPrintable(name));
+        rows.Append(weapon);
+    }
+    Recalculate(w.designer().Sheet);
+    w.RefreshSheet();
+}
 
 }  // namespace guikit

@@ -42,11 +42,19 @@ void Press(TfrmMain& w, Qt::Key key, Qt::KeyboardModifiers modifiers) {
 void PressUndo(TfrmMain& w) { Press(w, Qt::Key_Z, Qt::ControlModifier); }
 void PressRedo(TfrmMain& w) { Press(w, Qt::Key_Y, Qt::ControlModifier); }
 
-std::unique_ptr<DesignerSession> StartActive(const Folder& folder) {
-    auto session = Start(folder);
-    session->Main().activateWindow();
-    if (!QTest::qWaitForWindowActive(&session->Main())) return nullptr;
-    return session;
+// The main window of a running session, made active as a player's click does.
+TfrmMain& ActiveMain(Running& run) {
+    run.Main().activateWindow();
+    if (!QTest::qWaitForWindowActive(&run.Main())) qWarning("the main window did not become active");
+    return run.Main();
+}
+
+// Undo goes back to `before` and redo forward to `after`, one step each.
+void ExpectOneStep(DesignerSession& session, const Snapshot& before, const Snapshot& after) {
+    PressUndo(session.Main());
+    QVERIFY(Take(session) == before);
+    PressRedo(session.Main());
+    QVERIFY(Take(session) == after);
 }
 
 QString RecoveryFile(const Folder& folder) { return folder.File(QString::fromLatin1(RecoveryFileName)); }
@@ -57,61 +65,71 @@ class HistoryTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void undoAndRedoEveryKindOfChange() {
-        Folder folder;
-        FakeDesktop desktop;
-        auto session = StartActive(folder);
-        QVERIFY(session);
-        TfrmMain& w = session->Main();
+    // Template over template, undone to the empty sheet and redone; Ctrl+Shift+Z
+    // redoes too, and nothing is left to redo at the end.
+    void templatesUndoAndRedo() {
+        Running run;
+        DesignerSession& session = *run.session;
+        TfrmMain& w = ActiveMain(run);
         QVERIFY(!w.mnuUndo->isEnabled());
-        const Snapshot empty = Take(*session);
-
-        // Template over template.
+        const Snapshot empty = Take(session);
         w.mnuNewClick(4);
-        const Snapshot template4 = Take(*session);
+        const Snapshot template4 = Take(session);
         w.mnuNewClick(2);
-        const Snapshot template2 = Take(*session);
+        const Snapshot template2 = Take(session);
         PressUndo(w);
-        QVERIFY(Take(*session) == template4);
+        QVERIFY(Take(session) == template4);
         PressRedo(w);
-        QVERIFY(Take(*session) == template2);
-        Press(w, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);  // redo too, nothing left
-        QVERIFY(Take(*session) == template2);
+        QVERIFY(Take(session) == template2);
+        Press(w, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(Take(session) == template2);
         PressUndo(w);
         PressUndo(w);
-        QVERIFY(Take(*session) == empty);
+        QVERIFY(Take(session) == empty);
         QVERIFY(!w.mnuUndo->isEnabled() && w.mnuRedo->isEnabled());
         PressRedo(w);
-        QVERIFY(Take(*session) == template4);
+        QVERIFY(Take(session) == template4);
+        Press(w, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(Take(session) == template2);
+    }
 
-        // A picker session is one step, ticks and rows together.
-        const int fireControl = RowOf(*session->frmOption, QStringLiteral("射撃管制装置"));
-        const int camera = RowOf(*session->frmOption, QStringLiteral("暗視ｶﾒﾗ"));
+    // A picker session is one step, ticks and rows together.
+    void pickerSessionIsOneStep() {
+        Running run;
+        TfrmMain& w = ActiveMain(run);
+        w.mnuNewClick(4);
+        const Snapshot template4 = Take(*run.session);
         RunCommand([&] { w.lvwOptionDblClick(); }, [&](TfrmPicker& picker) {
-            for (int row : {fireControl, camera})
-                picker.Model()->setData(picker.Model()->index(row, 0), Qt::Checked, Qt::CheckStateRole);
+            Tick(picker, QStringLiteral("射撃管制装置"));
+            Tick(picker, QStringLiteral("暗視ｶﾒﾗ"));
         });
         QCOMPARE(Captions(w.lvwOption).size(), 5);
-        PressUndo(w);
-        QVERIFY(Take(*session) == template4);
-        PressRedo(w);
-        QCOMPARE(Captions(w.lvwOption).size(), 5);
+        ExpectOneStep(*run.session, template4, Take(*run.session));
+    }
 
-        // A weapon added, then deleted: a step each.
-        const int magazine = FirstFollowUpRow(*session->frmWeapon);
-        RunCommand([&] { w.mnuAddWpnClick(); }, [&](TfrmPicker& picker) {
-            picker.List()->SelectRow(magazine);
-            QTest::keyClick(picker.List(), Qt::Key_Return);
-        });
-        const Snapshot added = Take(*session);
+    // A weapon added through the picker, then deleted: a step each.
+    void weaponAddAndDeleteAreOneStepEach() {
+        Running run;
+        TfrmMain& w = ActiveMain(run);
+        w.mnuNewClick(4);
+        const Snapshot template4 = Take(*run.session);
+        AddWeaponByEnter(w, FirstFollowUpRow(*run.session->frmWeapon));
+        const Snapshot added = Take(*run.session);
         QCOMPARE(Captions(w.lvwWeapon).size(), 3);
         w.lvwWeapon->SelectRow(1);
         w.mnuDelWpnClick();
         QCOMPARE(Captions(w.lvwWeapon).size(), 1);
+        ExpectOneStep(*run.session, added, Take(*run.session));
         PressUndo(w);
-        QVERIFY(Take(*session) == added);
+        ExpectOneStep(*run.session, template4, added);
+    }
 
-        // A burst of typing is one step; a pause starts the next.
+    // A burst of typing is one step; a pause starts the next. Ctrl+Z in the
+    // name box undoes the design's steps, not the box's own.
+    void typingBurstIsOneStep() {
+        Running run;
+        TfrmMain& w = ActiveMain(run);
+        w.mnuNewClick(4);
         w.txtKrName->setFocus();
         w.txtKrName->end(false);
         TypeText(w.txtKrName, QStringLiteral("改"));
@@ -119,44 +137,45 @@ private slots:
         QTest::qWait(1200);
         TypeText(w.txtKrName, QStringLiteral("型"));
         QCOMPARE(w.txtKrName->text(), QStringLiteral("KRH-X31-LS クォーツ改二型"));
-        PressUndo(w);  // Ctrl+Z in the name box undoes the design's steps
+        PressUndo(w);
         QCOMPARE(w.txtKrName->text(), QStringLiteral("KRH-X31-LS クォーツ改二"));
         QTest::keyClick(w.txtKrName, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(w.txtKrName->text(), QStringLiteral("KRH-X31-LS クォーツ"));
-        QCOMPARE(Take(*session), added);
+    }
 
-        // Load over a changed design, back to the remembered file names.
-        const QString unit = folder.File(QStringLiteral("quartz.kr"));
-        desktop.Answers = {unit};
+    // A load over a changed design is one step, back to the remembered file names.
+    void loadIsOneStep() {
+        Running run;
+        TfrmMain& w = ActiveMain(run);
+        const QString unit = run.folder.File(QStringLiteral("quartz.kr"));
+        w.mnuNewClick(4);
+        run.desktop.Answers = {unit};
         w.mnuSaveClick();
         w.mnuNewClick(1);
-        const Snapshot template1 = Take(*session);
+        const Snapshot template1 = Take(*run.session);
         QVERIFY(template1.Save.empty());
         w.txtKrName->setFocus();
         TypeText(w.txtKrName, QStringLiteral("!"));
-        const Snapshot edited = Take(*session);
-        desktop.Answers = {unit};
+        const Snapshot edited = Take(*run.session);
+        run.desktop.Answers = {unit};
         w.mnuLoadClick();
-        QCOMPARE(session->designer.SaveFileName, PathOf(unit));
+        QCOMPARE(run.session->designer.SaveFileName, PathOf(unit));
         PressUndo(w);
-        QVERIFY(Take(*session) == edited);
+        QVERIFY(Take(*run.session) == edited);
         PressUndo(w);
-        QVERIFY(Take(*session) == template1);
-        QVERIFY(desktop.Errors.isEmpty());
+        QVERIFY(Take(*run.session) == template1);
+        QVERIFY(run.desktop.Errors.isEmpty());
     }
 
     // The title names the unit file and marks changes not yet saved.
     void titleMarksUnsavedChanges() {
-        Folder folder;
-        FakeDesktop desktop;
-        auto session = StartActive(folder);
-        QVERIFY(session);
-        TfrmMain& w = session->Main();
+        Running run;
+        FakeDesktop& desktop = run.desktop;
+        TfrmMain& w = ActiveMain(run);
         QCOMPARE(w.windowTitle(), QStringLiteral("ＫＲデザイナ"));
         w.mnuNewClick(4);
         QCOMPARE(w.windowTitle(), QStringLiteral("ＫＲデザイナ"));
-        const QString unit = folder.File(QStringLiteral("quartz.kr"));
-        desktop.Answers = {unit};
+        desktop.Answers = {run.folder.File(QStringLiteral("quartz.kr"))};
         w.mnuUpdateClick();
         QCOMPARE(w.windowTitle(), QStringLiteral("quartz.kr[*] - ＫＲデザイナ"));
         QVERIFY(!w.isWindowModified());
@@ -197,10 +216,11 @@ private slots:
         }  // quitting writes the last change at once
         QVERIFY(ReadBytes(RecoveryFile(folder)).contains(Cp932(QStringLiteral("名称=KRH-X31-LS クォーツ改\r\n"))));
 
-        auto session = StartActive(folder);
-        QVERIFY(session);
+        auto session = Start(folder);
         TfrmMain& w = session->Main();
         QVERIFY(w.mnuRestore->isEnabled());
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
         w.mnuNewClick(1);
         QTRY_VERIFY_WITH_TIMEOUT(ReadBytes(RecoveryFile(folder)).contains(Cp932(QStringLiteral("KRM-11-LS"))), 1500);
         w.mnuRestoreClick();
@@ -235,9 +255,8 @@ private slots:
 
     // Each figure box's tooltip is the sum behind it.
     void figureBoxesExplainThemselves() {
-        Folder folder;
-        auto session = Start(folder);
-        TfrmMain& w = session->Main();
+        Running run;
+        TfrmMain& w = run.Main();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         w.mnuNewClick(4);
         QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), w.lblPow->mapToGlobal(QPoint(5, 5)));

@@ -3,46 +3,20 @@
 // area, while the values in the file stay as they were unless the user moves
 // the window; placements that fit are shown as they are and written back
 // unchanged. Run on a 1280 x 1024 screen and on an 800 x 600 one.
-#include "main.h"
+#include "session_kit.h"
 
-#include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QScreen>
-#include <QTemporaryDir>
-#include <QTest>
 
-#include <fstream>
-#include <vector>
-#include <iterator>
-#include <string>
-
-using namespace kr;
+using namespace guikit;
 
 namespace {
 
-// A temporary folder with the shipped catalogs and a settings file.
-struct Folder {
-    explicit Folder(const std::string& settings) {
-        for (const char* file : {"option.csv", "weapon.csv", "move.csv"})
-            QFile::copy(QStringLiteral(KR_SHIPPED_DATA_DIR "/") + file, dir.filePath(file));
-        std::ofstream(Settings(), std::ios::binary) << settings;
-    }
-    std::filesystem::path Path() const { return dir.path().toStdString(); }
-    std::string Settings() const { return (Path() / "KRMAKE.INI").string(); }
-    std::string SettingsBytes() const {
-        std::ifstream in(Settings(), std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-    QTemporaryDir dir;
-};
-
-std::string SettingsWith(const std::string& left, const std::string& top, const std::string& height,
-                         const std::string& width) {
-    std::string bytes = "[GENERAL]\r\n";
+QByteArray SettingsWith(const QString& left, const QString& top, const QString& height, const QString& width) {
+    QByteArray bytes = "[GENERAL]\r\n";
     for (const char* prefix : {"W_", "M_", "O_", ""})
-        bytes += std::string(prefix) + "LEFT=" + left + "\r\n" + prefix + "TOP=" + top + "\r\n" + prefix +
-                 "HEIGHT=" + height + "\r\n" + prefix + "WIDTH=" + width + "\r\n";
+        bytes += QStringLiteral("%1LEFT=%2\r\n%1TOP=%3\r\n%1HEIGHT=%4\r\n%1WIDTH=%5\r\n")
+                     .arg(QString::fromLatin1(prefix), left, top, height, width)
+                     .toLatin1();
     return bytes;
 }
 
@@ -77,9 +51,9 @@ private slots:
         QFETCH(QString, top);
         QFETCH(QString, height);
         QFETCH(QString, width);
-        const std::string settings =
-            SettingsWith(left.toStdString(), top.toStdString(), height.toStdString(), width.toStdString());
-        Folder folder(settings);
+        const QByteArray settings = SettingsWith(left, top, height, width);
+        Folder folder;
+        WriteBytes(folder.Settings(), settings);
         {
             DesignerSession session(folder.Path());
             session.Main().show();
@@ -91,14 +65,14 @@ private slots:
             QVERIFY(Inside(session.frmOption.get()));
         }
         // Nobody moved a window: the file holds the values it held.
-        QCOMPARE(QString::fromStdString(folder.SettingsBytes()), QString::fromStdString(settings));
+        QCOMPARE(ReadBytes(folder.Settings()), settings);
     }
 
     // Without a settings file: each window at its design placement where it
-    // fits on the screen, else moved onto it, and the design values stored.
+    // fits on the screen, else moved onto it; the design values are stored
+    // as the windows are destroyed, weapon picker first.
     void designPlacementsFitTheScreen() {
-        Folder folder("");
-        QFile::remove(QString::fromStdString(folder.Settings()));
+        Folder folder;
         {
             DesignerSession session(folder.Path());
             session.Main().show();
@@ -122,23 +96,20 @@ private slots:
                 QCOMPARE(window->frameGeometry().size(), design.size());
             }
         }
-        QCOMPARE(QString::fromStdString(folder.SettingsBytes()),
-                 QStringLiteral("[GENERAL]\r\nW_LEFT=526\r\nW_TOP=541\r\nW_HEIGHT=143\r\nW_WIDTH=561\r\n"
-                                "M_LEFT=436\r\nM_TOP=573\r\nM_HEIGHT=150\r\nM_WIDTH=550\r\n"
-                                "O_LEFT=519\r\nO_TOP=526\r\nO_HEIGHT=137\r\nO_WIDTH=535\r\n"
-                                "LEFT=201\r\nTOP=168\r\nHEIGHT=523\r\nWIDTH=600\r\n"));
+        QCOMPARE(ReadBytes(folder.Settings()), DesignSettings);
     }
 
     // Values a screen can show are applied as they are and written back
     // unchanged, shown or not.
     void validValuesAreShownAsTheyAreWithoutDrift() {
         // Each window at its design-time size (the smallest the main window takes), moved.
-        const std::string settings =
+        const QByteArray settings =
             "[GENERAL]\r\nW_LEFT=20\r\nW_TOP=30\r\nW_HEIGHT=143\r\nW_WIDTH=561\r\n"
             "M_LEFT=21\r\nM_TOP=31\r\nM_HEIGHT=150\r\nM_WIDTH=550\r\n"
             "O_LEFT=22\r\nO_TOP=32\r\nO_HEIGHT=137\r\nO_WIDTH=535\r\n"
             "LEFT=20\r\nTOP=30\r\nHEIGHT=523\r\nWIDTH=600\r\n";
-        Folder folder(settings);
+        Folder folder;
+        WriteBytes(folder.Settings(), settings);
         {
             DesignerSession session(folder.Path());
             session.Main().show();
@@ -149,22 +120,23 @@ private slots:
             QVERIFY(QTest::qWaitForWindowExposed(session.frmOption.get()));
             QCOMPARE(session.frmOption->frameGeometry(), QRect(22, 32, 535, 137));
         }
-        QCOMPARE(QString::fromStdString(folder.SettingsBytes()), QString::fromStdString(settings));
+        QCOMPARE(ReadBytes(folder.Settings()), settings);
     }
 
     // A window shown moved into reach and then moved by the user stores where
     // the user put it.
     void aMovedWindowStoresWhereItStands() {
-        Folder folder(SettingsWith("-90000", "-90000", "400", "500"));
+        Folder folder;
+        WriteBytes(folder.Settings(), SettingsWith("-90000", "-90000", "400", "500"));
         {
             DesignerSession session(folder.Path());
             session.Main().show();
             QVERIFY(QTest::qWaitForWindowExposed(&session.Main()));
             session.Main().move(40, 50);
         }
-        const std::string bytes = folder.SettingsBytes();
-        QVERIFY(bytes.find("\r\nLEFT=40\r\nTOP=50\r\n") != std::string::npos);
-        QVERIFY(bytes.find("O_LEFT=-90000\r\n") != std::string::npos);
+        const QByteArray bytes = ReadBytes(folder.Settings());
+        QVERIFY(bytes.contains("\r\nLEFT=40\r\nTOP=50\r\n"));
+        QVERIFY(bytes.contains("O_LEFT=-90000\r\n"));
     }
 };
 

@@ -1,25 +1,24 @@
-// What every catalog fuzz target checks after loading any bytes: only the
+// Loading any bytes as each of the three catalogs. Properties: only the
 // program's own error escapes, and only the list-index error of a column
-// before the last, naming the file and the failing line; entries are the lines in file order up to the failing one;
-// every name finds the last entry of that name; a missing last column is " ".
-#pragma once
-
+// before the last, naming the file and the failing line; entries are the
+// lines in file order up to the failing one; every name finds the last entry
+// of that name; a missing last column is " ".
 #include "Pub1.h"
-#include "catalog.h"
 #include "comma_text.h"
 #include "fuzz_kit.h"
+#include "krMove.h"
+#include "krOption.h"
+#include "krWeapon.h"
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
-namespace fuzzkit {
+namespace {
 
 template <class List, class Entry>
-void CheckCatalogLoad(const std::uint8_t* data, std::size_t size, int lastColumn,
-                      std::string (*lastText)(const Entry&)) {
-    const std::string_view text(reinterpret_cast<const char*>(data), size);
+void CheckCatalogLoad(std::string_view text, int lastColumn, std::string_view (*lastText)(const Entry&)) {
     const std::vector<std::string_view> lines = kr::SplitLines(text);
     const std::size_t entryLines = lines.size() < 2 ? 0 : lines.size() - 1;
 
@@ -51,8 +50,8 @@ void CheckCatalogLoad(const std::uint8_t* data, std::size_t size, int lastColumn
         FUZZ_CHECK(fields.size() >= static_cast<std::size_t>(lastColumn));
         FUZZ_CHECK(entry.Name == fields[1]);
         FUZZ_CHECK(lastText(entry) == (fields.size() > static_cast<std::size_t>(lastColumn)
-                                           ? fields[static_cast<std::size_t>(lastColumn)]
-                                           : std::string(" ")));
+                                           ? std::string_view(fields[static_cast<std::size_t>(lastColumn)])
+                                           : std::string_view(" ")));
         // The last entry of a name wins.
         const auto* found = catalog.FindByName(entry.Name);
         FUZZ_CHECK(found != nullptr && found->Name == entry.Name);
@@ -62,4 +61,12 @@ void CheckCatalogLoad(const std::uint8_t* data, std::size_t size, int lastColumn
     }
 }
 
-}  // namespace fuzzkit
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    CheckCatalogLoad<kr::TKROptionList, kr::TKrOption>(text, 14, [](const kr::TKrOption& e) { return std::string_view(e.Effect); });
+    CheckCatalogLoad<kr::TKRWeaponList, kr::TKrWeapon>(text, 18, [](const kr::TKrWeapon& e) { return std::string_view(e.Notes); });
+    CheckCatalogLoad<kr::TKRMoveList, kr::TKrMove>(text, 11, [](const kr::TKrMove& e) { return std::string_view(e.Notes); });
+    return 0;
+}
