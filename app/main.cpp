@@ -81,6 +81,19 @@ protected:
     }
 };
 
+// A full-width strip of the main window, of a fixed height, that calls
+// `resized` when its size changes.
+QFrame* NotifyingFrame(QWidget* parent, const char* name, int style, int lineWidth, int height,
+                       std::function<void()> resized) {
+    auto* frame = new ResizeNotifyingFrame(parent);
+    frame->Resized = std::move(resized);
+    frame->setObjectName(QString::fromLatin1(name));
+    frame->setFrameStyle(style);
+    frame->setLineWidth(lineWidth);
+    frame->setFixedHeight(height);
+    return frame;
+}
+
 constexpr int BoxIndent = 3;      // room beside the text of a figure box
 constexpr int CaptionGap = 3;     // between a caption and its box
 constexpr int FigureGap = 4;      // between a box and the next caption
@@ -247,13 +260,7 @@ void TfrmMain::SetPickers(TfrmOption* options, TfrmMove* moves, TfrmWeapon* weap
 }
 
 void TfrmMain::BuildToolBar() {
-    auto* bar = new ResizeNotifyingFrame(this);
-    bar->Resized = [this] { tbrMainResize(); };
-    tbrMain = bar;
-    tbrMain->setObjectName(QStringLiteral("tbrMain"));
-    bar->setFrameStyle(QFrame::Box | QFrame::Plain);
-    bar->setLineWidth(1);
-    tbrMain->setFixedHeight(27);
+    tbrMain = NotifyingFrame(this, "tbrMain", QFrame::Box | QFrame::Plain, 1, 27, [this] { tbrMainResize(); });
 
     // The two glyphs are plain pictures of the program's own: looking them
     // up in the desktop's icon theme would cost start-up time.
@@ -316,13 +323,7 @@ void TfrmMain::tbrMainResize() {
 }
 
 void TfrmMain::BuildFigurePanel() {
-    auto* panel = new ResizeNotifyingFrame(this);
-    panel->Resized = [this] { LayOutFigures(); };
-    pnlBase = panel;
-    pnlBase->setObjectName(QStringLiteral("pnlBase"));
-    pnlBase->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    pnlBase->setLineWidth(2);
-    pnlBase->setFixedHeight(60);
+    pnlBase = NotifyingFrame(this, "pnlBase", QFrame::Panel | QFrame::Raised, 2, 60, [this] { LayOutFigures(); });
 
     struct Figure {
         const char* caption;
@@ -616,17 +617,13 @@ void TfrmMain::WriteRecovery() {
     }
 }
 
-void TfrmMain::mnuUndoClick() {
-    EndNameBurst();
-    history_.Undo(designer_, clean_);
-    RefreshSheet();
-    ScheduleRecovery();
-    UpdateTitleAndMenus();
-}
+void TfrmMain::mnuUndoClick() { StepThroughHistory(&DesignHistory::Undo); }
 
-void TfrmMain::mnuRedoClick() {
+void TfrmMain::mnuRedoClick() { StepThroughHistory(&DesignHistory::Redo); }
+
+void TfrmMain::StepThroughHistory(void (DesignHistory::*step)(Designer&, CleanDesign&)) {
     EndNameBurst();
-    history_.Redo(designer_, clean_);
+    (history_.*step)(designer_, clean_);
     RefreshSheet();
     ScheduleRecovery();
     UpdateTitleAndMenus();

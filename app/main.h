@@ -169,6 +169,8 @@ private:
     // sheet up to date (`afterwards`: a rebuild from the ticks or a
     // recalculation) and refreshes the window.
     void EditThroughPicker(TfrmPicker* picker, const std::function<void()>& afterwards);
+    // Undo or redo one step, and the window follows.
+    void StepThroughHistory(void (DesignHistory::*step)(Designer&, CleanDesign&));
     // Runs a command that may change the design; see the top of this file.
     void ChangeDesign(const std::function<void()>& command);
     // The design now is what a file holds (a load, a save, a template).

@@ -82,16 +82,18 @@ void BM_PickerOpenClose(benchmark::State& state) {
 // 0 is the floor: a picker over empty catalogs.
 BENCHMARK(BM_PickerOpenClose)->Arg(0)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-void LoadUnit(kr::DesignerSession& session, std::size_t rows) {
-    kr::LoadUnitFile(krbench::UnitFile(Fixtures(), rows), session.designer);
+// The session over the largest catalogs with the benchmark's unit loaded.
+kr::DesignerSession& SessionWithUnit(const benchmark::State& state) {
+    kr::DesignerSession& session = SessionOver(krbench::LargestCatalog);
+    kr::LoadUnitFile(krbench::UnitFile(Fixtures(), static_cast<std::size_t>(state.range(0))), session.designer);
     kr::Recalculate(session.designer.Sheet);
     session.Main().RefreshSheet();
     QApplication::processEvents();
+    return session;
 }
 
 void BM_RecalculateRefresh(benchmark::State& state) {
-    kr::DesignerSession& session = SessionOver(krbench::LargestCatalog);
-    LoadUnit(session, static_cast<std::size_t>(state.range(0)));
+    kr::DesignerSession& session = SessionWithUnit(state);
     for (auto _ : state) {
         kr::Recalculate(session.designer.Sheet);
         session.Main().RefreshSheet();
@@ -102,9 +104,7 @@ void BM_RecalculateRefresh(benchmark::State& state) {
 
 // The floor: the same rows' numbers summed in a plain loop.
 void BM_FloorSumRows(benchmark::State& state) {
-    kr::DesignerSession& session = SessionOver(krbench::LargestCatalog);
-    LoadUnit(session, static_cast<std::size_t>(state.range(0)));
-    const kr::UnitSheet& sheet = session.designer.Sheet;
+    const kr::UnitSheet& sheet = SessionWithUnit(state).designer.Sheet;
     for (auto _ : state) {
         std::int64_t price = 0, cp = 0, bp = 0, figures = 0;
         for (std::size_t i = 0; i < sheet.Options.Count(); ++i) {

@@ -75,7 +75,7 @@ def main():
     probe = os.path.join(bin_dir, "bench_startup_probe")
     variants = {
         "bare": [os.path.join(bin_dir, "bench_bare_window")],
-        "label": [os.path.join(bin_dir, "bench_label_window")],
+        "label": [os.path.join(bin_dir, "bench_bare_window"), "--label"],
         "shipped": [probe, bin_dir],
         "10k": [probe, os.path.join(fixtures, "catalogs-10000")],
         "100k": [probe, os.path.join(fixtures, "catalogs-100000")],

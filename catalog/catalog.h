@@ -17,6 +17,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 namespace kr {
@@ -80,6 +81,33 @@ private:
     std::string_view current_;
     int read_ = 0;  // fields read so far; current_ is field read_ - 1
 };
+
+// Reads the columns of a line into the given fields, in column order from
+// column 0: a text, an integer (std::int32_t) or an 8-bit field (the low
+// eight bits) each; the last field is the line's last column, " " when the
+// line lacks it.
+template <class... Fields>
+void ReadColumns(CatalogFields& line, Fields&... fields) {
+    constexpr int last = static_cast<int>(sizeof...(Fields)) - 1;
+    int column = 0;
+    const auto read = [&](auto& field) {
+        using Field = std::remove_reference_t<decltype(field)>;
+        if constexpr (std::is_same_v<Field, std::string_view>)
+            field = column == last ? line.LastText(column) : line.Text(column);
+        else if constexpr (std::is_same_v<Field, std::uint8_t>)
+            field = line.Byte(column);
+        else
+            field = line.Integer(column);
+        ++column;
+    };
+    (read(fields), ...);
+}
+
+// Copies each text field into the store and views it there.
+template <class... Texts>
+void KeepTexts(TextStore& store, Texts&... texts) {
+    ((texts = store.Keep(texts)), ...);
+}
 
 // Traits per kind: `static constexpr const char* FileName` and
 // `static void Fill(Entry&, const CatalogFields&)`.

@@ -3,26 +3,13 @@
 namespace kr {
 
 void CatalogTraits<TKrMove>::Fill(TKrMove& entry, CatalogFields& fields) {
-    entry.Code = fields.Text(0);
-    entry.Name = fields.Text(1);
-    entry.ExtraText = fields.Text(2);
-    entry.Price = fields.Integer(3);
-    entry.CP = fields.Integer(4);
-    entry.BP = fields.Integer(5);
-    entry.Class = fields.Text(6);
-    entry.Movement = fields.Integer(7);
-    entry.HeavyPenalty = fields.Byte(8);
-    entry.Turning = fields.Integer(9);
-    entry.ExtraValue = fields.Integer(10);
-    entry.Notes = fields.LastText(11);
+    // The fields in the order of the file's columns.
+    ReadColumns(fields, entry.Code, entry.Name, entry.ExtraText, entry.Price, entry.CP, entry.BP, entry.Class, entry.Movement,
+                entry.HeavyPenalty, entry.Turning, entry.ExtraValue, entry.Notes);
 }
 
 void CatalogTraits<TKrMove>::KeepTexts(TKrMove& entry, TextStore& store) {
-    entry.Code = store.Keep(entry.Code);
-    entry.Name = store.Keep(entry.Name);
-    entry.ExtraText = store.Keep(entry.ExtraText);
-    entry.Class = store.Keep(entry.Class);
-    entry.Notes = store.Keep(entry.Notes);
+    kr::KeepTexts(store, entry.Code, entry.Name, entry.ExtraText, entry.Class, entry.Notes);
 }
 
 }  // namespace kr

@@ -128,6 +128,26 @@ void AppendEscaped(std::string& out, std::string_view text) {
     }
 }
 
+// A list table's opening lines: its heading, the table tag of the given
+// width, and the header row of cells, each with its width when it has one.
+struct HeaderCell {
+    const char* Width;  // "" for none
+    const char* Caption;
+};
+std::vector<std::string> TableHead(const char* title, const char* width, std::initializer_list<HeaderCell> cells) {
+    std::vector<std::string> lines{
+        Sjis(std::string("<h2>") + title + "</h2>"),
+        std::string(R"(<table cellpadding="2" cellspacing="0" border="1" width=")") + width + "\">",
+        "    <tbody>",
+        "        <tr>"};
+    for (const HeaderCell& cell : cells) {
+        const std::string open = *cell.Width ? std::string(R"(<th width=")") + cell.Width + "\">" : "<th>";
+        lines.push_back(Sjis("          " + open + cell.Caption + "</th>"));
+    }
+    lines.push_back("        </tr>");
+    return lines;
+}
+
 struct HtmlLiterals {
     // Head and heading.
     std::string TitleOpen = "  <title>";
@@ -170,54 +190,21 @@ struct HtmlLiterals {
     std::string NameOpen = "          <td>";
 
     // The locomotion table.
-    std::vector<std::string> MoveHead{
-        Sjis("<h2>移動</h2>"),
-        R"(<table cellpadding="2" cellspacing="0" border="1" width="70%">)",
-        BodyOpen,
-        RowOpen,
-        Sjis(R"(          <th width="40%">移動形式</th>)"),
-        Sjis(R"(          <th width="15%">移動力</th>)"),
-        Sjis(R"(          <th width="15%">旋回値</th>)"),
-        R"(          <th width="5%">CP</th>)",
-        R"(          <th width="5%">BP</th>)",
-        Sjis("          <th>価格</th>"),
-        Sjis("          <th>備考</th>"),
-        RowClose};
+    std::vector<std::string> MoveHead = TableHead("移動", "70%",
+        {{"40%", "移動形式"}, {"15%", "移動力"}, {"15%", "旋回値"}, {"5%", "CP"}, {"5%", "BP"}, {"", "価格"},
+         {"", "備考"}});
     std::vector<int> MoveColumns{4, 5, 2, 3, 1, 7};
 
     // The weapon table; its rows open with ten spaces.
-    std::vector<std::string> WeaponHead{
-        Sjis("<h2>武器</h2>"),
-        R"(<table cellpadding="2" cellspacing="0" border="1" width="100%">)",
-        BodyOpen,
-        RowOpen,
-        Sjis("          <th>名称</th>"),
-        Sjis(R"(          <th width="7%">威力</th>)"),
-        Sjis("          <th>命中</th>"),
-        Sjis(R"(          <th width="7%">回数</th>)"),
-        Sjis(R"(          <th width="7%">射程</th>)"),
-        Sjis(R"(          <th width="7%">連射</th>)"),
-        Sjis(R"(          <th width="7%">間接</th>)"),
-        R"(          <th width="5%">CP</th>)",
-        R"(          <th width="5%">BP</th>)",
-        Sjis("          <th>価格</th>"),
-        Sjis("          <th>備考</th>"),
-        RowClose};
+    std::vector<std::string> WeaponHead = TableHead("武器", "100%",
+        {{"", "名称"}, {"7%", "威力"}, {"", "命中"}, {"7%", "回数"}, {"7%", "射程"}, {"7%", "連射"}, {"7%", "間接"},
+         {"5%", "CP"}, {"5%", "BP"}, {"", "価格"}, {"", "備考"}});
     std::string WeaponRowOpen = "          <tr>";
     std::vector<int> WeaponColumns{5, 6, 7, 8, 9, 10, 3, 4, 2, 12};
 
     // The option table; its rows sit two spaces further out.
-    std::vector<std::string> OptionHead{
-        Sjis("<h2>その他</h2>"),
-        Table60,
-        BodyOpen,
-        RowOpen,
-        Sjis("          <th>名称</th>"),
-        Sjis("          <th>効果</th>"),
-        R"(          <th width="5%">CP</th>)",
-        R"(          <th width="5%">BP</th>)",
-        Sjis("          <th>価格</th>"),
-        RowClose};
+    std::vector<std::string> OptionHead = TableHead("その他", "60%",
+        {{"", "名称"}, {"", "効果"}, {"5%", "CP"}, {"5%", "BP"}, {"", "価格"}});
     std::string OptionRowOpen = "      <tr>";
     std::string OptionRowClose = "      </tr>";
     std::string OptionTextOpen = "        <td>";

@@ -91,11 +91,7 @@ TEST(ParseInt, RejectsMalformedText) {
         {"1e3", std::nullopt},
         {"\t5", std::nullopt},
         {"\xEF\xBC\x91", std::nullopt},  // full-width digit one
-    });
-}
-
-TEST(ParseInt, DigitsMustRunToTheEnd) {
-    ExpectCases({
+        // The digits must run to the end.
         {"12 ", std::nullopt},
         {"12a", std::nullopt},
         {"$1F ", std::nullopt},
