@@ -25,6 +25,8 @@ std::vector<std::string> LoadCatalogs(Catalogs& catalogs, const CatalogFiles& fi
     load(catalogs.Weapon, files.Weapon);
     load(catalogs.Option, files.Option);
     load(catalogs.Move, files.Move);
+    // The file buffers are gone; the kept texts and entries stay for the run.
+    ReturnFreedMemory();
     return failures;
 }
 

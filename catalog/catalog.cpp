@@ -8,6 +8,7 @@
 #include "krWeapon.h"
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 #include <string>
 
@@ -54,27 +55,41 @@ void CatalogList<Entry>::LoadCatalogText(std::string_view text) {
 template <class Entry>
 void CatalogList<Entry>::LoadBytes(std::string bytes) {
     Clear();
-    bytes_ = std::move(bytes);
-    const std::size_t size = bytes_.size();
+    const std::size_t size = bytes.size();
     // Room after the text lets the line cutter look at sixteen bytes at a time.
-    bytes_.append(LinePadding, '\0');
-    LineReader lines(std::string_view(bytes_.data(), size));
+    bytes.append(LinePadding, '\0');
+    // The texts, copied out line by line while the line is fresh, never
+    // outgrow the file; untouched room costs no memory.
+    keptTexts_ = std::make_unique_for_overwrite<char[]>(size);
+    std::size_t kept = 0;
+    const char* const begin = bytes.data();
+    const char* const end = begin + size;
+    const auto keep = [&](std::string_view& text) {
+        // " " of a missing last column is no slice of the file and stays.
+        if (text.empty() || text.data() < begin || text.data() >= end) return;
+        std::memcpy(keptTexts_.get() + kept, text.data(), text.size());
+        text = std::string_view(keptTexts_.get() + kept, text.size());
+        kept += text.size();
+    };
+    LineReader lines(std::string_view(bytes.data(), size));
     std::string_view line;
     // Line 0 is the header and is never read.
     if (!lines.Next(line)) return;
     try {
         while (lines.Next(line)) {
             // The fields are cut straight into the entry, as views into the
-            // catalog's own bytes (a quoted text is built over its field).
-            CatalogFields fields(bytes_.data() + (line.data() - bytes_.data()), line.size());
+            // file's bytes (a quoted text is built over its field).
+            CatalogFields fields(bytes.data() + (line.data() - bytes.data()), line.size());
             // A line cut short throws here: the entry is dropped, the earlier
             // ones stay and the later lines are not read.
-            CatalogTraits<Entry>::Fill(Slot(), fields);
+            Entry& entry = Slot();
+            CatalogTraits<Entry>::Fill(entry, fields);
+            CatalogTraits<Entry>::ForEachText(entry, keep);
             Commit();
         }
     } catch (const KrError& error) {
         // The message names the file and the line; the line is counted only now.
-        throw KrError(CatalogLineMessage(CatalogTraits<Entry>::FileName, LineNumberOf(bytes_, line), error.what()));
+        throw KrError(CatalogLineMessage(CatalogTraits<Entry>::FileName, LineNumberOf(bytes, line), error.what()));
     }
 }
 
@@ -86,7 +101,7 @@ void CatalogList<Entry>::Clear() {
     sameNameBefore_ = {};
     indexed_ = false;
     texts_.Clear();
-    bytes_ = std::string();
+    keptTexts_.reset();
 }
 
 template <class Entry>
@@ -107,7 +122,7 @@ template <class Entry>
 void CatalogList<Entry>::AddEntry(std::unique_ptr<Entry> entry) {
     Entry& added = Slot();
     added = *entry;
-    CatalogTraits<Entry>::KeepTexts(added, texts_);
+    CatalogTraits<Entry>::ForEachText(added, [this](std::string_view& text) { text = texts_.Keep(text); });
     Commit();
 }
 

@@ -1,10 +1,11 @@
 // The catalog list shared by the three kinds of equipment: an ordered list
 // that owns its entries, loaded once from its CSV file.
 //
-// A catalog keeps the file's bytes for the whole run; the text fields of its
-// entries are views into those bytes, or into the catalog's own text store
-// for the few texts that are not a slice of the file. Entries sit in chunks
-// that never move, so a reference to an entry stays valid until Clear.
+// Loading reads the file's bytes, cuts each line into its entry and copies
+// the entry's texts into one buffer the catalog keeps for the run; the file's
+// bytes go when loading ends. Entries added one by one keep their texts in
+// the catalog's text store. Entries sit in chunks that never move, so a
+// reference to an entry stays valid until Clear.
 #pragma once
 
 #include "Pub1.h"
@@ -103,13 +104,8 @@ void ReadColumns(CatalogFields& line, Fields&... fields) {
     (read(fields), ...);
 }
 
-// Copies each text field into the store and views it there.
-template <class... Texts>
-void KeepTexts(TextStore& store, Texts&... texts) {
-    ((texts = store.Keep(texts)), ...);
-}
-
-// Traits per kind: `static constexpr const char* FileName` and
+// Traits per kind: `static constexpr const char* FileName`,
+// `template <class Visit> static void ForEachText(Entry&, Visit&&)` and
 // `static void Fill(Entry&, const CatalogFields&)`.
 template <class Entry>
 struct CatalogTraits;
@@ -167,8 +163,9 @@ private:
     void IndexName(std::uint32_t index) const;
     void GrowIndex(std::size_t expected) const;
 
-    // The file's bytes, which the entries' texts view.
-    std::string bytes_;
+    // The loaded entries' texts, which they view; the file's bytes go once
+    // the numbers are read.
+    std::unique_ptr<char[]> keptTexts_;
     TextStore texts_;
     std::vector<std::unique_ptr<Entry[]>> chunks_;
     std::size_t count_ = 0;

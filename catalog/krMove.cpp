@@ -8,8 +8,4 @@ void CatalogTraits<TKrMove>::Fill(TKrMove& entry, CatalogFields& fields) {
                 entry.HeavyPenalty, entry.Turning, entry.ExtraValue, entry.Notes);
 }
 
-void CatalogTraits<TKrMove>::KeepTexts(TKrMove& entry, TextStore& store) {
-    kr::KeepTexts(store, entry.Code, entry.Name, entry.ExtraText, entry.Class, entry.Notes);
-}
-
 }  // namespace kr

@@ -28,8 +28,11 @@ template <>
 struct CatalogTraits<TKrMove> {
     static constexpr const char* FileName = "move.csv";
     static void Fill(TKrMove& entry, CatalogFields& fields);
-    // Copies the entry's texts into the store and views them there.
-    static void KeepTexts(TKrMove& entry, TextStore& store);
+    // Calls `visit` on each text field of the entry.
+    template <class Visit>
+    static void ForEachText(TKrMove& e, Visit&& visit) {
+        for (std::string_view* text : {&e.Code, &e.Name, &e.ExtraText, &e.Class, &e.Notes}) visit(*text);
+    }
 };
 
 class TKRMoveList : public CatalogList<TKrMove> {};

@@ -8,8 +8,4 @@ void CatalogTraits<TKrOption>::Fill(TKrOption& entry, CatalogFields& fields) {
                 entry.Evasion, entry.Armor, entry.Power, entry.Sensor, entry.MoveBonus, entry.ExtraValue, entry.Effect);
 }
 
-void CatalogTraits<TKrOption>::KeepTexts(TKrOption& entry, TextStore& store) {
-    kr::KeepTexts(store, entry.Code, entry.Name, entry.Class, entry.Effect);
-}
-
 }  // namespace kr

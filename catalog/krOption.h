@@ -31,8 +31,11 @@ template <>
 struct CatalogTraits<TKrOption> {
     static constexpr const char* FileName = "option.csv";
     static void Fill(TKrOption& entry, CatalogFields& fields);
-    // Copies the entry's texts into the store and views them there.
-    static void KeepTexts(TKrOption& entry, TextStore& store);
+    // Calls `visit` on each text field of the entry.
+    template <class Visit>
+    static void ForEachText(TKrOption& e, Visit&& visit) {
+        for (std::string_view* text : {&e.Code, &e.Name, &e.Class, &e.Effect}) visit(*text);
+    }
 };
 
 class TKROptionList : public CatalogList<TKrOption> {};

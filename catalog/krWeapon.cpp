@@ -9,8 +9,4 @@ void CatalogTraits<TKrWeapon>::Fill(TKrWeapon& entry, CatalogFields& fields) {
                 entry.Rapid, entry.ExtraValue, entry.Notes);
 }
 
-void CatalogTraits<TKrWeapon>::KeepTexts(TKrWeapon& entry, TextStore& store) {
-    kr::KeepTexts(store, entry.Code, entry.Name, entry.Kind, entry.Class, entry.Count, entry.Notes);
-}
-
 }  // namespace kr

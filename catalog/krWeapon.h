@@ -35,8 +35,11 @@ template <>
 struct CatalogTraits<TKrWeapon> {
     static constexpr const char* FileName = "weapon.csv";
     static void Fill(TKrWeapon& entry, CatalogFields& fields);
-    // Copies the entry's texts into the store and views them there.
-    static void KeepTexts(TKrWeapon& entry, TextStore& store);
+    // Calls `visit` on each text field of the entry.
+    template <class Visit>
+    static void ForEachText(TKrWeapon& e, Visit&& visit) {
+        for (std::string_view* text : {&e.Code, &e.Name, &e.Kind, &e.Class, &e.Count, &e.Notes}) visit(*text);
+    }
 };
 
 class TKRWeaponList : public CatalogList<TKrWeapon> {};
