@@ -9,6 +9,7 @@
 #include "unit_sheet.h"
 
 #include <filesystem>
+#include <future>
 #include <string>
 #include <vector>
 
@@ -20,9 +21,12 @@ struct Catalogs {
     TKRMoveList Move;
 };
 
-// Loads the three catalogs from their files, in the order weapon, option,
-// move, each on its own. Returns the message of every catalog that failed.
+// Loads the three catalogs from their files, each on its own. Returns the
+// message of every catalog that failed, in the order weapon, option, move.
 std::vector<std::string> LoadCatalogs(Catalogs& catalogs, const CatalogFiles& files);
+// The same on threads of its own; the catalogs must not be read until the
+// result is there.
+std::future<std::vector<std::string>> StartLoadingCatalogs(Catalogs& catalogs, CatalogFiles files);
 // The same with the three files in one folder.
 std::vector<std::string> LoadCatalogs(Catalogs& catalogs, const std::filesystem::path& directory);
 

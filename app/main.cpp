@@ -197,6 +197,9 @@ TfrmMain::TfrmMain(Designer& designer, Catalogs& catalogs, const DataFolders& fo
       recoveryFile_(folders.SettingsFolder / RecoveryFileName) {
     // What the previous session left is set aside before this one writes.
     if (std::string bytes; ReadFileBytes(recoveryFile_, bytes) == FileRead::Read) recovered_ = std::move(bytes);
+    // The catalogs load while the window is built; nothing below reads them
+    // before the failures are shown.
+    auto loading = StartLoadingCatalogs(catalogs, folders.Catalogs);
 
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(Utf8ToQString(ApplicationTitle));
@@ -232,7 +235,7 @@ TfrmMain::TfrmMain(Designer& designer, Catalogs& catalogs, const DataFolders& fo
     // down to it.
     SetMinimumFrameSize(this, QSize(MainWindowKeys.Design.Width, MainWindowKeys.Design.Height));
     RestorePlacement(this, settingsFile_, MainWindowKeys);
-    for (const std::string& failure : LoadCatalogs(catalogs, folders.Catalogs))
+    for (const std::string& failure : loading.get())
         ShowErrorBox(this, QString::fromUtf8(failure.c_str()));
 
     nameBurstTimer_.setSingleShot(true);
