@@ -8,6 +8,7 @@
 #include "krWeapon.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -19,6 +20,30 @@ namespace {
 // Room after a catalog's text for the line cutter, which looks at sixteen
 // bytes at a time.
 constexpr std::size_t LinePadding = 16;
+
+// The texts a column repeats from line to line (kinds, classes, common
+// remarks) are kept once: each column remembers the texts it kept last in a
+// small table, by length and first and last bytes.
+class RecentTexts {
+public:
+    // The place for `text` in column `column`: it holds the text kept last at
+    // this place, which may or may not be equal to `text`. The text lies in
+    // bytes followed by at least eight more.
+    std::string_view& Place(std::size_t column, std::string_view text) {
+        std::uint64_t first = 0;
+        std::uint64_t last = 0;
+        std::memcpy(&first, text.data(), 8);
+        if (text.size() < 8) first &= (std::uint64_t{1} << (8 * text.size())) - 1;
+        if (text.size() > 8) std::memcpy(&last, text.data() + text.size() - 8, 8);
+        const std::uint64_t hash = ((first * 0x9E3779B97F4A7C15u) ^ last ^ text.size()) * 0xFF51AFD7ED558CCDu;
+        return places_[column % Columns][hash >> (64 - PlaceBits)];
+    }
+
+private:
+    static constexpr std::size_t Columns = 8;
+    static constexpr int PlaceBits = 6;
+    std::string_view places_[Columns][std::size_t{1} << PlaceBits] = {};
+};
 
 }  // namespace
 
@@ -64,12 +89,20 @@ void CatalogList<Entry>::LoadBytes(std::string bytes) {
     std::size_t kept = 0;
     const char* const begin = bytes.data();
     const char* const end = begin + size;
+    const auto recent = std::make_unique<RecentTexts>();
+    std::size_t column = 0;
     const auto keep = [&](std::string_view& text) {
         // " " of a missing last column is no slice of the file and stays.
         if (text.empty() || text.data() < begin || text.data() >= end) return;
+        std::string_view& place = recent->Place(column++, text);
+        if (place == text) {
+            text = place;
+            return;
+        }
         std::memcpy(keptTexts_.get() + kept, text.data(), text.size());
         text = std::string_view(keptTexts_.get() + kept, text.size());
         kept += text.size();
+        place = text;
     };
     LineReader lines(std::string_view(bytes.data(), size));
     std::string_view line;
@@ -84,6 +117,7 @@ void CatalogList<Entry>::LoadBytes(std::string bytes) {
             // ones stay and the later lines are not read.
             Entry& entry = Slot();
             CatalogTraits<Entry>::Fill(entry, fields);
+            column = 0;
             CatalogTraits<Entry>::ForEachText(entry, keep);
             Commit();
         }

@@ -12,11 +12,13 @@ const char* const SettingsFileName = "KRMAKE.INI";
 const char* const SettingsSection = "GENERAL";
 
 Placement ReadPlacement(const ProfileFile& settings, const PlacementKeys& keys, const Placement& current) {
+    // One reading of the file for the four keys.
+    const ProfileDocument document = settings.Load();
     Placement placement;
-    placement.Left = settings.ReadNumber(SettingsSection, keys.Left, current.Left);
-    placement.Top = settings.ReadNumber(SettingsSection, keys.Top, current.Top);
-    placement.Height = settings.ReadNumber(SettingsSection, keys.Height, current.Height);
-    placement.Width = settings.ReadNumber(SettingsSection, keys.Width, current.Width);
+    placement.Left = document.ReadNumber(SettingsSection, keys.Left, current.Left);
+    placement.Top = document.ReadNumber(SettingsSection, keys.Top, current.Top);
+    placement.Height = document.ReadNumber(SettingsSection, keys.Height, current.Height);
+    placement.Width = document.ReadNumber(SettingsSection, keys.Width, current.Width);
     return placement;
 }
 

@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -303,6 +306,38 @@ TEST(CatalogStorage, EntriesOutliveTheTextTheyWereLoadedFrom) {
         EXPECT_EQ(w.Count, "");
         EXPECT_EQ(w.Notes, "n\"" + std::to_string(i));
         EXPECT_EQ(weapons.FindByName("a\"" + std::to_string(i)), &w);
+    }
+}
+
+// Texts a column repeats are kept once; texts that only look alike (same
+// length, same first or last bytes) stay their own.
+TEST(CatalogStorage, LookAlikeTextsInAColumnStayTheirOwn) {
+    std::vector<std::string> looks = {"a", "b", "ab", "ba", "abcdefg", "abcdefgh", "abcdefgi", "abcdefghi",
+                                      "xbcdefghi", "abcdefgh12345678", "abcdefgh87654321", "zzzzzzzz12345678",
+                                      "\x83\x7e\x83\x54\x83\x43\x83\x8b", "\x83\x7e\x83\x54\x83\x43\x83\x8c"};
+    // More texts of one length than any table has places.
+    for (int i = 100; i < 400; ++i) looks.push_back("k" + std::to_string(i));
+    std::vector<std::array<std::string, 3>> expected;
+    kr::TKRWeaponList weapons;
+    {
+        std::string text = WeaponHeader();
+        for (std::size_t i = 0; i < 3000; ++i) {
+            const std::array<std::string, 3> texts = {looks[(i * 7) % looks.size()], looks[(i * 5 + i / 3) % looks.size()],
+                                                      looks[(i * i) % looks.size()]};
+            expected.push_back(texts);
+            text += "W,n" + std::to_string(i) + "," + texts[0] + ",1,0,0,0," + texts[1] + ",0,0,0,0,0,0,,0,0,0,\"" +
+                    texts[2] + "\"\r\n";
+        }
+        weapons.LoadCatalogText(text);
+        text.assign(text.size(), 'x');
+    }
+    ASSERT_EQ(weapons.Count(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const kr::TKrWeapon& w = *weapons.EntryByIndex(i);
+        EXPECT_EQ(w.Kind, expected[i][0]) << i;
+        EXPECT_EQ(w.Class, expected[i][1]) << i;
+        EXPECT_EQ(w.Notes, expected[i][2]) << i;
+        EXPECT_EQ(w.Code, "W");
     }
 }
 
