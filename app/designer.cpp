@@ -12,33 +12,32 @@
 
 namespace kr {
 
-std::future<std::vector<std::string>> StartLoadingCatalogs(Catalogs& catalogs, CatalogFiles files) {
-    return std::async(std::launch::async, [&catalogs, files = std::move(files)] {
-        // Each catalog loads on its own: one bad file does not keep the
-        // others empty. The three share nothing, so the weapons and the
-        // options load on threads of their own beside the moves.
-        auto load = [](auto& catalog, const std::filesystem::path& file) -> std::string {
-            try {
-                catalog.LoadCatalogFile(file);
-            } catch (const KrError& error) {
-                return error.what();
-            }
-            return {};
-        };
-        auto weapon = std::async(std::launch::async, [&] { return load(catalogs.Weapon, files.Weapon); });
-        auto option = std::async(std::launch::async, [&] { return load(catalogs.Option, files.Option); });
-        const std::string move = load(catalogs.Move, files.Move);
-        std::vector<std::string> failures;
-        for (std::string failure : {weapon.get(), option.get(), move})
-            if (!failure.empty()) failures.push_back(std::move(failure));
-        // The file buffers are gone; the kept texts and entries stay for the run.
-        ReturnFreedMemory();
-        return failures;
-    });
+std::vector<std::string> LoadCatalogs(Catalogs& catalogs, const CatalogFiles& files) {
+    // Each catalog loads on its own: one bad file does not keep the others
+    // empty. The three share nothing, so the weapons and the options load
+    // on threads of their own beside the moves.
+    auto load = [](auto& catalog, const std::filesystem::path& file) -> std::string {
+        try {
+            catalog.LoadCatalogFile(file);
+        } catch (const KrError& error) {
+            return error.what();
+        }
+        return {};
+    };
+    auto weapon = std::async(std::launch::async, [&] { return load(catalogs.Weapon, files.Weapon); });
+    auto option = std::async(std::launch::async, [&] { return load(catalogs.Option, files.Option); });
+    const std::string move = load(catalogs.Move, files.Move);
+    std::vector<std::string> failures;
+    for (std::string failure : {weapon.get(), option.get(), move})
+        if (!failure.empty()) failures.push_back(std::move(failure));
+    // The file buffers are gone; the kept texts and entries stay for the run.
+    ReturnFreedMemory();
+    return failures;
 }
 
-std::vector<std::string> LoadCatalogs(Catalogs& catalogs, const CatalogFiles& files) {
-    return StartLoadingCatalogs(catalogs, files).get();
+CatalogsLoading::CatalogsLoading(CatalogFiles files) : Loaded(std::make_unique<Catalogs>()) {
+    Failures = std::async(std::launch::async,
+                          [&catalogs = *Loaded, files = std::move(files)] { return LoadCatalogs(catalogs, files); });
 }
 
 std::vector<std::string> LoadCatalogs(Catalogs& catalogs, const std::filesystem::path& directory) {

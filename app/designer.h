@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <future>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,9 +25,15 @@ struct Catalogs {
 // Loads the three catalogs from their files, each on its own. Returns the
 // message of every catalog that failed, in the order weapon, option, move.
 std::vector<std::string> LoadCatalogs(Catalogs& catalogs, const CatalogFiles& files);
-// The same on threads of its own; the catalogs must not be read until the
-// result is there.
-std::future<std::vector<std::string>> StartLoadingCatalogs(Catalogs& catalogs, CatalogFiles files);
+
+// The three catalogs with their loading under way on threads of their own,
+// begun as early as the start allows. Nothing may read `Loaded` before
+// `Failures` has been waited for; its result is what LoadCatalogs returns.
+struct CatalogsLoading {
+    explicit CatalogsLoading(CatalogFiles files);
+    std::unique_ptr<Catalogs> Loaded;
+    std::future<std::vector<std::string>> Failures;
+};
 // The same with the three files in one folder.
 std::vector<std::string> LoadCatalogs(Catalogs& catalogs, const std::filesystem::path& directory);
 

@@ -119,14 +119,17 @@ bool NeedsWindows(int argc, char** argv) {
 }
 
 std::unique_ptr<DesignerSession> StartDesigner(const DataFolders& folders,
-                                               const std::optional<std::filesystem::path>& unitFile) {
-    auto session = std::make_unique<DesignerSession>(folders);
+                                               const std::optional<std::filesystem::path>& unitFile,
+                                               std::optional<CatalogsLoading> loading) {
+    InstallJapaneseTranslations();
+    auto session = loading ? std::make_unique<DesignerSession>(folders, std::move(*loading))
+                           : std::make_unique<DesignerSession>(folders);
     session->Main().show();
     if (unitFile) session->Main().OpenUnitFile(*unitFile);
     return session;
 }
 
-int DesignerMain(QCoreApplication& application) {
+int DesignerMain(QCoreApplication& application, std::unique_ptr<EarlyStart> early) {
     QCoreApplication::setApplicationName(QString::fromLatin1(ProgramName));
     QCoreApplication::setApplicationVersion(QStringLiteral(KR_VERSION));
 
@@ -147,7 +150,9 @@ int DesignerMain(QCoreApplication& application) {
     QGuiApplication::setDesktopFileName(QStringLiteral(KR_APPLICATION_ID));
 
     const EndOnSignals ending;
-    const std::unique_ptr<DesignerSession> session = StartDesigner(ResolveDataFolders(), line.UnitFile);
+    if (!early) early = std::make_unique<EarlyStart>();
+    const std::unique_ptr<DesignerSession> session =
+        StartDesigner(early->Folders, line.UnitFile, std::move(early->Catalogs));
     // A signal that came while an error box of the start was open closed
     // that box only; the windows now go as well.
     if (ending.Asked()) return 0;

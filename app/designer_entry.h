@@ -29,13 +29,24 @@ DesignerCommandLine ParseDesignerCommandLine(const QStringList& arguments);
 // --version), so that those two are answered without a display.
 bool NeedsWindows(int argc, char** argv);
 
-// Creates the windows over the folders and shows the main window; then opens
-// the unit file, if one is given, as the load command does after its dialog.
+// Puts Qt's own texts in Japanese, creates the windows over the folders and
+// shows the main window; then opens the unit file, if one is given, as the
+// load command does after its dialog. The catalogs' loading may have begun
+// already; otherwise it begins here.
 std::unique_ptr<DesignerSession> StartDesigner(const DataFolders& folders,
-                                               const std::optional<std::filesystem::path>& unitFile);
+                                               const std::optional<std::filesystem::path>& unitFile,
+                                               std::optional<CatalogsLoading> loading = std::nullopt);
+
+// What main() begins before the application object exists, while Qt starts:
+// finding the folders and loading the catalogs.
+struct EarlyStart {
+    DataFolders Folders = ResolveDataFolders();
+    CatalogsLoading Catalogs{Folders.Catalogs};
+};
 
 // The whole program on an application object created by main(): a
-// QApplication, or a QCoreApplication when NeedsWindows() said no.
-int DesignerMain(QCoreApplication& application);
+// QApplication, or a QCoreApplication when NeedsWindows() said no. `early`
+// is what main() began for the windows, if anything.
+int DesignerMain(QCoreApplication& application, std::unique_ptr<EarlyStart> early = nullptr);
 
 }  // namespace kr

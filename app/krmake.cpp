@@ -7,10 +7,12 @@
 
 int main(int argc, char** argv) {
     // --help and --version are answered on a terminal without a display.
-    std::unique_ptr<QCoreApplication> application;
-    if (kr::NeedsWindows(argc, argv))
-        application = std::make_unique<QApplication>(argc, argv);
-    else
-        application = std::make_unique<QCoreApplication>(argc, argv);
-    return kr::DesignerMain(*application);
+    if (!kr::NeedsWindows(argc, argv)) {
+        QCoreApplication application(argc, argv);
+        return kr::DesignerMain(application);
+    }
+    // The catalogs load while Qt starts.
+    auto early = std::make_unique<kr::EarlyStart>();
+    QApplication application(argc, argv);
+    return kr::DesignerMain(application, std::move(early));
 }

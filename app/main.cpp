@@ -191,15 +191,15 @@ FileDialogRequest TfrmMain::dlgSaveHtml() {
     return {QStringLiteral("HTML (*.htm *.html);;全て (*.*)"), QStringLiteral("html"), QString(), true};
 }
 
-TfrmMain::TfrmMain(Designer& designer, Catalogs& catalogs, const DataFolders& folders)
+TfrmMain::TfrmMain(Designer& designer, std::future<std::vector<std::string>> catalogFailures,
+                   const DataFolders& folders)
     : designer_(designer),
       settingsFile_(folders.SettingsFile),
       recoveryFile_(folders.SettingsFolder / RecoveryFileName) {
     // What the previous session left is set aside before this one writes.
     if (std::string bytes; ReadFileBytes(recoveryFile_, bytes) == FileRead::Read) recovered_ = std::move(bytes);
     // The catalogs load while the window is built; nothing below reads them
-    // before the failures are shown.
-    auto loading = StartLoadingCatalogs(catalogs, folders.Catalogs);
+    // before their failures are shown.
 
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(Utf8ToQString(ApplicationTitle));
@@ -235,7 +235,7 @@ TfrmMain::TfrmMain(Designer& designer, Catalogs& catalogs, const DataFolders& fo
     // down to it.
     SetMinimumFrameSize(this, QSize(MainWindowKeys.Design.Width, MainWindowKeys.Design.Height));
     RestorePlacement(this, settingsFile_, MainWindowKeys);
-    for (const std::string& failure : loading.get())
+    for (const std::string& failure : catalogFailures.get())
         ShowErrorBox(this, QString::fromUtf8(failure.c_str()));
 
     nameBurstTimer_.setSingleShot(true);
@@ -801,8 +801,12 @@ bool TfrmMain::lvwWeaponKeyDown(int key) {
 
 // ---- the session ----------------------------------------------------------------
 
-DesignerSession::DesignerSession(const DataFolders& folders) {
-    frmMain = std::make_unique<TfrmMain>(designer, catalogs, folders);
+DesignerSession::DesignerSession(const DataFolders& folders)
+    : DesignerSession(folders, CatalogsLoading(folders.Catalogs)) {}
+
+DesignerSession::DesignerSession(const DataFolders& folders, CatalogsLoading loading)
+    : loadedCatalogs(std::move(loading.Loaded)), catalogs(*loadedCatalogs) {
+    frmMain = std::make_unique<TfrmMain>(designer, std::move(loading.Failures), folders);
     FillPickers(designer);
     const std::filesystem::path& settings = folders.SettingsFile;
     frmOption = std::make_unique<TfrmOption>(frmMain.get(), designer.OptionPicker, settings);

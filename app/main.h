@@ -35,8 +35,11 @@
 
 #include <array>
 #include <filesystem>
+#include <future>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace kr {
 
@@ -65,9 +68,9 @@ QIcon ApplicationIcon();
 class TfrmMain : public QMainWindow {
     Q_OBJECT
 public:
-    // FormCreate: restores the placement from the settings file, then loads
-    // the three catalogs.
-    TfrmMain(Designer& designer, Catalogs& catalogs, const DataFolders& folders);
+    // FormCreate: restores the placement from the settings file, then waits
+    // for the three catalogs, which load meanwhile, and shows their failures.
+    TfrmMain(Designer& designer, std::future<std::vector<std::string>> catalogFailures, const DataFolders& folders);
     // FormDestroy: writes the placement.
     ~TfrmMain() override;
 
@@ -220,6 +223,8 @@ private:
 class DesignerSession {
 public:
     explicit DesignerSession(const DataFolders& folders);
+    // The same over catalogs whose loading began earlier.
+    DesignerSession(const DataFolders& folders, CatalogsLoading loading);
     // Catalogs and settings in one folder.
     explicit DesignerSession(const std::filesystem::path& directory);
     ~DesignerSession();
@@ -228,7 +233,8 @@ public:
 
     TfrmMain& Main() { return *frmMain; }
 
-    Catalogs catalogs;
+    const std::unique_ptr<Catalogs> loadedCatalogs;
+    Catalogs& catalogs;
     Designer designer{catalogs};
     std::unique_ptr<TfrmMain> frmMain;
     std::unique_ptr<TfrmOption> frmOption;

@@ -3,6 +3,10 @@
 #include "designer_entry.h"
 #include "session_kit.h"
 
+#include <QFileDialog>
+#include <QMenu>
+#include <QPushButton>
+
 using namespace guikit;
 
 class EntryTest : public QObject {
@@ -32,6 +36,21 @@ private slots:
         QCOMPARE(line.UnitFile.has_value(), !unitFile.isEmpty());
         if (line.UnitFile) QCOMPARE(PathString(*line.UnitFile), unitFile);
         if (line.Do != DesignerCommandLine::Request::Run) QVERIFY(!line.Text.isEmpty());
+    }
+
+    // Qt's own texts read in Japanese like the rest of the program.
+    void qtDialogsAndMenusInJapanese() {
+        FakeDesktop desktop;
+        const auto session = StartDesigner(Portable(), std::nullopt);
+        std::unique_ptr<QMenu> menu(session->Main().txtKrName->createStandardContextMenu());
+        QStringList items;
+        for (const QAction* action : menu->actions()) items.append(action->text());
+        QVERIFY2(items.join(u' ').contains(QStringLiteral("貼り付け")), qPrintable(items.join(u' ')));
+        QFileDialog dialog;
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        QStringList buttons;
+        for (const QPushButton* button : dialog.findChildren<QPushButton*>()) buttons.append(button->text());
+        QVERIFY2(buttons.contains(QStringLiteral("キャンセル")), qPrintable(buttons.join(u' ')));
     }
 
     void aUnitFileOnTheCommandLineIsLoaded() {

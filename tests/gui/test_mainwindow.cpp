@@ -9,10 +9,8 @@
 
 #include <QClipboard>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QMenuBar>
-#include <QPushButton>
 #include <QToolTip>
 
 using namespace guikit;
@@ -720,19 +718,6 @@ private slots:
         w.mnuClipClick();
         QVERIFY(run.desktop.Clipboard.back().contains(QStringLiteral("名称, ｫ?@ﾍ改\r\n")));
         QVERIFY(run.desktop.Errors.isEmpty());
-    }
-
-    // Qt's own texts read in Japanese like the rest of the program.
-    void qtDialogsAndMenusInJapanese() {
-        InstallJapaneseTranslations();
-        Running run;
-        std::unique_ptr<QMenu> menu(run.Main().txtKrName->createStandardContextMenu());
-        QVERIFY2(ActionTexts(menu.get()).join(u' ').contains(QStringLiteral("貼り付け")), "no 貼り付け");
-        QFileDialog dialog;
-        dialog.setOption(QFileDialog::DontUseNativeDialog);
-        QStringList buttons;
-        for (const QPushButton* button : dialog.findChildren<QPushButton*>()) buttons.append(button->text());
-        QVERIFY2(buttons.contains(QStringLiteral("キャンセル")), qPrintable(buttons.join(u' ')));
     }
 
     // The status line tells what a load dropped and where a file was written.
