@@ -30,8 +30,6 @@ std::vector<std::string> LoadCatalogs(Catalogs& catalogs, const CatalogFiles& fi
     std::vector<std::string> failures;
     for (std::string failure : {weapon.get(), option.get(), move})
         if (!failure.empty()) failures.push_back(std::move(failure));
-    // The file buffers are gone; the kept texts and entries stay for the run.
-    ReturnFreedMemory();
     return failures;
 }
 

@@ -3,9 +3,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
 
 #include <cerrno>
 #include <charconv>
@@ -155,12 +152,6 @@ std::string ReadWholeFile(const std::filesystem::path& path, std::size_t room) {
     if (ReadFileBytes(path, bytes, room) != FileRead::Read)
         throw KrError(FormatMessage("ファイル %s は開けません", PathText(path)));
     return bytes;
-}
-
-void ReturnFreedMemory() {
-#if defined(__GLIBC__)
-    malloc_trim(0);
-#endif
 }
 
 }  // namespace kr

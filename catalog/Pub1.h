@@ -85,8 +85,4 @@ FileRead ReadFileBytes(const std::filesystem::path& path, std::string& bytes, st
 // The whole file; throws KrError "ファイル %s は開けません" when it cannot be read.
 std::string ReadWholeFile(const std::filesystem::path& path, std::size_t room = 0);
 
-// Gives the system back the pages of freed blocks that lie between blocks
-// still in use (large file buffers freed after loading leave such holes).
-void ReturnFreedMemory();
-
 }  // namespace kr
