@@ -215,8 +215,7 @@ ProfileEntries ProfileDocument::ReadEntries(std::string_view section) const {
 
 namespace {
 
-// A section, key or value holding one of these would break or end its line.
-bool BreaksLine(std::string_view text) { return text.find_first_of(std::string_view("\r\n\0", 3)) != text.npos; }
+bool BreaksLine(std::string_view text) { return text.find_first_of(LineBreakingBytes) != text.npos; }
 
 void CheckWritable(std::string_view section, std::string_view key, std::string_view value) {
     if (BreaksLine(section) || BreaksLine(key) || BreaksLine(value)) throw ProfileDocument::RefusedText();

@@ -3,6 +3,7 @@
 #include "Pub1.h"
 #include "codec.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 #include <string_view>
@@ -58,13 +59,30 @@ UnitFileContent ReadUnitFileContent(const std::filesystem::path& path) {
     return ReadUnitDocument(ProfileDocument(ReadWholeFile(path)));
 }
 
+namespace {
+
+std::string ClassFromFile(std::string text) {
+    // A lone CR or a NUL in the line could never be saved again (the store
+    // refuses them): they go first, and so do the blanks they leave at either
+    // end, which a value read back never has. Only then are the letters
+    // upper-cased, so that the bytes pair into characters as they will when
+    // the class is read back.
+    std::erase_if(text, [](char c) { return LineBreakingBytes.find(c) != std::string_view::npos; });
+    const auto notBlank = [](char c) { return !IsBlankByte(c); };
+    text.erase(std::find_if(text.rbegin(), text.rend(), notBlank).base(), text.end());
+    text.erase(text.begin(), std::find_if(text.begin(), text.end(), notBlank));
+    return UpperAsciiLetters(text);
+}
+
+}  // namespace
+
 UnitFileContent ReadUnitDocument(const ProfileDocument& document) {
     const UnitFileNames& names = Names();
     UnitFileContent content;
     content.Name = document.ReadText(names.Basic, names.Name, "");
     for (std::size_t i = 0; i < UnitFigureCount; ++i)
         content.Figures[i] = document.ReadNumber(names.Basic, names.Figures[i], 0);
-    content.Class = UpperAsciiLetters(document.ReadText(names.Basic, names.Class, ""));
+    content.Class = ClassFromFile(document.ReadText(names.Basic, names.Class, ""));
     content.Moves = ReadListSection(document, names.Moves);
     content.Weapons = ReadListSection(document, names.Weapons);
     content.Options = ReadListSection(document, names.Options);

@@ -216,6 +216,17 @@ TEST_F(UnitFile, CapacityFollowsTheLoadedClass) {
     kr::LoadUnitFile(lower, designer);
     EXPECT_EQ(designer.Sheet.UnitClass, "L");
     EXPECT_EQ(designer.Sheet.BackpackCapacity, 2);
+
+    // A lone CR and NUL bytes in the class go, with the blanks they leave at
+    // either end, before the letters are upper-cased (here the NUL no longer
+    // pairs with 0x96, so the "g" becomes a letter of its own), so that the
+    // unit saves and loads back the same.
+    WriteBytes(lower, IconvCp932("[基本性能]\r\nクラス=") + std::string("\0 \x96\0\x82g\r \0", 9) + "\r\n");
+    kr::LoadUnitFile(lower, designer);
+    EXPECT_EQ(designer.Sheet.UnitClass, "\x96\x82G");
+    kr::WriteUnitFile(lower, designer.Sheet);
+    kr::LoadUnitFile(lower, designer);
+    EXPECT_EQ(designer.Sheet.UnitClass, "\x96\x82G");
 }
 
 TEST_F(UnitFile, NameAndNumbersAreReadWithoutSurroundingBlanks) {

@@ -89,9 +89,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckRows(sheet.Weapons, catalogs.Weapon, weapons);
     CheckTicks(designer.OptionPicker, options);
     CheckTicks(designer.MovePicker, moves);
-    // The class is the file's text with its ASCII letters in upper case; the
-    // trail byte of a double-byte character is no letter.
+    // The class is the file's text without a lone CR or NUL, which could never
+    // be saved again, and without the blanks those leave at either end; then
+    // its ASCII letters in upper case (the trail byte of a double-byte
+    // character is no letter).
     std::string expectedClass = kr::ProfileDocument(bytes).ReadText(kr::Sjis("基本性能"), kr::Sjis("クラス"), "");
+    std::erase_if(expectedClass, [](char c) { return c == '\r' || c == '\0'; });
+    while (!expectedClass.empty() && kr::IsBlankByte(expectedClass.back())) expectedClass.pop_back();
+    while (!expectedClass.empty() && kr::IsBlankByte(expectedClass.front())) expectedClass.erase(0, 1);
     for (std::size_t i = 0; i < expectedClass.size(); ++i) {
         char& c = expectedClass[i];
         if (kr::IsLeadByte(static_cast<unsigned char>(c)) && i + 1 < expectedClass.size())
