@@ -4,8 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <system_error>
 
 namespace kr {
@@ -121,7 +123,7 @@ private:
 
 }  // namespace
 
-FileRead ReadFileBytes(const std::filesystem::path& path, std::string& bytes, std::size_t room) {
+FileRead ReadFileBytes(const std::filesystem::path& path, std::string& bytes) {
     bytes.clear();
     FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (file.Get() < 0) return (errno == ENOENT || errno == ENOTDIR) ? FileRead::Missing : FileRead::Unreadable;
@@ -129,7 +131,6 @@ FileRead ReadFileBytes(const std::filesystem::path& path, std::string& bytes, st
     if (::fstat(file.Get(), &status) != 0 || S_ISDIR(status.st_mode)) return FileRead::Unreadable;
 
     // The size is a hint only: a file may grow or shrink while it is read.
-    bytes.reserve((status.st_size > 0 ? static_cast<std::size_t>(status.st_size) + 1 : 4096) + room);
     bytes.resize(status.st_size > 0 ? static_cast<std::size_t>(status.st_size) + 1 : 4096);
     std::size_t used = 0;
     for (;;) {
@@ -147,11 +148,53 @@ FileRead ReadFileBytes(const std::filesystem::path& path, std::string& bytes, st
     return FileRead::Read;
 }
 
-std::string ReadWholeFile(const std::filesystem::path& path, std::size_t room) {
+namespace {
+
+KrError UnreadableFile(const std::filesystem::path& path) {
+    return KrError(FormatMessage("ファイル %s は開けません", PathText(path)));
+}
+
+}  // namespace
+
+std::string ReadWholeFile(const std::filesystem::path& path) {
     std::string bytes;
-    if (ReadFileBytes(path, bytes, room) != FileRead::Read)
-        throw KrError(FormatMessage("ファイル %s は開けません", PathText(path)));
+    if (ReadFileBytes(path, bytes) != FileRead::Read) throw UnreadableFile(path);
     return bytes;
+}
+
+FileBlocks::FileBlocks(const std::filesystem::path& path, std::size_t blockSize, std::size_t room)
+    : path_(path), blockSize_(blockSize), room_(room) {
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat status {};
+    if (fd_ < 0 || ::fstat(fd_, &status) != 0 || S_ISDIR(status.st_mode)) {
+        if (fd_ >= 0) ::close(fd_);
+        throw UnreadableFile(path);
+    }
+    sizeHint_ = status.st_size > 0 ? static_cast<std::size_t>(status.st_size) : 0;
+}
+
+FileBlocks::~FileBlocks() { ::close(fd_); }
+
+bool FileBlocks::ReadMore(std::size_t unused) {
+    // The buffer grows when the unused bytes (one long line) leave no more
+    // than half a block to read into.
+    if (buffer_ == nullptr || unused + blockSize_ / 2 + 1 + room_ > capacity_) {
+        const std::size_t capacity = std::max(capacity_ * 2, unused + blockSize_ + room_);
+        auto grown = std::make_unique_for_overwrite<char[]>(capacity);
+        if (unused != 0) std::memcpy(grown.get(), buffer_.get() + size_ - unused, unused);
+        buffer_ = std::move(grown);
+        capacity_ = capacity;
+    } else if (unused != 0) {
+        std::memmove(buffer_.get(), buffer_.get() + size_ - unused, unused);
+    }
+    ssize_t got = 0;
+    do {
+        got = ::read(fd_, buffer_.get() + unused, capacity_ - room_ - unused);
+    } while (got < 0 && errno == EINTR);
+    if (got < 0) throw UnreadableFile(path_);
+    size_ = unused + static_cast<std::size_t>(got);
+    std::memset(buffer_.get() + size_, 0, room_);
+    return got > 0;
 }
 
 }  // namespace kr

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -79,10 +80,42 @@ constexpr bool IsBlankByte(char c) {
 // Reading a whole file as bytes. A path naming nothing is Missing; a file
 // that is there but cannot be read (no permission, a folder) is Unreadable.
 enum class FileRead { Read, Missing, Unreadable };
-// `room`: bytes of capacity to keep after the content, for a reader that
-// appends that much without the string moving.
-FileRead ReadFileBytes(const std::filesystem::path& path, std::string& bytes, std::size_t room = 0);
+FileRead ReadFileBytes(const std::filesystem::path& path, std::string& bytes);
 // The whole file; throws KrError "ファイル %s は開けません" when it cannot be read.
-std::string ReadWholeFile(const std::filesystem::path& path, std::size_t room = 0);
+std::string ReadWholeFile(const std::filesystem::path& path);
+
+// Reading a file in blocks into one buffer that is used again and again, so
+// that a large file costs no more memory than a block: what the reader has
+// not used of one block comes again at the front of the next.
+class FileBlocks {
+public:
+    // Throws KrError "ファイル %s は開けません" when the file cannot be read.
+    // `room`: bytes after the data that may always be read (not written).
+    FileBlocks(const std::filesystem::path& path, std::size_t blockSize, std::size_t room);
+    ~FileBlocks();
+    FileBlocks(const FileBlocks&) = delete;
+    FileBlocks& operator=(const FileBlocks&) = delete;
+
+    // The file's size when it was opened: a hint, as a file may change while
+    // it is read.
+    std::size_t SizeHint() const { return sizeHint_; }
+    // Keeps the last `unused` bytes of the data, moved to its front, and reads
+    // on after them; false at the end of the file, where the data is those
+    // bytes alone.
+    // Throws KrError "ファイル %s は開けません" when a read fails.
+    bool ReadMore(std::size_t unused);
+    char* Data() const { return buffer_.get(); }
+    std::size_t Size() const { return size_; }
+
+private:
+    std::filesystem::path path_;
+    int fd_ = -1;
+    std::size_t sizeHint_ = 0;
+    std::size_t blockSize_;
+    std::size_t room_;
+    std::unique_ptr<char[]> buffer_;
+    std::size_t capacity_ = 0;
+    std::size_t size_ = 0;
+};
 
 }  // namespace kr

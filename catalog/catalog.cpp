@@ -67,9 +67,27 @@ void CatalogList<Entry>::LoadCatalog(const std::filesystem::path& directory) {
 }
 
 template <class Entry>
-void CatalogList<Entry>::LoadCatalogFile(const std::filesystem::path& file) {
+void CatalogList<Entry>::LoadCatalogFile(const std::filesystem::path& file, std::size_t blockSize) {
     Clear();
-    LoadBytes(ReadWholeFile(file, LinePadding));
+    FileBlocks blocks(file, blockSize, LinePadding);
+    std::size_t unused = 0;
+    bool ended = false;
+    LoadPieces(blocks.SizeHint(), [&](char*& data, std::size_t& size) {
+        while (!ended) {
+            ended = !blocks.ReadMore(unused);
+            std::string_view text(blocks.Data(), blocks.Size());
+            // A NUL byte ends the text.
+            if (const std::size_t nul = text.find('\0'); nul != text.npos) {
+                text = text.substr(0, nul);
+                ended = true;
+            }
+            size = ended ? text.size() : WholeLinesEnd(text);
+            unused = blocks.Size() - size;
+            data = blocks.Data();
+            if (size != 0) return true;
+        }
+        return false;
+    });
 }
 
 template <class Entry>
@@ -81,14 +99,27 @@ template <class Entry>
 void CatalogList<Entry>::LoadBytes(std::string bytes) {
     Clear();
     const std::size_t size = bytes.size();
-    // Room after the text lets the line cutter look at sixteen bytes at a time.
     bytes.append(LinePadding, '\0');
+    bool given = false;
+    LoadPieces(size, [&](char*& data, std::size_t& pieceSize) {
+        if (given) return false;
+        given = true;
+        data = bytes.data();
+        pieceSize = size;
+        return true;
+    });
+}
+
+template <class Entry>
+template <class NextPiece>
+void CatalogList<Entry>::LoadPieces(std::size_t textSize, NextPiece&& nextPiece) {
     // The texts, copied out line by line while the line is fresh, never
-    // outgrow the file; untouched room costs no memory.
-    keptTexts_ = std::make_unique_for_overwrite<char[]>(size);
+    // outgrow the file; untouched room costs no memory. A file that grew
+    // while it was read keeps the texts beyond in the text store.
+    keptTexts_ = std::make_unique_for_overwrite<char[]>(textSize);
     std::size_t kept = 0;
-    const char* const begin = bytes.data();
-    const char* const end = begin + size;
+    const char* begin = nullptr;
+    const char* end = nullptr;
     const auto recent = std::make_unique<RecentTexts>();
     std::size_t column = 0;
     const auto keep = [&](std::string_view& text) {
@@ -99,31 +130,49 @@ void CatalogList<Entry>::LoadBytes(std::string bytes) {
             text = place;
             return;
         }
-        std::memcpy(keptTexts_.get() + kept, text.data(), text.size());
-        text = std::string_view(keptTexts_.get() + kept, text.size());
-        kept += text.size();
+        if (kept + text.size() <= textSize) {
+            std::memcpy(keptTexts_.get() + kept, text.data(), text.size());
+            text = std::string_view(keptTexts_.get() + kept, text.size());
+            kept += text.size();
+        } else {
+            text = texts_.Keep(text);
+        }
         place = text;
     };
-    LineReader lines(std::string_view(bytes.data(), size));
-    std::string_view line;
-    // Line 0 is the header and is never read.
-    if (!lines.Next(line)) return;
-    try {
-        while (lines.Next(line)) {
-            // The fields are cut straight into the entry, as views into the
-            // file's bytes (a quoted text is built over its field).
-            CatalogFields fields(bytes.data() + (line.data() - bytes.data()), line.size());
-            // A line cut short throws here: the entry is dropped, the earlier
-            // ones stay and the later lines are not read.
-            Entry& entry = Slot();
-            CatalogTraits<Entry>::Fill(entry, fields);
-            column = 0;
-            CatalogTraits<Entry>::ForEachText(entry, keep);
-            Commit();
+    // Line 1 is the header and is never read.
+    std::size_t lineNumber = 0;
+    for (;;) {
+        char* data = nullptr;
+        std::size_t size = 0;
+        try {
+            if (!nextPiece(data, size)) return;
+        } catch (const KrError&) {
+            // A file that could not be read to its end leaves nothing behind.
+            Clear();
+            throw;
         }
-    } catch (const KrError& error) {
-        // The message names the file and the line; the line is counted only now.
-        throw KrError(CatalogLineMessage(CatalogTraits<Entry>::FileName, LineNumberOf(bytes, line), error.what()));
+        begin = data;
+        end = data + size;
+        LineReader lines(std::string_view(data, size));
+        std::string_view line;
+        try {
+            while (lines.Next(line)) {
+                if (++lineNumber == 1) continue;
+                // The fields are cut straight into the entry, as views into
+                // the piece (a quoted text is built over its field).
+                CatalogFields fields(data + (line.data() - data), line.size());
+                // A line cut short throws here: the entry is dropped, the
+                // earlier ones stay and the later lines are not read.
+                Entry& entry = Slot();
+                CatalogTraits<Entry>::Fill(entry, fields);
+                column = 0;
+                CatalogTraits<Entry>::ForEachText(entry, keep);
+                Commit();
+            }
+        } catch (const KrError& error) {
+            // The message names the file and the line.
+            throw KrError(CatalogLineMessage(CatalogTraits<Entry>::FileName, lineNumber, error.what()));
+        }
     }
 }
 

@@ -124,8 +124,11 @@ public:
     // 範囲を超えています (5)" (file name, line from 1 counting the header).
     void LoadCatalog();
     void LoadCatalog(const std::filesystem::path& directory);
-    // The same from a file of any name and place.
-    void LoadCatalogFile(const std::filesystem::path& file);
+    // The same from a file of any name and place. The file is read
+    // `blockSize` bytes at a time, so that its bytes need no memory of their
+    // own beside the entries.
+    static constexpr std::size_t DefaultBlockSize = std::size_t{256} << 10;
+    void LoadCatalogFile(const std::filesystem::path& file, std::size_t blockSize = DefaultBlockSize);
     // Loads from file bytes already in memory (the same rules after reading);
     // the catalog keeps its own copy of the bytes.
     void LoadCatalogText(std::string_view text);
@@ -151,6 +154,11 @@ private:
     static constexpr std::size_t ChunkSize = std::size_t{1} << ChunkBits;
 
     void LoadBytes(std::string bytes);
+    // Loads the lines of the pieces that `nextPiece(data, size)` gives until
+    // it returns false: each piece holds whole lines and is followed in memory
+    // by room for the line cutter. `textSize`: the text's size, as far as known.
+    template <class NextPiece>
+    void LoadPieces(std::size_t textSize, NextPiece&& nextPiece);
     Entry& At(std::size_t index) const { return chunks_[index >> ChunkBits][index & (ChunkSize - 1)]; }
     // A new, empty entry at the end of the list (not yet counted or indexed).
     Entry& Slot();

@@ -167,6 +167,15 @@ bool LineReader::Next(std::string_view& line) {
     return true;
 }
 
+std::size_t WholeLinesEnd(std::string_view text) {
+    if (text.empty()) return 0;
+    if (const void* lf = ::memrchr(text.data(), '\n', text.size()))
+        return static_cast<std::size_t>(static_cast<const char*>(lf) - text.data()) + 1;
+    if (const void* cr = ::memrchr(text.data(), '\r', text.size() - 1))
+        return static_cast<std::size_t>(static_cast<const char*>(cr) - text.data()) + 1;
+    return 0;
+}
+
 std::vector<std::string_view> SplitLines(std::string_view text) {
     std::vector<std::string_view> lines;
     LineReader reader(text);

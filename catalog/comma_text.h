@@ -156,6 +156,11 @@ private:
     bool searched_ = false;
 };
 
+// For a text read in pieces: where the whole lines at its start end, that
+// is after its last LF, or, with no LF, after its last CR but one at the very
+// end (an LF may follow in the next piece); 0 when no line ends in it.
+std::size_t WholeLinesEnd(std::string_view text);
+
 // All the lines of a text, by the same rule.
 std::vector<std::string_view> SplitLines(std::string_view text);
 

@@ -73,6 +73,44 @@ TEST(CatalogFile, LastLineWithoutBreakIsLoaded) {
     EXPECT_EQ(catalog.EntryByIndex(1)->Effect, "y");
 }
 
+// A file is read in blocks: wherever a block ends (inside a line, a quoted
+// field, a double-byte character, between the CR and the LF of a line
+// break, or before a line longer than a block), the entries, the line a
+// failure names and where a NUL ends the text are those of the whole text.
+TEST(CatalogFile, ReadInBlocksAsFromTheWholeText) {
+    const auto describe = [](const kr::TKROptionList& catalog) {
+        std::string all;
+        for (std::size_t i = 0; i < catalog.Count(); ++i) {
+            const kr::TKrOption& o = *catalog.EntryByIndex(i);
+            all += std::string(o.Code) + "|" + std::string(o.Name) + "|" + std::to_string(o.Price) + "|" +
+                   std::string(o.Class) + "|" + std::to_string(o.MoveBonus) + "|" + std::string(o.Effect) + "\n";
+        }
+        return all;
+    };
+    std::string lines;
+    const char* const breaks[] = {"\r\n", "\n", "\r"};
+    for (int i = 0; i < 24; ++i) {
+        lines += "O" + std::to_string(i) + ",\"\x83\x7e\"\"" + std::to_string(i) + "\"," + std::to_string(i * 7) +
+                 ",0,0,L,0,0,0,0,0,0," + std::to_string(i) + ",0," + std::string(i % 5 == 0 ? 40 : 1, 'e');
+        lines += breaks[i % 3];
+    }
+    const std::string whole = OptionHeader() + lines;
+    const std::string texts[] = {whole, whole + "O,cut short,1\r\nO,after,1,0,0,L,0,0,0,0,0,0,0,0,x\r\n",
+                                 whole + std::string("O,gone,1,0,0,L,0,0,0,0,0,0,0,0,x\0\r\nO,never", 43)};
+    TempDir dir;
+    for (const std::string& text : texts) {
+        kr::TKROptionList fromText;
+        const std::string textError = ErrorOf([&] { fromText.LoadCatalogText(text); });
+        ASSERT_GE(fromText.Count(), 24u);
+        WriteBytes(dir / "option.csv", text);
+        for (std::size_t block = 1; block <= 72; ++block) {
+            kr::TKROptionList fromFile;
+            EXPECT_EQ(ErrorOf([&] { fromFile.LoadCatalogFile(dir / "option.csv", block); }), textError) << block;
+            EXPECT_EQ(describe(fromFile), describe(fromText)) << block;
+        }
+    }
+}
+
 // ---------------------------------------------------------------- columns
 
 using Numbers = std::vector<std::int64_t>;
