@@ -171,6 +171,8 @@ FileBlocks::FileBlocks(const std::filesystem::path& path, std::size_t blockSize,
         throw UnreadableFile(path);
     }
     sizeHint_ = status.st_size > 0 ? static_cast<std::size_t>(status.st_size) : 0;
+    // A small file gets a buffer of its own size, one byte more to see its end.
+    blockSize_ = std::max<std::size_t>(1, std::min(blockSize_, sizeHint_ + 1));
 }
 
 FileBlocks::~FileBlocks() { ::close(fd_); }
