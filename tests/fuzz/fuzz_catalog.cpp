@@ -2,7 +2,8 @@
 // program's own error escapes, and only the list-index error of a column
 // before the last, naming the file and the failing line; entries are the
 // lines in file order up to the failing one; every name finds the last entry
-// of that name; a missing last column is " ".
+// of that name; a missing last column is " "; read from a file in blocks of
+// any size, the same entries and the same failure.
 #include "Pub1.h"
 #include "comma_text.h"
 #include "fuzz_kit.h"
@@ -24,11 +25,12 @@ void CheckCatalogLoad(std::string_view text, int lastColumn, std::string_view (*
 
     List catalog;
     bool failed = false;
+    std::string message;
     try {
         catalog.LoadCatalogText(text);
     } catch (const kr::KrError& error) {
         failed = true;
-        const std::string message = error.what();
+        message = error.what();
         // "<file> <line> 行目: " names the failing line: the one after the
         // last entry, counting the header as line 1.
         const std::string where = std::string(kr::CatalogTraits<Entry>::FileName) + " " +
@@ -58,6 +60,22 @@ void CheckCatalogLoad(std::string_view text, int lastColumn, std::string_view (*
         bool later = found == &entry;
         for (std::size_t j = i + 1; j < catalog.Count() && !later; ++j) later = catalog.EntryByIndex(j) == found;
         FUZZ_CHECK(later);
+    }
+
+    const std::filesystem::path file = fuzzkit::ScratchFolder() / kr::CatalogTraits<Entry>::FileName;
+    fuzzkit::WriteFile(file, text);
+    List fromFile;
+    std::string fileMessage;
+    try {
+        fromFile.LoadCatalogFile(file, 1 + text.size() % 61);
+    } catch (const kr::KrError& error) {
+        fileMessage = error.what();
+    }
+    FUZZ_CHECK(fileMessage == message);
+    FUZZ_CHECK(fromFile.Count() == catalog.Count());
+    for (std::size_t i = 0; i < catalog.Count(); ++i) {
+        FUZZ_CHECK(fromFile.EntryByIndex(i)->Name == catalog.EntryByIndex(i)->Name);
+        FUZZ_CHECK(lastText(*fromFile.EntryByIndex(i)) == lastText(*catalog.EntryByIndex(i)));
     }
 }
 
