@@ -130,7 +130,7 @@ public:
     static constexpr std::size_t DefaultBlockSize = std::size_t{256} << 10;
     void LoadCatalogFile(const std::filesystem::path& file, std::size_t blockSize = DefaultBlockSize);
     // Loads from file bytes already in memory (the same rules after reading);
-    // the catalog keeps its own copy of the bytes.
+    // the text need not outlive the call.
     void LoadCatalogText(std::string_view text);
 
     // Frees every entry and the texts they view, then empties the list.
