@@ -75,13 +75,7 @@ void CatalogList<Entry>::LoadCatalogFile(const std::filesystem::path& file, std:
     LoadPieces(blocks.SizeHint(), [&](char*& data, std::size_t& size) {
         while (!ended) {
             ended = !blocks.ReadMore(unused);
-            std::string_view text(blocks.Data(), blocks.Size());
-            // A NUL byte ends the text.
-            if (const std::size_t nul = text.find('\0'); nul != text.npos) {
-                text = text.substr(0, nul);
-                ended = true;
-            }
-            size = ended ? text.size() : WholeLinesEnd(text);
+            size = ended ? blocks.Size() : WholeLinesEnd(std::string_view(blocks.Data(), blocks.Size()));
             unused = blocks.Size() - size;
             data = blocks.Data();
             if (size != 0) return true;
@@ -173,6 +167,8 @@ void CatalogList<Entry>::LoadPieces(std::size_t textSize, NextPiece&& nextPiece)
             // The message names the file and the line.
             throw KrError(CatalogLineMessage(CatalogTraits<Entry>::FileName, lineNumber, error.what()));
         }
+        // A NUL byte ends the text: later pieces are not read.
+        if (lines.EndedAtNul()) return;
     }
 }
 

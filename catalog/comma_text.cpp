@@ -144,7 +144,10 @@ std::vector<std::string> SplitCommaText(std::string_view line) {
 
 LineReader::LineReader(std::string_view text) : text_(text) {
     const std::size_t nul = text_.find('\0');
-    if (nul != std::string_view::npos) text_ = text_.substr(0, nul);
+    if (nul != std::string_view::npos) {
+        text_ = text_.substr(0, nul);
+        endedAtNul_ = true;
+    }
 }
 
 bool LineReader::Next(std::string_view& line) {

@@ -146,9 +146,12 @@ public:
     explicit LineReader(std::string_view text);
     // The next line, or false when the text is used up.
     bool Next(std::string_view& line);
+    // Whether a NUL byte ended the text before its end.
+    bool EndedAtNul() const { return endedAtNul_; }
 
 private:
     std::string_view text_;
+    bool endedAtNul_ = false;
     std::size_t pos_ = 0;
     // Position of the next LF at or after pos_ (the text's size when none);
     // searched again only once pos_ has passed it.
