@@ -123,18 +123,59 @@ private:
 
 }  // namespace
 
-FileRead ReadFileBytes(const std::filesystem::path& path, std::string& bytes) {
-    bytes.clear();
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.Get() < 0) return (errno == ENOENT || errno == ENOTDIR) ? FileRead::Missing : FileRead::Unreadable;
+int OpenCheckedFile(const std::filesystem::path& path, std::uint64_t limit, Links links, FileRead& result,
+                    std::uint64_t& size) {
+    size = 0;
+    // Without O_NONBLOCK, opening a FIFO waits for a writer, for ever.
+    int flags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+    if (links == Links::Refuse) flags |= O_NOFOLLOW;
+    const int fd = ::open(path.c_str(), flags);
+    if (fd < 0) {
+        if (errno == ENOENT || errno == ENOTDIR) {
+            result = FileRead::Missing;
+        } else if (errno == ELOOP && links == Links::Refuse) {
+            result = FileRead::Link;
+        } else {
+            // A folder opens for reading; anything else that cannot be opened is unreadable.
+            result = errno == EISDIR ? FileRead::NotRegular : FileRead::Unreadable;
+        }
+        return -1;
+    }
     struct stat status {};
-    if (::fstat(file.Get(), &status) != 0 || S_ISDIR(status.st_mode)) return FileRead::Unreadable;
+    result = FileRead::Read;
+    if (::fstat(fd, &status) != 0)
+        result = FileRead::Unreadable;
+    else if (!S_ISREG(status.st_mode))
+        result = FileRead::NotRegular;
+    else if (static_cast<std::uint64_t>(status.st_size) > limit)
+        result = FileRead::TooLarge;
+    if (result != FileRead::Read) {
+        ::close(fd);
+        return -1;
+    }
+    size = static_cast<std::uint64_t>(status.st_size);
+    return fd;
+}
 
-    // The size is a hint only: a file may grow or shrink while it is read.
-    bytes.resize(status.st_size > 0 ? static_cast<std::size_t>(status.st_size) + 1 : 4096);
+FileRead ReadFileBytes(const std::filesystem::path& path, std::string& bytes, std::uint64_t limit, Links links) {
+    bytes.clear();
+    FileRead result = FileRead::Read;
+    std::uint64_t size = 0;
+    FileDescriptor file(OpenCheckedFile(path, limit, links, result, size));
+    if (file.Get() < 0) return result;
+
+    // The size is a hint only: a file may grow or shrink while it is read,
+    // and some (those of /proc) say 0. Reading stops one byte past the limit.
+    bytes.resize(size > 0 ? static_cast<std::size_t>(size) + 1 : 4096);
     std::size_t used = 0;
     for (;;) {
-        if (used == bytes.size()) bytes.resize(bytes.size() * 2);
+        if (used == bytes.size()) {
+            if (used > limit) {
+                bytes.clear();
+                return FileRead::TooLarge;
+            }
+            bytes.resize(static_cast<std::size_t>(std::min<std::uint64_t>(bytes.size() * 2, limit + 1)));
+        }
         const ssize_t got = ::read(file.Get(), bytes.data() + used, bytes.size() - used);
         if (got < 0) {
             if (errno == EINTR) continue;
@@ -144,33 +185,42 @@ FileRead ReadFileBytes(const std::filesystem::path& path, std::string& bytes) {
         if (got == 0) break;
         used += static_cast<std::size_t>(got);
     }
+    if (used > limit) {
+        bytes.clear();
+        return FileRead::TooLarge;
+    }
     bytes.resize(used);
     return FileRead::Read;
 }
 
-namespace {
-
-KrError UnreadableFile(const std::filesystem::path& path) {
-    return KrError(FormatMessage("ファイル %s は開けません", PathText(path)));
+std::string FileReadMessage(FileRead result, const std::filesystem::path& path, std::uint64_t limit) {
+    std::string message = FormatMessage("ファイル %s は開けません", PathText(path));
+    switch (result) {
+        case FileRead::NotRegular: return message + " (通常のファイルではありません)";
+        case FileRead::TooLarge: return message + " (" + std::to_string(limit / MiB) + " MiB を超えています)";
+        case FileRead::Link: return message + " (シンボリックリンクです)";
+        case FileRead::Read:
+        case FileRead::Missing:
+        case FileRead::Unreadable: break;
+    }
+    return message;
 }
 
-}  // namespace
-
-std::string ReadWholeFile(const std::filesystem::path& path) {
+std::string ReadWholeFile(const std::filesystem::path& path, std::uint64_t limit) {
     std::string bytes;
-    if (ReadFileBytes(path, bytes) != FileRead::Read) throw UnreadableFile(path);
+    const FileRead result = ReadFileBytes(path, bytes, limit);
+    if (result != FileRead::Read) throw KrError(FileReadMessage(result, path, limit));
     return bytes;
 }
 
-FileBlocks::FileBlocks(const std::filesystem::path& path, std::size_t blockSize, std::size_t room)
-    : path_(path), blockSize_(blockSize), room_(room) {
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    struct stat status {};
-    if (fd_ < 0 || ::fstat(fd_, &status) != 0 || S_ISDIR(status.st_mode)) {
-        if (fd_ >= 0) ::close(fd_);
-        throw UnreadableFile(path);
-    }
-    sizeHint_ = status.st_size > 0 ? static_cast<std::size_t>(status.st_size) : 0;
+FileBlocks::FileBlocks(const std::filesystem::path& path, std::size_t blockSize, std::size_t room,
+                       std::uint64_t limit)
+    : path_(path), limit_(limit), blockSize_(blockSize), room_(room) {
+    FileRead result = FileRead::Read;
+    std::uint64_t size = 0;
+    fd_ = OpenCheckedFile(path, limit, Links::Follow, result, size);
+    if (fd_ < 0) throw KrError(FileReadMessage(result, path, limit));
+    sizeHint_ = static_cast<std::size_t>(size);
     // A small file gets a buffer of its own size, one byte more to see its end.
     blockSize_ = std::max<std::size_t>(1, std::min(blockSize_, sizeHint_ + 1));
 }
@@ -193,7 +243,10 @@ bool FileBlocks::ReadMore(std::size_t unused) {
     do {
         got = ::read(fd_, buffer_.get() + unused, capacity_ - room_ - unused);
     } while (got < 0 && errno == EINTR);
-    if (got < 0) throw UnreadableFile(path_);
+    if (got < 0) throw KrError(FileReadMessage(FileRead::Unreadable, path_, limit_));
+    // A file that grows while it is read is held to the same limit.
+    read_ += static_cast<std::uint64_t>(got);
+    if (read_ > limit_) throw KrError(FileReadMessage(FileRead::TooLarge, path_, limit_));
     size_ = unused + static_cast<std::size_t>(got);
     std::memset(buffer_.get() + size_, 0, room_);
     return got > 0;

@@ -77,21 +77,44 @@ constexpr bool IsBlankByte(char c) {
     return byte >= 1 && byte <= 32;
 }
 
-// Reading a whole file as bytes. A path naming nothing is Missing; a file
-// that is there but cannot be read (no permission, a folder) is Unreadable.
-enum class FileRead { Read, Missing, Unreadable };
-FileRead ReadFileBytes(const std::filesystem::path& path, std::string& bytes);
-// The whole file; throws KrError "ファイル %s は開けません" when it cannot be read.
-std::string ReadWholeFile(const std::filesystem::path& path);
+// Files the program reads must be regular files no larger than a limit no
+// real file of their kind reaches; anything else (a folder, a FIFO, a
+// device, a file of gigabytes) is refused before a byte is read, and a FIFO
+// or a device never blocks the open.
+constexpr std::uint64_t MiB = 1024 * 1024;
+constexpr std::uint64_t UnitFileSizeLimit = 64 * MiB;   // unit files, recovery files, KRMAKE.INI
+constexpr std::uint64_t CatalogFileSizeLimit = 256 * MiB;
+
+// How a read ended. A path naming nothing is Missing; a file that is there
+// but cannot be read (no permission) is Unreadable; NotRegular and TooLarge
+// are the refusals above; Link is a symbolic link where none is followed.
+enum class FileRead { Read, Missing, Unreadable, NotRegular, TooLarge, Link };
+enum class Links { Follow, Refuse };
+
+// Opens a file for reading under those rules: a descriptor of a regular
+// file, or -1 with `result` saying why not. `size` is its size when opened.
+int OpenCheckedFile(const std::filesystem::path& path, std::uint64_t limit, Links links, FileRead& result,
+                    std::uint64_t& size);
+
+// Reads a whole file as bytes under those rules.
+FileRead ReadFileBytes(const std::filesystem::path& path, std::string& bytes,
+                       std::uint64_t limit = UnitFileSizeLimit, Links links = Links::Follow);
+// The message that tells why a read of the file failed: "ファイル %s は開けません",
+// with the reason of a refusal after it ("(通常のファイルではありません)", ...).
+std::string FileReadMessage(FileRead result, const std::filesystem::path& path, std::uint64_t limit);
+// The whole file; throws KrError with FileReadMessage when it cannot be read.
+std::string ReadWholeFile(const std::filesystem::path& path, std::uint64_t limit = UnitFileSizeLimit);
 
 // Reading a file in blocks into one buffer that is used again and again, so
 // that a large file costs no more memory than a block: what the reader has
 // not used of one block comes again at the front of the next.
 class FileBlocks {
 public:
-    // Throws KrError "ファイル %s は開けません" when the file cannot be read.
+    // Throws KrError (FileReadMessage) when the file cannot be read or is
+    // refused, also when it outgrows `limit` while it is read.
     // `room`: bytes after the data that may always be read (not written).
-    FileBlocks(const std::filesystem::path& path, std::size_t blockSize, std::size_t room);
+    FileBlocks(const std::filesystem::path& path, std::size_t blockSize, std::size_t room,
+               std::uint64_t limit = CatalogFileSizeLimit);
     ~FileBlocks();
     FileBlocks(const FileBlocks&) = delete;
     FileBlocks& operator=(const FileBlocks&) = delete;
@@ -102,7 +125,7 @@ public:
     // Keeps the last `unused` bytes of the data, moved to its front, and reads
     // on after them; false at the end of the file, where the data is those
     // bytes alone.
-    // Throws KrError "ファイル %s は開けません" when a read fails.
+    // Throws KrError (FileReadMessage) when a read fails.
     bool ReadMore(std::size_t unused);
     char* Data() const { return buffer_.get(); }
     std::size_t Size() const { return size_; }
@@ -111,6 +134,8 @@ private:
     std::filesystem::path path_;
     int fd_ = -1;
     std::size_t sizeHint_ = 0;
+    std::uint64_t limit_;
+    std::uint64_t read_ = 0;
     std::size_t blockSize_;
     std::size_t room_;
     std::unique_ptr<char[]> buffer_;

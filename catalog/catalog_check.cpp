@@ -217,7 +217,7 @@ CatalogFolderCheck CheckCatalogFiles(const CatalogFiles& files) {
                                                                           : files.Move;
         std::string bytes;
         try {
-            bytes = ReadWholeFile(path);
+            bytes = ReadWholeFile(path, CatalogFileSizeLimit);
         } catch (const KrError& error) {
             check.Failures.emplace_back(error.what());
             continue;

@@ -316,7 +316,10 @@ ProfileDocument ProfileFile::LoadForWriting() const {
     switch (ReadFileBytes(path_, bytes)) {
         case FileRead::Read: return ProfileDocument(bytes);
         case FileRead::Missing: return ProfileDocument();
-        case FileRead::Unreadable: break;
+        case FileRead::Unreadable:
+        case FileRead::NotRegular:
+        case FileRead::TooLarge:
+        case FileRead::Link: break;
     }
     ThrowWriteError(path_);
 }
@@ -433,9 +436,16 @@ bool OverwriteInPlace(int fd, std::string_view bytes) {
 
 }  // namespace
 
-void ReplaceFileContent(const std::filesystem::path& path, std::string_view bytes) {
-    std::filesystem::path target;
-    if (!path.has_filename() || !FinalTarget(path, target)) ThrowWriteError(path);
+void ReplaceFileContent(const std::filesystem::path& path, std::string_view bytes, Links links) {
+    std::filesystem::path target = path;
+    if (links == Links::Refuse) {
+        // The program's own files: a link planted there is never written
+        // through, nor replaced.
+        struct stat status {};
+        if (::lstat(path.c_str(), &status) == 0 && S_ISLNK(status.st_mode))
+            throw KrError(FormatMessage("%s はシンボリックリンクなので書き込みません", PathText(path)));
+    }
+    if (!path.has_filename() || (links == Links::Follow && !FinalTarget(path, target))) ThrowWriteError(path);
     const std::filesystem::path folder =
         target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
 
@@ -447,7 +457,8 @@ void ReplaceFileContent(const std::filesystem::path& path, std::string_view byte
     Descriptor existing;
     if (exists) {
         if (!S_ISREG(status.st_mode)) ThrowWriteError(path);
-        existing.fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+        existing.fd = ::open(target.c_str(),
+                             O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | (links == Links::Refuse ? O_NOFOLLOW : 0));
         if (existing.fd < 0) ThrowWriteError(path);
     }
 

@@ -4,6 +4,8 @@
 // ASCII letters. Every write replaces the file atomically.
 #pragma once
 
+#include "Pub1.h"
+
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -104,6 +106,8 @@ private:
 // that takes no new file is written in place (not atomic). Throws KrError
 // "%s に書き込めません" (with the path as given) on any failure, leaving the
 // target as it was, except for a failure in the middle of writing in place.
-void ReplaceFileContent(const std::filesystem::path& path, std::string_view bytes);
+// With Links::Refuse (the program's own files) a symbolic link at the path
+// is neither followed nor replaced: KrError "%s はシンボリックリンクなので書き込みません".
+void ReplaceFileContent(const std::filesystem::path& path, std::string_view bytes, Links links = Links::Follow);
 
 }  // namespace kr

@@ -35,7 +35,8 @@ TEST(CatalogFile, FileThatCannotBeReadNamesTheFullPathAndLeavesTheCatalogEmpty) 
 
     std::filesystem::create_directory(dir / "move.csv");
     kr::TKRMoveList moves;
-    EXPECT_EQ(ErrorOf([&] { moves.LoadCatalog(dir.Path()); }), CannotOpen(dir / "move.csv"));
+    EXPECT_EQ(ErrorOf([&] { moves.LoadCatalog(dir.Path()); }),
+              CannotOpen(dir / "move.csv") + " (通常のファイルではありません)");
 
     WriteBytes(dir / "weapon.csv", WeaponHeader());
     std::filesystem::permissions(dir / "weapon.csv", std::filesystem::perms::none);

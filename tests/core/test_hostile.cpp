@@ -7,7 +7,11 @@
 #include "placement.h"
 #include "reports.h"
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using namespace testkit;
 
@@ -141,10 +145,11 @@ TEST_F(HostileCatalog, NameRepeatedHundredThousandTimesFindsTheLast) {
 // ---------------------------------------------------------------------------
 // Unit files
 
-TEST_F(HostileUnitFile, HundredMegabytesLoadAndSaveKeepingTheOtherSection) {
+// Unit files are read up to 64 MiB.
+TEST_F(HostileUnitFile, SixtyMegabytesLoadAndSaveKeepingTheOtherSection) {
     std::string bytes = IconvCp932("[基本性能]\r\n名称=大\r\n価格=8200\r\nクラス=h\r\n[武装]\r\nWEAPON0=11mmMG\r\n[メモ]\r\n");
     const std::string memo = "K=" + std::string(1000, 'v') + "\r\n";
-    while (bytes.size() < 100 * Megabyte) bytes += memo;
+    while (bytes.size() < 60 * Megabyte) bytes += memo;
     const kr::Designer& loaded = Load(bytes);
     EXPECT_EQ(loaded.Sheet.UnitName, IconvCp932("大"));
     EXPECT_EQ(loaded.Sheet.BasePrice, 8200);
@@ -153,14 +158,14 @@ TEST_F(HostileUnitFile, HundredMegabytesLoadAndSaveKeepingTheOtherSection) {
 
     kr::WriteUnitFile(path, loaded.Sheet);
     const std::string saved = ReadBytes(path);
-    EXPECT_GT(saved.size(), 100 * Megabyte);
+    EXPECT_GT(saved.size(), 60 * Megabyte);
     EXPECT_NE(saved.find(IconvCp932("[メモ]\r\n") + memo), std::string::npos);
     EXPECT_TRUE(saved.ends_with(IconvCp932("[武装]\r\nWEAPON0=11mmMG\r\n")));
 }
 
-TEST_F(HostileUnitFile, HundredMegabytesWithoutALineBreakLoadAnEmptySheet) {
+TEST_F(HostileUnitFile, SixtyMegabytesWithoutALineBreakLoadAnEmptySheet) {
     std::string bytes = IconvCp932("[基本性能]");
-    bytes.append(100 * Megabyte, 'x');
+    bytes.append(60 * Megabyte, 'x');
     const kr::UnitSheet& sheet = Load(bytes).Sheet;
     EXPECT_EQ(sheet.UnitName, "");
     EXPECT_EQ(sheet.UnitClass, "");
@@ -209,6 +214,57 @@ TEST_F(HostileUnitFile, KeyRepeatedHundredThousandTimesIsOneRow) {
     const kr::UnitSheet& sheet = Load(bytes).Sheet;
     EXPECT_EQ(sheet.BasePrice, 0);
     EXPECT_EQ(sheet.Weapons.Count(), 1u);
+}
+
+// ---------------------------------------------------------------------------
+// What is no file to read
+
+// Whatever sits where the program reads a unit file, a catalog or the
+// settings file, the read neither blocks nor takes gigabytes: a FIFO, a
+// device, a folder and a file over the limit of its kind are refused with
+// the reason, and nothing changes.
+TEST(HostileFiles, OnlyRegularFilesWithinTheirLimitAreRead) {
+    struct Planted {
+        const char* what;
+        std::function<void(const std::filesystem::path&, std::uint64_t limit)> plant;
+        std::string reason;  // after "ファイル %s は開けません"; "" for the limit's own
+    };
+    const Planted planted[] = {
+        {"FIFO", [](auto& path, auto) { ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0); }, " (通常のファイルではありません)"},
+        {"device", [](auto& path, auto) { std::filesystem::create_symlink("/dev/zero", path); },
+         " (通常のファイルではありません)"},
+        {"folder", [](auto& path, auto) { std::filesystem::create_directory(path); }, " (通常のファイルではありません)"},
+        {"over the limit", [](auto& path, std::uint64_t limit) {
+             WriteBytes(path, "");
+             std::filesystem::resize_file(path, limit + 1);
+         }, ""},
+    };
+    for (const Planted& p : planted) {
+        SCOPED_TRACE(p.what);
+        TempDir folder;
+        const auto reason = [&](const char* limit) { return p.reason.empty() ? std::string(limit) : p.reason; };
+
+        const auto unit = folder / "unit.kr";
+        p.plant(unit, kr::UnitFileSizeLimit);
+        auto designer = NewDesigner();
+        kr::ApplyTemplate(*designer, 1);
+        EXPECT_EQ(ErrorOf([&] { kr::LoadUnitFile(unit, *designer); }), CannotOpen(unit) + reason(" (64 MiB を超えています)"));
+        EXPECT_EQ(designer->Sheet.UnitClass, "M");
+
+        const auto catalog = folder / "move.csv";
+        p.plant(catalog, kr::CatalogFileSizeLimit);
+        kr::TKRMoveList moves;
+        EXPECT_EQ(ErrorOf([&] { moves.LoadCatalog(folder.Path()); }),
+                  CannotOpen(catalog) + reason(" (256 MiB を超えています)"));
+        EXPECT_EQ(moves.Count(), 0u);
+
+        // The settings: the design placement is read, and nothing is written.
+        const auto settings = folder / "KRMAKE.INI";
+        p.plant(settings, kr::UnitFileSizeLimit);
+        kr::ProfileFile store(settings);
+        EXPECT_EQ(kr::ReadPlacement(store, kr::MainWindowKeys, kr::MainWindowKeys.Design), kr::MainWindowKeys.Design);
+        EXPECT_EQ(ErrorOf([&] { store.WriteNumber("GENERAL", "LEFT", 1); }), WriteErrorOf(settings));
+    }
 }
 
 // ---------------------------------------------------------------------------

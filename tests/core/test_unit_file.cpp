@@ -270,6 +270,7 @@ TEST_F(UnitFile, PathThatCannotBeReadLeavesTheDesignerAsItWas) {
 
     const auto directory = folder / "folder.kr";
     std::filesystem::create_directory(directory);
-    EXPECT_EQ(ErrorOf([&] { kr::LoadUnitFile(directory, designer); }), CannotOpen(directory));
+    EXPECT_EQ(ErrorOf([&] { kr::LoadUnitFile(directory, designer); }),
+              CannotOpen(directory) + " (通常のファイルではありません)");
     EXPECT_TRUE(StateOf(designer) == before);
 }
