@@ -197,13 +197,12 @@ void WriteUnitFile(const std::filesystem::path& path, const UnitSheet& sheet) {
     WriteUnitFileContent(path, UnitFileContentOf(sheet));
 }
 
-std::vector<std::string> LoadUnitFile(const std::filesystem::path& path, Designer& designer) {
+UnitLoad LoadUnitFile(const std::filesystem::path& path, Designer& designer) {
     // Read first: a file that cannot be read leaves the design as it is.
     return LoadUnitContent(ReadUnitFileContent(path), path, designer);
 }
 
-std::vector<std::string> LoadUnitContent(const UnitFileContent& content, const std::filesystem::path& file,
-                                         Designer& designer) {
+UnitLoad LoadUnitContent(const UnitFileContent& content, const std::filesystem::path& file, Designer& designer) {
     UnitSheet& sheet = designer.Sheet;
     ClearEquipment(designer);
 
@@ -224,12 +223,25 @@ std::vector<std::string> LoadUnitContent(const UnitFileContent& content, const s
     designer.SaveFileName = file;
     designer.OpenFileName = file;
 
+    UnitLoad load;
+    load.Whole = dropped.empty() && sheet.UnitName == content.Name;
     // Each dropped name once, where it first stood.
     std::unordered_set<std::string> seen;
-    std::vector<std::string> unique;
-    for (const std::string& name : dropped)
-        if (seen.insert(name).second) unique.push_back(name);
-    return unique;
+    for (std::string& name : dropped)
+        if (seen.insert(name).second) load.Dropped.push_back(std::move(name));
+    return load;
+}
+
+UnitFileContent UnitFileContentAsRead(const UnitSheet& sheet) {
+    ProfileDocument document;
+    WriteUnitDocument(document, UnitFileContentOf(sheet));
+    return ReadUnitDocument(document);
+}
+
+bool FileHoldsSheet(const std::filesystem::path& path, const UnitSheet& sheet) {
+    std::string bytes;
+    if (ReadFileBytes(path, bytes) != FileRead::Read) return false;
+    return ReadUnitDocument(ProfileDocument(bytes)) == UnitFileContentAsRead(sheet);
 }
 
 std::string DroppedNamesMessage(const std::vector<std::string>& names) {

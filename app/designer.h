@@ -79,16 +79,29 @@ UnitFileContent UnitFileContentOf(const UnitSheet& sheet);
 // Throws KrError "%s に書き込めません".
 void WriteUnitFile(const std::filesystem::path& path, const UnitSheet& sheet);
 
+// What a load of a unit file did: the names the catalogs do not hold, which
+// added no row (each once, in file order), and whether the sheet now holds
+// everything the file holds (no name dropped, the name shown as written).
+struct UnitLoad {
+    std::vector<std::string> Dropped;
+    bool Whole = true;
+};
+
 // Loads a unit file into the designer: clears the pickers' ticks and the
 // three lists, reads the sheet, adds the rows found in the catalogs, ticks
-// the pickers, sets the capacity and the remembered file names. Returns the
-// names the catalogs do not hold, which add no row: each once, in file order. A path
-// that is no readable file throws KrError "ファイル %s は開けません" and
-// leaves the designer untouched. Does not recalculate.
-std::vector<std::string> LoadUnitFile(const std::filesystem::path& path, Designer& designer);
+// the pickers, sets the capacity and the remembered file names. A path
+// that is no readable file throws KrError (FileReadMessage: "ファイル %s は
+// 開けません", ...) and leaves the designer untouched. Does not recalculate.
+UnitLoad LoadUnitFile(const std::filesystem::path& path, Designer& designer);
 // The same for a unit file's content already read, remembered as `file`.
-std::vector<std::string> LoadUnitContent(const UnitFileContent& content, const std::filesystem::path& file,
-                                         Designer& designer);
+UnitLoad LoadUnitContent(const UnitFileContent& content, const std::filesystem::path& file, Designer& designer);
+
+// The sheet as a unit file of it reads back (values without blanks at their
+// ends, the class in upper case, ...): what a load of its save would give.
+UnitFileContent UnitFileContentAsRead(const UnitSheet& sheet);
+// Whether the file holds the sheet's design: it can be read and reads back
+// as a save of the sheet would.
+bool FileHoldsSheet(const std::filesystem::path& path, const UnitSheet& sheet);
 
 // The notice for names a load dropped (CP932):
 // "カタログにない名前を読み飛ばしました: A、B".

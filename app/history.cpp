@@ -1,8 +1,5 @@
 #include "history.h"
 
-#include "Pub1.h"
-#include "codec.h"
-
 namespace kr {
 
 namespace {
@@ -37,9 +34,11 @@ void SetTicks(PickerRows<Entry>& picker, const std::vector<std::uint32_t>& ticks
         if (row < picker.Count()) picker.Row(row).Checked = true;
 }
 
-const std::string& RecoverySection() {
-    static const std::string section = "RECOVERY";
-    return section;
+// A file name as a key: the same file however the dialogs spelled it.
+std::filesystem::path FileKey(const std::filesystem::path& file) {
+    std::error_code ignored;
+    const std::filesystem::path absolute = std::filesystem::absolute(file, ignored);
+    return (absolute.empty() ? file : absolute).lexically_normal();
 }
 
 }  // namespace
@@ -55,10 +54,9 @@ DesignState CaptureDesign(const Designer& designer) {
     state.Weapons = EntriesOf(sheet.Weapons);
     state.OptionTicks = TicksOf(designer.OptionPicker);
     state.MoveTicks = TicksOf(designer.MovePicker);
-    state.OpenFileName = designer.OpenFileName;
-    state.SaveFileName = designer.SaveFileName;
     state.Boxes = sheet.Boxes;
     state.BackpackOverloaded = sheet.BackpackOverloaded;
+    state.ListsEnabled = sheet.ListsEnabled;
     return state;
 }
 
@@ -72,11 +70,14 @@ void RestoreDesign(Designer& designer, const DesignState& state) {
     SetRows(sheet.Weapons, state.Weapons);
     SetTicks(designer.OptionPicker, state.OptionTicks);
     SetTicks(designer.MovePicker, state.MoveTicks);
-    designer.OpenFileName = state.OpenFileName;
-    designer.SaveFileName = state.SaveFileName;
-    // The computed cells follow from the rows; the boxes are as they were,
-    // blank too when the state is from before the first recalculation.
-    Recalculate(sheet);
+    if (state.ListsEnabled) {
+        // The computed cells follow from the rows.
+        Recalculate(sheet);
+    } else {
+        // Before the first template or load nothing was ever summed.
+        sheet.Terms = {};
+        sheet.ListsEnabled = false;
+    }
     sheet.Boxes = state.Boxes;
     sheet.BackpackOverloaded = state.BackpackOverloaded;
 }
@@ -86,38 +87,48 @@ bool SameDesign(const DesignState& a, const DesignState& b) {
            a.Options == b.Options && a.Moves == b.Moves && a.Weapons == b.Weapons;
 }
 
-void DesignHistory::Record(DesignState before, CleanDesign cleanBefore) {
-    undo_.push_back({std::move(before), std::move(cleanBefore)});
+DesignHistory::DesignHistory() : document_(std::make_shared<Document>()) {}
+
+void DesignHistory::Record(DesignState before) {
+    undo_.push_back({std::move(before), document_});
     redo_.clear();
 }
 
-void DesignHistory::Move(std::vector<Step>& from, std::vector<Step>& to, Designer& designer, CleanDesign& clean) {
+void DesignHistory::BeginDocument(DesignState before, std::filesystem::path file) {
+    Record(std::move(before));
+    document_ = std::make_shared<Document>(Document{std::move(file)});
+}
+
+void DesignHistory::Saved(const std::filesystem::path& file, const DesignState& now) {
+    // Every step of the document goes to the new file from now on.
+    document_->File = file;
+    FileHolds(file, now);
+}
+
+void DesignHistory::FileHolds(const std::filesystem::path& file, std::optional<DesignState> design) {
+    if (design)
+        known_.insert_or_assign(FileKey(file), std::move(*design));
+    else
+        known_.erase(FileKey(file));
+}
+
+bool DesignHistory::Modified(const DesignState& now) const {
+    if (document_->File.empty()) return false;
+    const auto known = known_.find(FileKey(document_->File));
+    return known == known_.end() || !SameDesign(known->second, now);
+}
+
+void DesignHistory::Move(std::vector<Step>& from, std::vector<Step>& to, Designer& designer) {
     if (from.empty()) return;
-    to.push_back({CaptureDesign(designer), clean});
+    to.push_back({CaptureDesign(designer), document_});
     RestoreDesign(designer, from.back().State);
-    clean = std::move(from.back().Clean);
+    document_ = std::move(from.back().Of);
     from.pop_back();
+    designer.SaveFileName = document_->File;
 }
 
-void DesignHistory::Undo(Designer& designer, CleanDesign& clean) { Move(undo_, redo_, designer, clean); }
+void DesignHistory::Undo(Designer& designer) { Move(undo_, redo_, designer); }
 
-void DesignHistory::Redo(Designer& designer, CleanDesign& clean) { Move(redo_, undo_, designer, clean); }
-
-const char* const RecoveryFileName = "KRMAKE.RECOVERY.kr";
-
-void WriteRecoveryFile(const std::filesystem::path& path, const Designer& designer) {
-    ProfileDocument document;
-    WriteUnitDocument(document, UnitFileContentOf(designer.Sheet));
-    // A path that would break its line is left out rather than failing the write.
-    const std::string file = designer.SaveFileName.native();
-    if (!file.empty() && file.find_first_of(std::string_view("\r\n\0", 3)) == std::string::npos)
-        document.WriteText(RecoverySection(), "FILE", file);
-    ProfileFile(path).Save(document);
-}
-
-std::vector<std::string> RestoreRecoveredDesign(const std::string& bytes, Designer& designer) {
-    const ProfileDocument document(bytes);
-    return LoadUnitContent(ReadUnitDocument(document), document.ReadText(RecoverySection(), "FILE", ""), designer);
-}
+void DesignHistory::Redo(Designer& designer) { Move(redo_, undo_, designer); }
 
 }  // namespace kr

@@ -1,18 +1,23 @@
-// Undo, redo and the recovery file: what the designer keeps so that no
-// design is ever lost.
+// Undo and redo, and what the design's files are known to hold.
 //
 // A design state is everything a command may change: the name, class and
 // base figures, the rows of the three lists (entry pointers, so a state is
-// cheap), the pickers' ticks and the remembered unit file names. Commands
-// take the state before they run; when it changed, the earlier state
-// becomes one undo step.
+// cheap), the pickers' ticks and what the window shows. Commands take the
+// state before they run; when it changed, the earlier state becomes one
+// undo step.
+//
+// The history is a chain of documents. A template, a load or a restore
+// begins a new document; a save (with or without the dialog) gives the
+// current document its file. Undo and redo within a document never change
+// the file a save goes to; a step across a document's beginning returns to
+// the earlier document, with its own file.
 #pragma once
 
 #include "designer.h"
 
-#include <array>
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -29,61 +34,70 @@ struct DesignState {
     std::vector<const TKrWeapon*> Weapons;
     std::vector<std::uint32_t> OptionTicks;  // ticked rows of the option picker
     std::vector<std::uint32_t> MoveTicks;    // and of the move picker
-    std::filesystem::path OpenFileName;
-    std::filesystem::path SaveFileName;
     FigureTexts Boxes;  // blank until the first recalculation
     bool BackpackOverloaded = false;
+    bool ListsEnabled = false;  // false only before the first template or load
 
     bool operator==(const DesignState&) const = default;
 };
 
 DesignState CaptureDesign(const Designer& designer);
-// Puts the designer back in the state, recalculated.
+// Puts the designer back in the state, recalculated (or, for the state
+// before the first template or load, as blank as it was).
 void RestoreDesign(Designer& designer, const DesignState& state);
 
 // Whether two states hold the same design: name, class, figures and rows
-// (what a save writes, and the capacity); ticks and file names aside.
+// (what a save writes, and the capacity); ticks and boxes aside.
 bool SameDesign(const DesignState& a, const DesignState& b);
 
-// What the remembered unit file holds as far as the designer knows (the
-// design as last loaded, saved or set by a template), shared by the steps
-// that have it; none when nothing is known to match.
-using CleanDesign = std::shared_ptr<const DesignState>;
-
-// Unlimited undo and redo within a session. Each step keeps the design and
-// what its file held, so that undo brings back both.
 class DesignHistory {
 public:
-    // A command changed the design; `before` is the state it started from.
-    void Record(DesignState before, CleanDesign cleanBefore);
+    DesignHistory();
+
+    // The current document's file, where a save without the dialog goes;
+    // empty while the document has none.
+    const std::filesystem::path& File() const { return document_->File; }
+
+    // A command changed the design within the current document; `before` is
+    // the state it started from.
+    void Record(DesignState before);
+    // A template, a load or a restore began a new document from `before`;
+    // `file` is the new document's file (empty for none).
+    void BeginDocument(DesignState before, std::filesystem::path file);
+    // The design `now` was written to `file`, which is the current
+    // document's file from now on.
+    void Saved(const std::filesystem::path& file, const DesignState& now);
+    // What `file` holds as far as this session knows: exactly `design`, or
+    // (nothing) not known or nothing a design of this session can be, as a
+    // file with names the catalogs lack.
+    void FileHolds(const std::filesystem::path& file, std::optional<DesignState> design);
+
+    // Whether the design differs from what its document's file holds; false
+    // while the document has no file.
+    bool Modified(const DesignState& now) const;
+
     bool CanUndo() const { return !undo_.empty(); }
     bool CanRedo() const { return !redo_.empty(); }
-    // Step back or forth, also for `clean`; nothing happens when there is no step.
-    void Undo(Designer& designer, CleanDesign& clean);
-    void Redo(Designer& designer, CleanDesign& clean);
+    // Step back or forth; the designer's remembered unit file follows the
+    // document. Nothing happens when there is no step.
+    void Undo(Designer& designer);
+    void Redo(Designer& designer);
 
 private:
+    struct Document {
+        std::filesystem::path File;
+    };
     struct Step {
         DesignState State;
-        CleanDesign Clean;
+        std::shared_ptr<Document> Of;
     };
-    static void Move(std::vector<Step>& from, std::vector<Step>& to, Designer& designer, CleanDesign& clean);
+    void Move(std::vector<Step>& from, std::vector<Step>& to, Designer& designer);
+
+    std::shared_ptr<Document> document_;
     std::vector<Step> undo_;
     std::vector<Step> redo_;
+    // Files whose content is known to be exactly a design of this session.
+    std::map<std::filesystem::path, DesignState> known_;
 };
-
-// The recovery file: the current design in the unit file's layout, plus the
-// remembered unit file in section "RECOVERY", key "FILE", so a restored
-// design saves back where it came from.
-extern const char* const RecoveryFileName;  // "KRMAKE.RECOVERY.kr", in the settings folder
-
-// Writes the designer's design as the recovery file, replacing it whole and
-// atomically. Throws KrError "%s に書き込めません".
-void WriteRecoveryFile(const std::filesystem::path& path, const Designer& designer);
-
-// Loads a design kept by WriteRecoveryFile (the file's bytes, read earlier)
-// into the designer, as a load of a unit file does, with its remembered
-// file names. Returns the names the catalogs do not hold.
-std::vector<std::string> RestoreRecoveredDesign(const std::string& bytes, Designer& designer);
 
 }  // namespace kr

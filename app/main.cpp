@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QDateTime>
 #include <QFile>
 #include <QMenuBar>
 #include <QResizeEvent>
@@ -15,6 +16,8 @@
 #include <QKeyEvent>
 #include <QValidator>
 #include <QVBoxLayout>
+
+#include <unistd.h>
 
 // The program's icon, built into the program (Qt's resource system).
 static void InitIconResource() { Q_INIT_RESOURCE(krmake); }
@@ -168,7 +171,9 @@ StatusLine::StatusLine(QWidget* parent) : QLabel(parent) {
 
 void StatusLine::Show(const QString& notice, const QString& details) {
     notice_ = notice;
-    setToolTip(details.isEmpty() ? notice : details);
+    ++shown_;
+    // Notices carry names and paths from files: they are shown as they are.
+    setToolTip(notice.isEmpty() ? QString() : PlainToolTip(details.isEmpty() ? notice : details));
     Elide();
 }
 
@@ -195,9 +200,9 @@ TfrmMain::TfrmMain(Designer& designer, std::future<std::vector<std::string>> cat
                    const DataFolders& folders)
     : designer_(designer),
       settingsFile_(folders.SettingsFile),
-      recoveryFile_(folders.SettingsFolder / RecoveryFileName) {
-    // What the previous session left is set aside before this one writes.
-    if (std::string bytes; ReadFileBytes(recoveryFile_, bytes) == FileRead::Read) recovered_ = std::move(bytes);
+      // What the copies that no longer run left is set aside before this one
+      // writes; this copy takes a recovery file of its own.
+      recovery_(std::make_unique<RecoverySlots>(folders.SettingsFolder)) {
     // The catalogs load while the window is built; nothing below reads them
     // before their failures are shown.
 
@@ -225,6 +230,7 @@ TfrmMain::TfrmMain(Designer& designer, std::future<std::vector<std::string>> cat
     stbMain->setObjectName(QStringLiteral("stbMain"));
     statusBar()->addWidget(stbMain, 1);
     statusBar()->setSizeGripEnabled(false);
+    BuildRestoreMenu();
 
     setTabOrder(txtKrName, lvwOption);
     setTabOrder(lvwOption, lvwMove);
@@ -245,7 +251,8 @@ TfrmMain::TfrmMain(Designer& designer, std::future<std::vector<std::string>> cat
     connect(&recoveryTimer_, &QTimer::timeout, this, [this] { WriteRecovery(); });
 
     RefreshSheet();
-    MarkClean();
+    UpdateTitleAndMenus();
+    ShowStartNotices(settingsFile_);
 }
 
 TfrmMain::~TfrmMain() {
@@ -299,8 +306,15 @@ void TfrmMain::BuildToolBar() {
     // always the sheet's name.
     connect(txtKrName, &QLineEdit::textEdited, this, &TfrmMain::NameEdited);
     // Ctrl+Z and Ctrl+Y in the name box undo whole steps of the design, as
-    // everywhere in the window; the box keeps no undo of its own.
+    // everywhere in the window, and so do the items of its pop-up menu; the
+    // box keeps no undo of its own.
     txtKrName->installEventFilter(this);
+    txtKrName->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(txtKrName, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        QMenu* menu = NameBoxMenu();
+        menu->exec(txtKrName->mapToGlobal(pos));
+        delete menu;
+    });
 
     lblClassP = new QLabel(QStringLiteral("　クラス "), tbrMain);
     lblClassP->resize(52, 22);
@@ -458,7 +472,9 @@ void TfrmMain::BuildMenus() {
     mnuRedo = mnuEdit->addAction(QStringLiteral("やり直し(&R)"), this, &TfrmMain::mnuRedoClick);
     mnuRedo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     mnuEdit->addSeparator();
-    mnuRestore = mnuEdit->addAction(QStringLiteral("終了時の設計を復元(&L)"), this, &TfrmMain::mnuRestoreClick);
+    mnuRestoreList = mnuEdit->addMenu(QStringLiteral("終了時の設計を復元(&L)"));
+    mnuRestoreList->setObjectName(QStringLiteral("mnuRestoreList"));
+    mnuRestore = mnuRestoreList->menuAction();
     mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
     mnuUndo->setObjectName(QStringLiteral("mnuUndo"));
     mnuRedo->setObjectName(QStringLiteral("mnuRedo"));
@@ -512,12 +528,31 @@ void TfrmMain::RefreshSheet() {
 
 // ---- commands -----------------------------------------------------------------
 
+QMenu* TfrmMain::NameBoxMenu() {
+    QMenu* menu = txtKrName->createStandardContextMenu();
+    // The box's own undo and redo, by the texts the box gives them (its key
+    // may follow after a tab).
+    const auto named = [](const QAction* action, const QString& text) {
+        return action->text() == text || action->text().startsWith(text + u'\t');
+    };
+    for (QAction* action : menu->actions()) {
+        const bool undo = named(action, QLineEdit::tr("&Undo"));
+        if (!undo && !named(action, QLineEdit::tr("&Redo"))) continue;
+        QObject::disconnect(action, nullptr, txtKrName, nullptr);
+        action->setObjectName(undo ? QStringLiteral("edit-undo") : QStringLiteral("edit-redo"));
+        action->setEnabled(undo ? history_.CanUndo() : history_.CanRedo());
+        connect(action, &QAction::triggered, this, undo ? &TfrmMain::mnuUndoClick : &TfrmMain::mnuRedoClick);
+    }
+    return menu;
+}
+
 void TfrmMain::NameInputRefused(const QString& leftOut, bool cut) {
     QStringList lines;
     if (!leftOut.isEmpty()) lines.append(QStringLiteral("ユニットファイルに保存できない文字を除きました: ") + leftOut);
     if (cut) lines.append(QStringLiteral("名称は %1 バイトまでです").arg(MaxUnitNameBytes));
     QApplication::beep();
-    QToolTip::showText(txtKrName->mapToGlobal(QPoint(0, txtKrName->height())), lines.join(u'\n'), txtKrName);
+    QToolTip::showText(txtKrName->mapToGlobal(QPoint(0, txtKrName->height())), PlainToolTip(lines.join(u'\n')),
+                       txtKrName);
 }
 
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
@@ -544,7 +579,7 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
         if (text.empty())
             QToolTip::hideText();
         else
-            QToolTip::showText(help->globalPos(), Cp932ToQString(text), static_cast<QWidget*>(watched));
+            QToolTip::showText(help->globalPos(), PlainToolTip(Cp932ToQString(text)), static_cast<QWidget*>(watched));
         return true;
     }
     return QMainWindow::eventFilter(watched, event);
@@ -555,12 +590,13 @@ void TfrmMain::NameEdited(const QString& text) {
     if (name == designer_.Sheet.UnitName) return;
     // A burst of typing is one step: the state before its first key.
     if (!nameBurst_) {
-        history_.Record(CaptureDesign(designer_), clean_);
+        history_.Record(CaptureDesign(designer_));
         nameBurst_ = true;
     }
     nameBurstTimer_.start();
+    const std::uint64_t notices = stbMain->Shown();
     designer_.Sheet.UnitName = std::move(name);
-    ScheduleRecovery();
+    DesignChanged(notices);
     UpdateTitleAndMenus();
 }
 
@@ -569,34 +605,37 @@ void TfrmMain::EndNameBurst() {
     nameBurstTimer_.stop();
 }
 
-void TfrmMain::ChangeDesign(const std::function<void()>& command) {
+void TfrmMain::ChangeDesign(const std::function<bool()>& command) {
     EndNameBurst();
     DesignState before = CaptureDesign(designer_);
-    CleanDesign cleanBefore = clean_;
-    command();
-    if (CaptureDesign(designer_) != before) {
-        history_.Record(std::move(before), std::move(cleanBefore));
-        ScheduleRecovery();
-    }
+    const std::filesystem::path fileBefore = history_.File();
+    const std::uint64_t notices = stbMain->Shown();
+    const bool newDocument = command();
+    const bool changed = CaptureDesign(designer_) != before;
+    if (newDocument && (changed || designer_.SaveFileName != fileBefore))
+        history_.BeginDocument(std::move(before), designer_.SaveFileName);
+    else if (changed)
+        history_.Record(std::move(before));
+    if (changed || designer_.SaveFileName != fileBefore) DesignChanged(notices);
     UpdateTitleAndMenus();
 }
 
-void TfrmMain::MarkClean() {
-    clean_ = std::make_shared<const DesignState>(CaptureDesign(designer_));
-    UpdateTitleAndMenus();
+void TfrmMain::DesignChanged(std::uint64_t notices) {
+    if (stbMain->Shown() == notices) stbMain->Clear();
+    ScheduleRecovery();
 }
 
 void TfrmMain::UpdateTitleAndMenus() {
     const QString title = Utf8ToQString(ApplicationTitle);
     if (designer_.SaveFileName.empty()) {
         setWindowTitle(title);
+        setWindowModified(false);
     } else {
         setWindowTitle(PathString(designer_.SaveFileName.filename()) + QStringLiteral("[*] - ") + title);
-        setWindowModified(!clean_ || !SameDesign(*clean_, CaptureDesign(designer_)));
+        setWindowModified(history_.Modified(CaptureDesign(designer_)));
     }
     mnuUndo->setEnabled(history_.CanUndo());
     mnuRedo->setEnabled(history_.CanRedo());
-    mnuRestore->setEnabled(recovered_.has_value());
 }
 
 void TfrmMain::ScheduleRecovery() {
@@ -606,43 +645,88 @@ void TfrmMain::ScheduleRecovery() {
     recoveryTimer_.start(static_cast<int>(std::max<qint64>(0, 1000 - since)));
 }
 
-void TfrmMain::WriteRecovery() {
+bool TfrmMain::WriteRecovery() {
     recoveryTimer_.stop();
     recoveryPending_ = false;
     sinceRecoveryWrite_.start();
     try {
-        std::error_code ignored;
-        std::filesystem::create_directories(recoveryFile_.parent_path(), ignored);
-        WriteRecoveryFile(recoveryFile_, designer_);
+        recovery_->Write(designer_);
+        return true;
     } catch (const KrError& error) {
         // Not worth stopping the player for: the status line says it.
         stbMain->Show(QStringLiteral("復元用の設計を保存できません: ") + QString::fromUtf8(error.what()));
+        return false;
     }
+}
+
+void TfrmMain::ShowStartNotices(const std::filesystem::path& settingsFile) {
+    std::vector<std::string> notices = recovery_->Problems();
+    // A settings file that is no file to read leaves the windows at their
+    // design places; the player should know why.
+    FileRead read = FileRead::Read;
+    std::uint64_t size = 0;
+    const int fd = OpenCheckedFile(settingsFile, UnitFileSizeLimit, Links::Follow, read, size);
+    if (fd >= 0) ::close(fd);
+    if (read != FileRead::Read && read != FileRead::Missing)
+        notices.push_back("設定を読めません: " + FileReadMessage(read, settingsFile, UnitFileSizeLimit));
+    if (notices.empty()) return;
+    QStringList lines;
+    for (const std::string& notice : notices) lines.append(QString::fromUtf8(notice.c_str()));
+    stbMain->Show(lines.front(), lines.join(u'\n'));
+}
+
+void TfrmMain::BuildRestoreMenu() {
+    const std::vector<RecoveredDesign>& offers = recovery_->Offers();
+    for (std::size_t i = 0; i < offers.size(); ++i) {
+        const RecoveredDesign& design = offers[i];
+        QString name = Cp932ToQString(design.UnitName);
+        if (name.isEmpty()) name = QStringLiteral("(名称なし)");
+        const QString file = design.File.empty() ? QStringLiteral("ファイルなし") : PathString(design.File.filename());
+        const QString when = QDateTime::fromSecsSinceEpoch(design.Time).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+        // A menu item takes "&" as the mark of its key.
+        QString text = QStringLiteral("%1 (%2, %3)").arg(name, file, when);
+        text.replace(u'&', QStringLiteral("&&"));
+        if (i < 9) text.prepend(QStringLiteral("&%1 ").arg(i + 1));
+        QAction* item = mnuRestoreList->addAction(text);
+        item->setToolTip(PathString(design.Path));
+        connect(item, &QAction::triggered, this, [this, i] { mnuRestoreClick(static_cast<int>(i)); });
+    }
+    mnuRestore->setEnabled(!offers.empty());
 }
 
 void TfrmMain::mnuUndoClick() { StepThroughHistory(&DesignHistory::Undo); }
 
 void TfrmMain::mnuRedoClick() { StepThroughHistory(&DesignHistory::Redo); }
 
-void TfrmMain::StepThroughHistory(void (DesignHistory::*step)(Designer&, CleanDesign&)) {
+void TfrmMain::StepThroughHistory(void (DesignHistory::*step)(Designer&)) {
     EndNameBurst();
-    (history_.*step)(designer_, clean_);
+    if (!(step == &DesignHistory::Undo ? history_.CanUndo() : history_.CanRedo())) return;
+    (history_.*step)(designer_);
     RefreshSheet();
-    ScheduleRecovery();
+    DesignChanged(stbMain->Shown());
     UpdateTitleAndMenus();
 }
 
-void TfrmMain::mnuRestoreClick() {
-    if (!recovered_) return;
+void TfrmMain::LearnFile(bool holdsDesign) {
+    history_.FileHolds(designer_.SaveFileName,
+                       holdsDesign ? std::optional<DesignState>(CaptureDesign(designer_)) : std::nullopt);
+}
+
+void TfrmMain::mnuRestoreClick(int index) {
+    const std::vector<RecoveredDesign>& offers = recovery_->Offers();
+    if (index < 0 || static_cast<std::size_t>(index) >= offers.size()) return;
+    const RecoveredDesign& design = offers[static_cast<std::size_t>(index)];
     ChangeDesign([&] {
-        stbMain->Clear();
-        const std::vector<std::string> dropped = RestoreRecoveredDesign(*recovered_, designer_);
+        const UnitLoad load = RestoreRecoveredDesign(design, designer_);
         Recalculate(designer_.Sheet);
+        // The design's file may hold it still, or something else by now.
+        if (!designer_.SaveFileName.empty()) LearnFile(FileHoldsSheet(designer_.SaveFileName, designer_.Sheet));
         RefreshSheet();
-        ShowDroppedNames(dropped);
-        // The remembered file holds something else (or nothing) until saved.
-        clean_.reset();
+        ShowDroppedNames(load.Dropped);
+        return true;
     });
+    // This copy's own file holds the design before the one it came from goes.
+    if (WriteRecovery()) recovery_->Forget(design);
 }
 
 void TfrmMain::ShowDroppedNames(const std::vector<std::string>& dropped) {
@@ -658,7 +742,7 @@ void TfrmMain::mnuNewClick(int number) {
             ApplyTemplate(designer_, number);
             RefreshSheet();
         });
-        MarkClean();
+        return true;
     });
 }
 
@@ -674,6 +758,7 @@ void TfrmMain::mnuLoadClick() {
         ChangeDesign([&] {
             Recalculate(designer_.Sheet);
             RefreshSheet();
+            return false;
         });
         return;
     }
@@ -683,43 +768,44 @@ void TfrmMain::mnuLoadClick() {
 void TfrmMain::OpenUnitFile(const std::filesystem::path& file) {
     ChangeDesign([&] {
         designer_.OpenFileName = file;
-        stbMain->Clear();
+        bool loaded = false;
         Guarded(this, [&] {
-            ShowDroppedNames(LoadUnitFile(file, designer_));
-            MarkClean();
+            const UnitLoad load = LoadUnitFile(file, designer_);
+            loaded = true;
+            Recalculate(designer_.Sheet);
+            // A file with names the catalogs lack holds more than the sheet:
+            // a save would lose them, so the title says so.
+            LearnFile(load.Whole);
+            ShowDroppedNames(load.Dropped);
         });
         // A load always ends with a recalculation, also when it failed.
-        Recalculate(designer_.Sheet);
+        if (!loaded) Recalculate(designer_.Sheet);
         RefreshSheet();
+        return loaded;
     });
 }
 
-bool TfrmMain::ChooseUnitFileToSave() {
-    const std::filesystem::path chosen = ChooseFile(dlgSave(), designer_.SaveFileName);
-    if (chosen.empty()) return false;
-    designer_.SaveFileName = chosen;
-    return true;
-}
-
-void TfrmMain::WriteUnitFileGuarded() {
+void TfrmMain::SaveTo(const std::filesystem::path& file) {
     EndNameBurst();
     Guarded(this, [&] {
-        WriteUnitFile(designer_.SaveFileName, designer_.Sheet);
-        stbMain->Show(Utf8ToQString(FormatMessage("%s に保存しました", PathText(designer_.SaveFileName))));
-        MarkClean();
+        WriteUnitFile(file, designer_.Sheet);
+        designer_.SaveFileName = file;
+        history_.Saved(file, CaptureDesign(designer_));
+        stbMain->Show(Utf8ToQString(FormatMessage("%s に保存しました", PathText(file))));
     });
     UpdateTitleAndMenus();
 }
 
 void TfrmMain::mnuSaveClick() {
-    if (ChooseUnitFileToSave()) WriteUnitFileGuarded();
+    const std::filesystem::path chosen = ChooseFile(dlgSave(), designer_.SaveFileName);
+    if (!chosen.empty()) SaveTo(chosen);
 }
 
 void TfrmMain::mnuUpdateClick() {
     if (designer_.SaveFileName.empty())
         mnuSaveClick();
     else
-        WriteUnitFileGuarded();
+        SaveTo(designer_.SaveFileName);
 }
 
 void TfrmMain::mnuClipClick() {
@@ -752,6 +838,7 @@ void TfrmMain::EditThroughPicker(TfrmPicker* picker, const std::function<void()>
             RefreshLists();
             RefreshFigures();
         });
+        return false;
     });
 }
 
@@ -767,6 +854,7 @@ void TfrmMain::mnuDelWpnClick() {
             lvwWeapon->SelectRow(next);
             RefreshFigures();
         });
+        return false;
     });
 }
 

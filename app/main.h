@@ -9,8 +9,9 @@
 // every handler runs inside Guarded(), so an error stops the command, shows
 // the error box, and never reaches Qt's event loop. A command that may change
 // the design runs inside ChangeDesign(), which keeps the state before it as
-// an undo step when it changed, keeps the recovery file up to date and
-// updates the title.
+// an undo step when it changed (beginning a new document for a template, a
+// load or a restore), keeps the recovery file up to date and updates the
+// title.
 #pragma once
 
 #include "data_folders.h"
@@ -18,6 +19,7 @@
 #include "f_move.h"
 #include "history.h"
 #include "f_option.h"
+#include "recovery.h"
 #include "f_weapon.h"
 #include "row_model.h"
 #include "window_kit.h"
@@ -34,6 +36,7 @@
 #include <QToolButton>
 
 #include <array>
+#include <cstdint>
 #include <filesystem>
 #include <future>
 #include <memory>
@@ -53,6 +56,9 @@ public:
     void Show(const QString& notice, const QString& details = {});
     void Clear();
     const QString& Notice() const { return notice_; }
+    // How many notices were shown (or cleared) so far: a command that
+    // showed none leaves it as it was.
+    std::uint64_t Shown() const { return shown_; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -60,6 +66,7 @@ protected:
 private:
     void Elide();
     QString notice_;
+    std::uint64_t shown_ = 0;
 };
 
 // The program's icon in every size it comes in.
@@ -93,8 +100,9 @@ public:
     void lvwMoveDblClick();
     void mnuUndoClick();
     void mnuRedoClick();
-    // Loads the design the previous session left in the recovery file.
-    void mnuRestoreClick();
+    // Loads a design a copy that no longer runs left behind, the newest
+    // first (Edit → 終了時の設計を復元).
+    void mnuRestoreClick(int index = 0);
     bool lvwOptionKeyDown(ReportListView* sender, int key);
     bool lvwWeaponKeyDown(int key);
     void tbrMainResize();
@@ -103,6 +111,9 @@ public:
     void RefreshSheet();
 
     Designer& designer() { return designer_; }
+    const RecoverySlots& recovery() const { return *recovery_; }
+    // The name box's pop-up menu, whose undo and redo are the design's.
+    QMenu* NameBoxMenu();
 
     // Components, named as the players' documentation names them.
     QWidget* tbrMain = nullptr;
@@ -134,7 +145,8 @@ public:
     QMenu* mnuEdit = nullptr;
     QAction* mnuUndo = nullptr;
     QAction* mnuRedo = nullptr;
-    QAction* mnuRestore = nullptr;
+    QAction* mnuRestore = nullptr;     // the submenu of the designs left behind
+    QMenu* mnuRestoreList = nullptr;
     QMenu* pmuWeapon = nullptr;
     StatusLine* stbMain = nullptr;
     QAction* mnuAddWpn = nullptr;
@@ -157,8 +169,14 @@ private:
     void RefreshName();
     // Shows a file dialog offering the kept file name; an empty path when cancelled.
     std::filesystem::path ChooseFile(FileDialogRequest request, const std::filesystem::path& kept);
-    bool ChooseUnitFileToSave();
-    void WriteUnitFileGuarded();
+    // Saves the design to the file, which becomes the document's; a failed
+    // save changes nothing but the error box.
+    void SaveTo(const std::filesystem::path& file);
+    // What a load or a restore learnt of the design's file.
+    void LearnFile(bool holdsDesign);
+    void BuildRestoreMenu();
+    // Notices of the start: recovery files not offered, a settings file refused.
+    void ShowStartNotices(const std::filesystem::path& settingsFile);
     // Typed or pasted text lost characters, or was cut at the name's limit.
     void NameInputRefused(const QString& leftOut, bool cut);
     // The names a load dropped, in the status line.
@@ -173,17 +191,20 @@ private:
     // recalculation) and refreshes the window.
     void EditThroughPicker(TfrmPicker* picker, const std::function<void()>& afterwards);
     // Undo or redo one step, and the window follows.
-    void StepThroughHistory(void (DesignHistory::*step)(Designer&, CleanDesign&));
+    void StepThroughHistory(void (DesignHistory::*step)(Designer&));
     // Runs a command that may change the design; see the top of this file.
-    void ChangeDesign(const std::function<void()>& command);
-    // The design now is what a file holds (a load, a save, a template).
-    void MarkClean();
+    // The command returns whether it began a new document (a template, a
+    // load or a restore).
+    void ChangeDesign(const std::function<bool()>& command);
+    // The design changed: notices about earlier designs go (unless the
+    // change showed its own since `notices`), the recovery file follows.
+    void DesignChanged(std::uint64_t notices);
     // The title names the remembered unit file and marks unsaved changes;
     // the Edit menu follows the history.
     void UpdateTitleAndMenus();
     // The recovery file is written at most once a second, and at the end.
     void ScheduleRecovery();
-    void WriteRecovery();
+    bool WriteRecovery();
     // Figure box tooltips, made when asked: the sums behind the figures.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -203,12 +224,10 @@ private:
     std::filesystem::path settingsFile_;
 
     DesignHistory history_;
-    CleanDesign clean_;
     bool nameBurst_ = false;
     QTimer nameBurstTimer_;
 
-    std::filesystem::path recoveryFile_;
-    std::optional<std::string> recovered_;  // what the previous session left
+    std::unique_ptr<RecoverySlots> recovery_;
     bool recoveryPending_ = false;
     QTimer recoveryTimer_;
     QElapsedTimer sinceRecoveryWrite_;

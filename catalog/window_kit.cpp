@@ -3,6 +3,7 @@
 #include "codec.h"
 
 #include <algorithm>
+#include <set>
 #include <system_error>
 
 #include <QApplication>
@@ -15,6 +16,7 @@
 #include <QLocale>
 #include <QTranslator>
 #include <QMessageBox>
+#include <QTextDocument>
 #include <QPointer>
 #include <QScreen>
 #include <QTimer>
@@ -42,6 +44,8 @@ QString ErrorBoxText(const QString& message) {
     if (!message.isEmpty() && message.back() > QChar(u'.')) return message + u'.';
     return message;
 }
+
+QString PlainToolTip(const QString& text) { return Qt::convertFromPlainText(text, Qt::WhiteSpacePre); }
 
 void ShowErrorBox(QWidget* parent, const QString& message) {
     Desktop().ShowErrorMessage(parent, ErrorBoxText(message));
@@ -284,14 +288,20 @@ void RestorePlacement(QWidget* window, const std::filesystem::path& settingsFile
 }
 
 void StorePlacement(QWidget* window, const std::filesystem::path& settingsFile, const PlacementKeys& keys) {
-    Guarded(window, [&] {
+    // The windows store their places one after another as they close: a
+    // settings file that cannot be written is told for the first only.
+    static std::set<std::filesystem::path> failed;
+    try {
         // The first run of an installed program has no settings folder yet.
         // A folder that cannot be made shows up as the store's write error.
         std::error_code ignored;
         std::filesystem::create_directories(settingsFile.parent_path(), ignored);
         ProfileFile settings(settingsFile);
         WritePlacement(settings, keys, FramePlacement(window));
-    });
+        failed.erase(settingsFile);
+    } catch (const KrError& error) {
+        if (failed.insert(settingsFile).second) ShowErrorBox(window, QString::fromUtf8(error.what()));
+    }
 }
 
 namespace {
@@ -326,6 +336,8 @@ DesktopSeam& Desktop() {
         [](QWidget* parent, const QString& text) {
             QMessageBox box(QMessageBox::Critical, QString::fromUtf8(ApplicationTitle), text, QMessageBox::Ok,
                             parent);
+            // Messages name files and their contents: never markup.
+            box.setTextFormat(Qt::PlainText);
             box.exec();
         },
     };

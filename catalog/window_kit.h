@@ -31,6 +31,10 @@ inline QString Utf8ToQString(std::string_view utf8) { return QString::fromUtf8(u
 std::filesystem::path PathOf(const QString& path);
 QString PathString(const std::filesystem::path& path);
 
+// A tooltip that shows the text as it is: names and paths from files may
+// look like markup, which a tooltip would otherwise render.
+QString PlainToolTip(const QString& text);
+
 // The message as the error box shows it: "." is added unless the last
 // character sorts at or before ".".
 QString ErrorBoxText(const QString& message);
@@ -61,8 +65,9 @@ void ApplyPlacement(QWidget* window, const Placement& placement);
 void SetMinimumFrameSize(QWidget* window, const QSize& minimum);
 
 // Reads a window's placement from the settings file / writes it back (the
-// write error goes to the error box, once). Storing creates the settings
-// file's folder when it is not there yet.
+// write error goes to the error box, once a run however many windows fail
+// to store theirs). Storing creates the settings file's folder when it is
+// not there yet.
 void RestorePlacement(QWidget* window, const std::filesystem::path& settingsFile, const PlacementKeys& keys);
 void StorePlacement(QWidget* window, const std::filesystem::path& settingsFile, const PlacementKeys& keys);
 

@@ -182,7 +182,7 @@ CatalogFiles CatalogFilesOf(const Arguments& args) {
 std::unique_ptr<Designer> LoadForReport(const Catalogs& catalogs, const fs::path& unit, std::ostream& err) {
     auto designer = std::make_unique<Designer>(catalogs);
     FillPickers(*designer);
-    const std::vector<std::string> dropped = LoadUnitFile(unit, *designer);
+    const std::vector<std::string> dropped = LoadUnitFile(unit, *designer).Dropped;
     if (!dropped.empty()) Complain(err, PathText(unit) + ": " + Cp932ToUtf8(DroppedNamesMessage(dropped)));
     Recalculate(designer->Sheet);
     return designer;

@@ -89,6 +89,14 @@ UnitFileContent ReadUnitDocument(const ProfileDocument& document) {
     return content;
 }
 
+bool HoldsUnitDesign(const ProfileDocument& document) {
+    const UnitFileNames& names = Names();
+    // No value read back holds a line break: the fallback tells a missing key.
+    const std::string_view missing = "\n";
+    return document.ReadText(names.Basic, names.Name, missing) != missing &&
+           document.ReadText(names.Basic, names.Class, missing) != missing;
+}
+
 void WriteUnitDocument(ProfileDocument& document, const UnitFileContent& content) {
     const UnitFileNames& names = Names();
     document.WriteText(names.Basic, names.Name, content.Name);

@@ -28,6 +28,8 @@ struct UnitFileContent {
     std::vector<std::string> Weapons;
     std::vector<std::string> Options;
 
+    bool operator==(const UnitFileContent&) const = default;
+
     std::int32_t& Figure(UnitFigure which) { return Figures[static_cast<std::size_t>(which)]; }
     std::int32_t Figure(UnitFigure which) const { return Figures[static_cast<std::size_t>(which)]; }
 };
@@ -39,6 +41,10 @@ struct UnitFileContent {
 UnitFileContent ReadUnitFileContent(const std::filesystem::path& path);
 // The same reading of a file's content already in memory.
 UnitFileContent ReadUnitDocument(const ProfileDocument& document);
+
+// Whether a document is a unit file at all: its section "基本性能" holds the
+// keys "名称" and "クラス", which every save writes.
+bool HoldsUnitDesign(const ProfileDocument& document);
 
 // Applies a save's writes to a document: the twelve keys of "基本性能" in
 // place, then each list section removed and written again at the end (only

@@ -151,7 +151,9 @@ TEST_F(UnitFile, TenThousandRowsPerListRoundTrip) {
     const auto path = folder / "long.kr";
     kr::WriteUnitFile(path, designer.Sheet);
     auto loaded = NewDesigner();
-    EXPECT_TRUE(kr::LoadUnitFile(path, *loaded).empty());
+    const kr::UnitLoad load = kr::LoadUnitFile(path, *loaded);
+    EXPECT_TRUE(load.Dropped.empty());
+    EXPECT_TRUE(load.Whole);
     EXPECT_EQ(Captions(loaded->Sheet.Weapons), Captions(designer.Sheet.Weapons));
     EXPECT_EQ(Captions(loaded->Sheet.Moves), Captions(designer.Sheet.Moves));
     EXPECT_EQ(Captions(loaded->Sheet.Options), Captions(designer.Sheet.Options));
@@ -187,8 +189,11 @@ TEST_F(UnitFile, NamesTheCatalogsLackAreDroppedAndTickNothing) {
     WriteBytes(path, IconvCp932("[移動]\r\nMOVE0=反重力\r\nMOVE1=二脚歩行\r\n"
                         "[武装]\r\nWEAPON0=光線銃\r\nWEAPON1=11mmMG\r\n"
                         "[オプション]\r\nOPTION0=ｽﾃﾙｽ\r\nOPTION1=暗視ｶﾒﾗ\r\nOPTION2=暗視ｶﾒﾗ \r\n"));
-    // Each dropped name is told once, in the order of the file.
-    EXPECT_EQ(kr::LoadUnitFile(path, designer), IconvCp932({"反重力", "光線銃", "ｽﾃﾙｽ"}));
+    // Each dropped name is told once, in the order of the file; the sheet
+    // does not hold the whole file.
+    const kr::UnitLoad load = kr::LoadUnitFile(path, designer);
+    EXPECT_EQ(load.Dropped, IconvCp932({"反重力", "光線銃", "ｽﾃﾙｽ"}));
+    EXPECT_FALSE(load.Whole);
     EXPECT_EQ(Captions(designer.Sheet.Moves), IconvCp932({"二脚歩行"}));
     EXPECT_EQ(Captions(designer.Sheet.Weapons), IconvCp932({"11mmMG"}));
     EXPECT_EQ(Captions(designer.Sheet.Options), IconvCp932({"暗視ｶﾒﾗ", "暗視ｶﾒﾗ"}));

@@ -4,7 +4,11 @@
 
 #include "row_model.h"
 
+#include <QApplication>
+#include <QHelpEvent>
+#include <QLabel>
 #include <QTest>
+#include <QTextDocument>
 
 #include <vector>
 
@@ -65,6 +69,28 @@ QRect InkExtent(const QImage& image, Kind kind) {
         for (int x = 0; x < image.width(); ++x)
             if (kind(image.pixel(x, y))) extent |= QRect(x, y, 1, 1);
     return extent;
+}
+
+// A widget's tooltip as hovering shows it: the tip as drawn, and the text a
+// reader of it sees.
+struct ShownToolTip {
+    QImage Image;
+    QString Text;
+};
+inline ShownToolTip HoverToolTip(QWidget* widget) {
+    QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), widget->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(widget, &help);
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        auto* tip = qobject_cast<QLabel*>(top);
+        if (!tip || !top->inherits("QTipLabel") || !top->isVisible()) continue;
+        QTextDocument shown;
+        if (tip->textFormat() == Qt::PlainText || (tip->textFormat() == Qt::AutoText && !Qt::mightBeRichText(tip->text())))
+            shown.setPlainText(tip->text());
+        else
+            shown.setHtml(tip->text());
+        return {tip->grab().toImage(), shown.toPlainText()};
+    }
+    return {};
 }
 
 }  // namespace guikit

@@ -248,9 +248,9 @@ private slots:
         QVERIFY(bytes.endsWith("O_WIDTH=535\r\nTOP=168\r\nHEIGHT=523\r\nWIDTH=600\r\n"));
     }
 
-    // A settings file that cannot be written: one error box per window, and
-    // the windows are all destroyed.
-    void unwritableSettingsGiveOneBoxPerWindow() {
+    // A settings file that cannot be written: told once, however many
+    // windows fail to store their places, and the windows are all destroyed.
+    void unwritableSettingsAreToldOnce() {
         Folder locked;
         QVERIFY(QDir(locked.dir.path()).mkdir(QStringLiteral("KRMAKE.INI")));
         FakeDesktop desktop;
@@ -258,7 +258,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&session->Main()));
         QVERIFY(desktop.Errors.isEmpty());
         session.reset();
-        QCOMPARE(desktop.Errors, QStringList(4, locked.Settings() + QStringLiteral(" に書き込めません.")));
+        QCOMPARE(desktop.Errors, QStringList{locked.Settings() + QStringLiteral(" に書き込めません.")});
     }
 
     // Each catalog loads on its own, in the order weapon, option, move; each
@@ -729,7 +729,7 @@ private slots:
                                               "[オプション]\r\nOPTION0=ｽﾃﾙｽ\r\n")));
         w.OpenUnitFile(PathOf(unit));
         QCOMPARE(w.stbMain->Notice(), QStringLiteral("カタログにない名前を読み飛ばしました: 光線銃、ｽﾃﾙｽ"));
-        QCOMPARE(w.stbMain->toolTip(), QStringLiteral("光線銃\nｽﾃﾙｽ"));
+        QCOMPARE(HoverToolTip(w.stbMain).Text, QStringLiteral("光線銃\nｽﾃﾙｽ"));
         QCOMPARE(Captions(w.lvwWeapon), QStringList{QStringLiteral("11mmMG")});
         QVERIFY(run.desktop.Errors.isEmpty());
 

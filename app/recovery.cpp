@@ -1,0 +1,179 @@
+#include "recovery.h"
+
+#include "Pub1.h"
+#include "codec.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <string_view>
+
+namespace kr {
+
+const char* const RecoveryFileName = "KRMAKE.RECOVERY.kr";
+
+namespace {
+
+const std::string& RecoverySection() {
+    static const std::string section = "RECOVERY";
+    return section;
+}
+
+std::string SlotStem(int slot) {
+    return slot == 1 ? std::string("KRMAKE.RECOVERY") : "KRMAKE.RECOVERY-" + std::to_string(slot);
+}
+
+std::filesystem::path LockFile(const std::filesystem::path& folder, int slot) {
+    return folder / (SlotStem(slot) + ".lock");
+}
+
+enum class Lock { Taken, Busy, Refused };
+
+// Takes a slot's lock without waiting. The lock is the open file itself
+// (flock), so it goes with the process however the process ends.
+Lock TakeLock(const std::filesystem::path& lockFile, int& fd) {
+    fd = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW, 0600);
+    if (fd < 0) return Lock::Refused;
+    struct stat status {};
+    Lock lock = Lock::Taken;
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))
+        lock = Lock::Refused;
+    else if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
+        lock = errno == EWOULDBLOCK ? Lock::Busy : Lock::Refused;
+    if (lock != Lock::Taken) {
+        ::close(fd);
+        fd = -1;
+    }
+    return lock;
+}
+
+std::string Refusal(const std::string& why) { return "復元しません: " + why; }
+
+}  // namespace
+
+std::filesystem::path RecoveryFile(const std::filesystem::path& folder, int slot) {
+    return slot == 1 ? folder / RecoveryFileName : folder / (SlotStem(slot) + ".kr");
+}
+
+std::string RecoveryBytes(const Designer& designer) {
+    ProfileDocument document;
+    WriteUnitDocument(document, UnitFileContentOf(designer.Sheet));
+    // A path that would break its line is left out rather than failing the write.
+    const std::string& file = designer.SaveFileName.native();
+    if (!file.empty() && file.find_first_of(LineBreakingBytes) == std::string::npos)
+        document.WriteText(RecoverySection(), "FILE", file);
+    document.WriteNumber(RecoverySection(), "CAPACITY", designer.Sheet.BackpackCapacity);
+    return document.Bytes();
+}
+
+UnitLoad RestoreRecoveredDesign(const RecoveredDesign& design, Designer& designer) {
+    const ProfileDocument document(design.Bytes);
+    UnitLoad load = LoadUnitContent(ReadUnitDocument(document), design.File, designer);
+    // A unit file derives the capacity from the class; the design had its own.
+    UnitSheet& sheet = designer.Sheet;
+    sheet.BackpackCapacity = document.ReadNumber(RecoverySection(), "CAPACITY", sheet.BackpackCapacity);
+    return load;
+}
+
+RecoverySlots::RecoverySlots(std::filesystem::path folder) : folder_(std::move(folder)) {
+    std::error_code ignored;
+    std::filesystem::create_directories(folder_, ignored);
+
+    struct FreeSlot {
+        int Slot;
+        int Lock;
+        bool HasFile;
+        bool Writable;  // nothing there, or a regular file (never a link, a FIFO, ...)
+        std::time_t Time;
+    };
+    std::vector<FreeSlot> free;
+    bool refused = false;
+    for (int slot = 1; slot <= RecoverySlotCount; ++slot) {
+        int lock = -1;
+        switch (TakeLock(LockFile(folder_, slot), lock)) {
+            case Lock::Busy: continue;  // a running copy's
+            case Lock::Refused: refused = true; continue;
+            case Lock::Taken: break;
+        }
+        const std::filesystem::path file = RecoveryFile(folder_, slot);
+        FreeSlot entry{slot, lock, false, true, 0};
+        struct stat status {};
+        if (::lstat(file.c_str(), &status) == 0) {
+            entry.HasFile = true;
+            entry.Writable = S_ISREG(status.st_mode);
+            entry.Time = status.st_mtime;
+            std::string bytes;
+            const FileRead read = ReadFileBytes(file, bytes, UnitFileSizeLimit, Links::Refuse);
+            const ProfileDocument document(read == FileRead::Read ? std::string_view(bytes) : std::string_view());
+            if (read != FileRead::Read) {
+                problems_.push_back(Refusal(FileReadMessage(read, file, UnitFileSizeLimit)));
+            } else if (!HoldsUnitDesign(document)) {
+                problems_.push_back(Refusal(FormatMessage("%s は設計のファイルではありません", PathText(file))));
+            } else {
+                RecoveredDesign design;
+                design.Slot = slot;
+                design.Path = file;
+                design.Time = status.st_mtime;
+                design.UnitName = UnitNameFromFile(ReadUnitDocument(document).Name);
+                design.File = document.ReadText(RecoverySection(), "FILE", "");
+                design.Bytes = std::move(bytes);
+                offers_.push_back(std::move(design));
+            }
+        }
+        free.push_back(entry);
+    }
+    std::stable_sort(offers_.begin(), offers_.end(),
+                     [](const RecoveredDesign& a, const RecoveredDesign& b) { return a.Time > b.Time; });
+
+    // A slot without a file keeps every design left behind; when every free
+    // slot has one, the oldest gives way.
+    const FreeSlot* chosen = nullptr;
+    for (const FreeSlot& slot : free) {
+        if (!slot.Writable) continue;
+        if (chosen == nullptr || (chosen->HasFile && (!slot.HasFile || slot.Time < chosen->Time))) chosen = &slot;
+    }
+    for (const FreeSlot& slot : free) {
+        if (&slot == chosen) continue;
+        ::close(slot.Lock);
+    }
+    if (chosen != nullptr) {
+        ownLock_ = chosen->Lock;
+        ownSlot_ = chosen->Slot;
+        ownFile_ = RecoveryFile(folder_, chosen->Slot);
+    } else {
+        noSlot_ = refused ? FormatMessage("%s に書き込めません", PathText(LockFile(folder_, 1)))
+                          : std::string("どのスロットもほかのＫＲデザイナが使っています");
+    }
+}
+
+RecoverySlots::~RecoverySlots() {
+    if (ownLock_ >= 0) ::close(ownLock_);
+}
+
+void RecoverySlots::Write(const Designer& designer) const {
+    if (ownFile_.empty()) throw KrError(noSlot_);
+    std::string bytes;
+    try {
+        bytes = RecoveryBytes(designer);
+    } catch (const ProfileDocument::RefusedText&) {
+        throw KrError(FormatMessage("%s に書き込めません", PathText(ownFile_)));
+    }
+    ReplaceFileContent(ownFile_, bytes, Links::Refuse);
+}
+
+void RecoverySlots::Forget(const RecoveredDesign& design) const {
+    if (design.Slot == ownSlot_) return;
+    int lock = -1;
+    if (TakeLock(LockFile(folder_, design.Slot), lock) != Lock::Taken) return;
+    // Only the very file that was offered: a copy may have come and gone.
+    struct stat status {};
+    if (::lstat(design.Path.c_str(), &status) == 0 && S_ISREG(status.st_mode) && status.st_mtime == design.Time)
+        ::unlink(design.Path.c_str());
+    ::close(lock);
+}
+
+}  // namespace kr
