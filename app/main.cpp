@@ -169,8 +169,9 @@ StatusLine::StatusLine(QWidget* parent) : QLabel(parent) {
     setTextFormat(Qt::PlainText);
 }
 
-void StatusLine::Show(const QString& notice, const QString& details) {
+void StatusLine::Show(const QString& notice, const QString& details, About about) {
     notice_ = notice;
+    about_ = about;
     ++shown_;
     // Notices carry names and paths from files: they are shown as they are.
     setToolTip(notice.isEmpty() ? QString() : PlainToolTip(details.isEmpty() ? notice : details));
@@ -178,6 +179,10 @@ void StatusLine::Show(const QString& notice, const QString& details) {
 }
 
 void StatusLine::Clear() { Show({}); }
+
+void StatusLine::DesignChanged(std::uint64_t shown) {
+    if (shown_ == shown && about_ == About::Design) Clear();
+}
 
 void StatusLine::resizeEvent(QResizeEvent* event) {
     QLabel::resizeEvent(event);
@@ -621,7 +626,7 @@ void TfrmMain::ChangeDesign(const std::function<bool()>& command) {
 }
 
 void TfrmMain::DesignChanged(std::uint64_t notices) {
-    if (stbMain->Shown() == notices) stbMain->Clear();
+    stbMain->DesignChanged(notices);
     ScheduleRecovery();
 }
 
@@ -654,7 +659,8 @@ bool TfrmMain::WriteRecovery() {
         return true;
     } catch (const KrError& error) {
         // Not worth stopping the player for: the status line says it.
-        stbMain->Show(QStringLiteral("復元用の設計を保存できません: ") + QString::fromUtf8(error.what()));
+        stbMain->Show(QStringLiteral("復元用の設計を保存できません: ") + QString::fromUtf8(error.what()), {},
+                      StatusLine::About::Session);
         return false;
     }
 }
@@ -672,7 +678,7 @@ void TfrmMain::ShowStartNotices(const std::filesystem::path& settingsFile) {
     if (notices.empty()) return;
     QStringList lines;
     for (const std::string& notice : notices) lines.append(QString::fromUtf8(notice.c_str()));
-    stbMain->Show(lines.front(), lines.join(u'\n'));
+    stbMain->Show(lines.front(), lines.join(u'\n'), StatusLine::About::Session);
 }
 
 void TfrmMain::BuildRestoreMenu() {
@@ -688,7 +694,7 @@ void TfrmMain::BuildRestoreMenu() {
         text.replace(u'&', QStringLiteral("&&"));
         if (i < 9) text.prepend(QStringLiteral("&%1 ").arg(i + 1));
         QAction* item = mnuRestoreList->addAction(text);
-        item->setToolTip(PathString(design.Path));
+        item->setToolTip(PlainToolTip(PathString(design.Path)));
         connect(item, &QAction::triggered, this, [this, i] { mnuRestoreClick(static_cast<int>(i)); });
     }
     mnuRestore->setEnabled(!offers.empty());

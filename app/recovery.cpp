@@ -91,63 +91,77 @@ RecoverySlots::RecoverySlots(std::filesystem::path folder) : folder_(std::move(f
         std::time_t Time;
     };
     std::vector<FreeSlot> free;
+    std::vector<int> untouched;  // slots no copy ever used: neither a file nor a lock
     bool refused = false;
     for (int slot = 1; slot <= RecoverySlotCount; ++slot) {
+        const std::filesystem::path file = RecoveryFile(folder_, slot);
+        struct stat status {};
+        const bool hasFile = ::lstat(file.c_str(), &status) == 0;
+        if (!hasFile && !std::filesystem::exists(std::filesystem::symlink_status(LockFile(folder_, slot), ignored))) {
+            untouched.push_back(slot);
+            continue;
+        }
         int lock = -1;
         switch (TakeLock(LockFile(folder_, slot), lock)) {
             case Lock::Busy: continue;  // a running copy's
             case Lock::Refused: refused = true; continue;
             case Lock::Taken: break;
         }
-        const std::filesystem::path file = RecoveryFile(folder_, slot);
-        FreeSlot entry{slot, lock, false, true, 0};
-        struct stat status {};
-        if (::lstat(file.c_str(), &status) == 0) {
-            entry.HasFile = true;
-            entry.Writable = S_ISREG(status.st_mode);
-            entry.Time = status.st_mtime;
-            std::string bytes;
-            const FileRead read = ReadFileBytes(file, bytes, UnitFileSizeLimit, Links::Refuse);
-            const ProfileDocument document(read == FileRead::Read ? std::string_view(bytes) : std::string_view());
-            if (read != FileRead::Read) {
-                problems_.push_back(Refusal(FileReadMessage(read, file, UnitFileSizeLimit)));
-            } else if (!HoldsUnitDesign(document)) {
-                problems_.push_back(Refusal(FormatMessage("%s は設計のファイルではありません", PathText(file))));
-            } else {
-                RecoveredDesign design;
-                design.Slot = slot;
-                design.Path = file;
-                design.Time = status.st_mtime;
-                design.UnitName = UnitNameFromFile(ReadUnitDocument(document).Name);
-                design.File = document.ReadText(RecoverySection(), "FILE", "");
-                design.Bytes = std::move(bytes);
-                offers_.push_back(std::move(design));
-            }
-        }
+        FreeSlot entry{slot, lock, hasFile, !hasFile || S_ISREG(status.st_mode), hasFile ? status.st_mtime : 0};
         free.push_back(entry);
+        if (!hasFile) continue;
+        std::string bytes;
+        const FileRead read = ReadFileBytes(file, bytes, UnitFileSizeLimit, Links::Refuse);
+        const ProfileDocument document(read == FileRead::Read ? std::string_view(bytes) : std::string_view());
+        if (read != FileRead::Read) {
+            problems_.push_back(Refusal(FileReadMessage(read, file, UnitFileSizeLimit)));
+        } else if (!HoldsUnitDesign(document)) {
+            problems_.push_back(Refusal(FormatMessage("%s は設計のファイルではありません", PathText(file))));
+        } else {
+            RecoveredDesign design;
+            design.Slot = slot;
+            design.Path = file;
+            design.Time = status.st_mtime;
+            design.UnitName = UnitNameFromFile(ReadUnitDocument(document).Name);
+            design.File = document.ReadText(RecoverySection(), "FILE", "");
+            design.Bytes = std::move(bytes);
+            offers_.push_back(std::move(design));
+        }
     }
     std::stable_sort(offers_.begin(), offers_.end(),
                      [](const RecoveredDesign& a, const RecoveredDesign& b) { return a.Time > b.Time; });
 
-    // A slot without a file keeps every design left behind; when every free
-    // slot has one, the oldest gives way.
-    const FreeSlot* chosen = nullptr;
+    // A slot without a file keeps every design left behind (the lowest such
+    // slot first); when every free slot has one, the oldest gives way.
+    const auto take = [&](int slot, int lock) {
+        ownLock_ = lock;
+        ownSlot_ = slot;
+        ownFile_ = RecoveryFile(folder_, slot);
+    };
+    const FreeSlot* empty = nullptr;
+    const FreeSlot* oldest = nullptr;
     for (const FreeSlot& slot : free) {
-        if (!slot.Writable) continue;
-        if (chosen == nullptr || (chosen->HasFile && (!slot.HasFile || slot.Time < chosen->Time))) chosen = &slot;
+        if (!slot.HasFile && empty == nullptr) empty = &slot;
+        if (slot.HasFile && slot.Writable && (oldest == nullptr || slot.Time < oldest->Time)) oldest = &slot;
     }
-    for (const FreeSlot& slot : free) {
-        if (&slot == chosen) continue;
-        ::close(slot.Lock);
-    }
-    if (chosen != nullptr) {
-        ownLock_ = chosen->Lock;
-        ownSlot_ = chosen->Slot;
-        ownFile_ = RecoveryFile(folder_, chosen->Slot);
+    if (empty != nullptr) {
+        take(empty->Slot, empty->Lock);
     } else {
+        for (int slot : untouched) {
+            int lock = -1;
+            const Lock taken = TakeLock(LockFile(folder_, slot), lock);
+            refused = refused || taken == Lock::Refused;
+            if (taken != Lock::Taken) continue;
+            take(slot, lock);
+            break;
+        }
+        if (ownLock_ < 0 && oldest != nullptr) take(oldest->Slot, oldest->Lock);
+    }
+    for (const FreeSlot& slot : free)
+        if (slot.Lock != ownLock_) ::close(slot.Lock);
+    if (ownLock_ < 0)
         noSlot_ = refused ? FormatMessage("%s に書き込めません", PathText(LockFile(folder_, 1)))
                           : std::string("どのスロットもほかのＫＲデザイナが使っています");
-    }
 }
 
 RecoverySlots::~RecoverySlots() {

@@ -429,15 +429,17 @@ private slots:
         TfrmMain& w = ActiveMain(run);
         w.mnuNewClick(4);
         w.txtKrName->setFocus();
-        std::set<ino_t> written;
+        // Each write puts a new file in place: a new modification time.
+        std::set<std::pair<ino_t, std::int64_t>> written;
         QElapsedTimer typing;
         typing.start();
         while (typing.elapsed() < 1500) {
             TypeText(w.txtKrName, QStringLiteral("x"));
             QTest::qWait(50);
-            written.insert(InodeOf(RecoveryFile(run.folder)));
+            struct stat status {};
+            if (::stat(RecoveryFile(run.folder).toLocal8Bit().constData(), &status) == 0)
+                written.insert({status.st_ino, status.st_mtim.tv_sec * 1000000000LL + status.st_mtim.tv_nsec});
         }
-        written.erase(0);
         QVERIFY2(written.size() <= 3, qPrintable(QString::number(written.size())));
         QTRY_VERIFY_WITH_TIMEOUT(ReadBytes(RecoveryFile(run.folder)).contains(Cp932(w.txtKrName->text())), 1500);
     }
@@ -449,12 +451,11 @@ private slots:
         QProcess first, second;
         const auto launch = [&](QProcess& child, const char* model, const QString& name) {
             child.start(QStringLiteral(KR_RECOVERY_CHILD), {folder.dir.path(), QString::fromLatin1(model), name});
-            QVERIFY(child.waitForStarted());
-            QVERIFY(child.waitForReadyRead(10000));
-            QCOMPARE(child.readAllStandardOutput().trimmed(), QByteArray("changed"));
+            return child.waitForStarted() && child.waitForReadyRead(10000) &&
+                   child.readAllStandardOutput().trimmed() == "changed" && child.processId() > 0;
         };
-        launch(first, "4", QStringLiteral("一号機"));
-        launch(second, "1", QStringLiteral("二号機"));
+        QVERIFY(launch(first, "4", QStringLiteral("一号機")));
+        QVERIFY(launch(second, "1", QStringLiteral("二号機")));
         QTest::qWait(1100);
         ::kill(static_cast<pid_t>(first.processId()), SIGKILL);
         QVERIFY(first.waitForFinished());
@@ -480,14 +481,17 @@ private slots:
         QVERIFY(offered.join(u' ').contains(QStringLiteral("一号機")) && offered.join(u' ').contains(QStringLiteral("二号機")));
     }
 
-    // Killed right after a change, the program loses at most the last second.
+    // Killed right after a change, the program loses at most the last second,
+    // and the restore gives back every figure: the second stock model keeps
+    // its backpack capacity of 4, which its class alone would make 5.
     void recoveryAfterAKill() {
         Folder folder;
         QProcess child;
-        child.start(QStringLiteral(KR_RECOVERY_CHILD), {folder.dir.path(), QStringLiteral("4"), QStringLiteral("殺された機体")});
+        child.start(QStringLiteral(KR_RECOVERY_CHILD), {folder.dir.path(), QStringLiteral("2"), QStringLiteral("殺された機体")});
         QVERIFY(child.waitForStarted());
         QVERIFY(child.waitForReadyRead(10000));
         QCOMPARE(child.readAllStandardOutput().trimmed(), QByteArray("changed"));
+        QVERIFY(child.processId() > 0);
         QTest::qWait(1100);
         ::kill(static_cast<pid_t>(child.processId()), SIGKILL);
         QVERIFY(child.waitForFinished());
@@ -496,10 +500,13 @@ private slots:
         FakeDesktop desktop;
         auto session = Start(folder);
         TfrmMain& w = session->Main();
+        w.mnuNewClick(2);
+        const QStringList stock = Figures(w);
         w.mnuRestoreClick();
         QCOMPARE(w.txtKrName->text(), QStringLiteral("殺された機体"));
-        QCOMPARE(Captions(w.lvwOption).size(), 3);
-        QCOMPARE(Captions(w.lvwWeapon), QStringList{QStringLiteral("ﾊﾟｲﾙﾊﾞﾝｶｰ付ｼｰﾙﾄﾞ(電磁式)")});
+        QCOMPARE(Captions(w.lvwWeapon), QStringList{QStringLiteral("11mmMG")});
+        QCOMPARE(Figures(w), stock);
+        QCOMPARE(w.designer().Sheet.BackpackCapacity, 4);
     }
 
     // Each figure box's tooltip is the sum behind it.
