@@ -119,7 +119,6 @@ public:
     void RefreshSheet();
 
     Designer& designer() { return designer_; }
-    const RecoverySlots& recovery() const { return *recovery_; }
     // The name box's pop-up menu, whose undo and redo are the design's.
     QMenu* NameBoxMenu();
 
