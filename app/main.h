@@ -19,6 +19,7 @@
 #include "history.h"
 #include "f_option.h"
 #include "f_weapon.h"
+#include "record_sheet_content.h"
 #include "row_model.h"
 #include "window_kit.h"
 
@@ -87,6 +88,11 @@ public:
     void mnuUpdateClick();
     void mnuClipClick();
     void mnuHtmlClick();
+    // The record sheet: printed through the preview, or written as a PDF
+    // or as pictures.
+    void mnuPrintClick();
+    void mnuPdfClick();
+    void mnuPngClick();
     void mnuAddWpnClick();
     void mnuDelWpnClick();
     void lvwOptionDblClick();
@@ -130,6 +136,9 @@ public:
     QAction* mnuUpdate = nullptr;
     QAction* mnuClip = nullptr;
     QAction* mnuHtml = nullptr;
+    QAction* mnuPdf = nullptr;
+    QAction* mnuPng = nullptr;
+    QAction* mnuPrint = nullptr;
     QAction* mnuExit = nullptr;
     QMenu* mnuEdit = nullptr;
     QAction* mnuUndo = nullptr;
@@ -144,6 +153,8 @@ public:
     static FileDialogRequest dlgOpen();
     static FileDialogRequest dlgSave();
     static FileDialogRequest dlgSaveHtml();
+    static FileDialogRequest dlgSavePdf();
+    static FileDialogRequest dlgSavePng();
 
 private:
     void BuildToolBar();
@@ -158,6 +169,11 @@ private:
     // Shows a file dialog offering the kept file name; an empty path when cancelled.
     std::filesystem::path ChooseFile(FileDialogRequest request, const std::filesystem::path& kept);
     bool ChooseUnitFileToSave();
+    // A sheet's file: the file the dialog keeps, else the unit file's name
+    // with the extension; an empty path when cancelled.
+    std::filesystem::path ChooseSheetFile(FileDialogRequest request, std::filesystem::path& kept, const char* extension);
+    // What a record sheet's header names: the remembered unit file and today.
+    SheetHeading Heading() const;
     void WriteUnitFileGuarded();
     // Typed or pasted text lost characters, or was cut at the name's limit.
     void NameInputRefused(const QString& leftOut, bool cut);

@@ -16,6 +16,8 @@
 #include <QTranslator>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QScreen>
 #include <QTimer>
 #include <QUrl>
@@ -310,6 +312,16 @@ QString RunFileDialog(QWidget* parent, const FileDialogRequest& request) {
     return files.isEmpty() ? QString() : files.front();
 }
 
+bool RunPrintPreview(QWidget* parent, const QPageSize& paper, const std::function<void(QPrinter&)>& paint) {
+    QPrinter printer(QPrinter::HighResolution);
+    // A printer brings its own paper; without one (output to a PDF file)
+    // the preview starts on the paper given.
+    if (printer.outputFormat() == QPrinter::PdfFormat) printer.setPageSize(paper);
+    QPrintPreviewDialog dialog(&printer, parent);
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter* target) { paint(*target); });
+    return dialog.exec() == QDialog::Accepted;
+}
+
 }  // namespace
 
 DesktopSeam& Desktop() {
@@ -328,6 +340,7 @@ DesktopSeam& Desktop() {
                             parent);
             box.exec();
         },
+        RunPrintPreview,
     };
     return seam;
 }

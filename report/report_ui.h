@@ -4,10 +4,14 @@
 #pragma once
 
 #include <filesystem>
+#include <vector>
+
+class QWidget;
 
 namespace kr {
 
 struct UnitSheet;
+struct SheetHeading;
 
 // Replaces the clipboard's content with the text report.
 // Throws KrError "クリップボードを開くことができません".
@@ -17,5 +21,20 @@ void CopyReportToClipboard(const UnitSheet& sheet);
 // false when no program could be asked to show it. Throws KrError
 // "ファイル %s を作成できません" or "ストリームへの書き込みエラー".
 bool WriteAndOpenHtmlPage(const std::filesystem::path& path, const UnitSheet& sheet);
+
+// The record sheet in the print preview, printed from there if the user
+// asks. Failures while drawing are shown in the error box as they happen.
+// True when it was printed.
+bool PrintRecordSheet(QWidget* parent, const UnitSheet& sheet, const SheetHeading& heading);
+
+// The record sheet as a PDF file, written as a save is (a file that cannot
+// be written is left as it was). Throws KrError "%s に書き込めません".
+void WriteRecordSheetPdf(const std::filesystem::path& path, const UnitSheet& sheet, const SheetHeading& heading);
+
+// Pictures of the record sheet: the file for one page, one file per page
+// numbered after its name for more. Returns the files written. Throws
+// KrError "%s に書き込めません", and then no new file is left.
+std::vector<std::filesystem::path> WriteRecordSheetPictures(const std::filesystem::path& path, const UnitSheet& sheet,
+                                                            const SheetHeading& heading);
 
 }  // namespace kr
