@@ -382,7 +382,7 @@ private:
         AddShape(SheetMark::Frame, QRectF(Left(), y_, Width(), height));
         const QString label = QStringLiteral("耐久力");
         AddText(QPointF(Left() + CellPadX, y_ + CellPadY + (TrackLine - TickSide) / 2 + TickSide), label,
-                SheetFont::Body);
+                SheetFont::Section);
         AddTrack(track, Left() + TrackLabelWidth, y_ + CellPadY, width);
         y_ += height + BlockGap;
     }
