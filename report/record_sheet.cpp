@@ -522,6 +522,7 @@ private:
                 const int to = std::min(row.LineCount, from + fit);
                 AddRowPart(row, list, widths, from, to, false);
                 from = to;
+                if (from == row.LineCount && row.TrackHeight == 0) return;
             } else if (from >= row.LineCount && fresh) {
                 AddRowPart(row, list, widths, from, from, true);
                 return;
@@ -531,6 +532,7 @@ private:
     }
 
     void PlaceList(const SheetList& list) {
+        if (list.Columns.empty()) return;
         const std::vector<double> widths = ColumnWidths(list);
         std::vector<QStringList> heads;
         std::size_t headLines = 1;

@@ -176,6 +176,32 @@ private slots:
         }
     }
 
+    // A remark longer than a page wraps in its cell and runs on over pages,
+    // nothing cut, on paper of any size, down to a paper too small for a line.
+    void longRemarksRunOnWithNothingCut() {
+        RecordSheetContent content;
+        content.UnitName = "試作機";
+        QString remark;
+        for (int i = 0; remark.size() < 20000; ++i) remark += QStringLiteral("長い備考%1、").arg(i);
+        SheetList& list = content.Lists[1];
+        list.Title = "武器";
+        list.Columns = {{"武器名称", SheetAlign::Left}, {"備考", SheetAlign::Left}};
+        // One-letter texts beside it, which no column is too narrow for.
+        list.Rows = {{{"A", remark.toStdString()}, false, {}}, {{"B", "C"}, true, {}}};
+        const QPageLayout a4 = ExportPageLayout();
+        const QPageLayout label(QPageSize(QSizeF(40, 40), QPageSize::Millimeter), QPageLayout::Portrait, {});
+        for (const QPageLayout& paper : {a4, label}) {
+            const SheetLayout layout = LayOutRecordSheet(content, paper);
+            QVERIFY(layout.Pages.size() > 2);
+            QString printed;
+            for (const SheetPage& page : layout.Pages)
+                for (const SheetText& text : page.Texts)
+                    if (text.Font == SheetFont::Body && !QStringList{"A", "B", "C"}.contains(text.Text)) printed += text.Text;
+            QCOMPARE(printed, remark);
+            QVERIFY(HasText(layout.Pages.back(), QStringLiteral("B")));
+        }
+    }
+
     // One box per point of durability and per use of a weapon with a whole
     // number of uses; a durability beyond what boxes can show is written
     // out with a line to count down on.
