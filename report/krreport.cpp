@@ -1,6 +1,9 @@
-// Entry of krreport; everything else is in report_core, and the drawing of
-// record sheets in report_sheet where the program is built with Qt.
+// Entry of krreport, and of krreport-sheets, the same program built with Qt
+// for record sheets, which krreport runs in its own place for --pdf and
+// --png; everything else is in report_core, and the drawing in report_sheet.
 #include "krreport_main.h"
+
+#include "Pub1.h"
 
 #include <iostream>
 
@@ -45,13 +48,16 @@ private:
 #endif
 
 int main(int argc, char** argv) {
-#ifdef KR_RECORD_SHEET
-    QtSheetWriter sheets;
-    kr::RecordSheetWriter* writer = &sheets;
-#else
-    kr::RecordSheetWriter* writer = nullptr;
+    kr::SheetDrawing sheets;
+#if defined(KR_RECORD_SHEET)
+    QtSheetWriter writer;
+    sheets.Writer = &writer;
+#elif defined(KR_SHEET_PROGRAM)
+    // Beside krreport, where the build and the installation put it, so
+    // that it finds the same catalogs.
+    sheets.Programs = {kr::ApplicationDirectory() / KR_SHEET_PROGRAM};
 #endif
     // std::cout does no line-end translation here, so CP932 bytes and CR LF
     // reach the output unchanged.
-    return kr::KrReportMain(argc, argv, std::cout, std::cerr, writer);
+    return kr::KrReportMain(argc, argv, std::cout, std::cerr, sheets);
 }

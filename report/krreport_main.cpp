@@ -12,6 +12,10 @@
 #include "reports.h"
 #include "unit_compare.h"
 
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <memory>
@@ -117,7 +121,7 @@ struct UsageError {
 
 bool IsSheet(ReportKind kind) { return kind == ReportKind::Pdf || kind == ReportKind::Png; }
 
-// `sheets`: whether this krreport can draw record sheets.
+// `sheets`: whether this program can draw record sheets, itself or through another.
 Arguments ParseArguments(int argc, char** argv, bool sheets) {
     Arguments args;
     bool optionsEnded = false;
@@ -302,6 +306,23 @@ bool SameFile(const fs::path& a, const fs::path& b) {
     return fs::weakly_canonical(fs::absolute(a), ec) == fs::weakly_canonical(fs::absolute(b), ec);
 }
 
+// Runs the first of the programs that is there in place of this process,
+// with the same arguments; returns only when none could be run.
+int HandOver(const std::vector<fs::path>& programs, char** argv, std::ostream& out, std::ostream& err) {
+    out.flush();
+    err.flush();
+    for (const fs::path& program : programs) {
+        std::error_code ec;
+        if (!fs::is_regular_file(program, ec)) continue;
+        ::execv(program.c_str(), argv);
+        Complain(err, FormatMessage("%s を実行できません: ", PathText(program)) + std::strerror(errno));
+        return 1;
+    }
+    Complain(err, "記録用紙を描くプログラムが見つかりません: " +
+                      (programs.empty() ? std::string() : PathText(programs.front())));
+    return 1;
+}
+
 int Run(const Arguments& args, std::ostream& out, std::ostream& err, RecordSheetWriter* sheets) {
     if (args.Kind == ReportKind::Check) return RunCheck(args, out, err);
     if (args.Kind == ReportKind::Compare) return RunCompare(args, out, err);
@@ -383,10 +404,10 @@ int Run(const Arguments& args, std::ostream& out, std::ostream& err, RecordSheet
 
 }  // namespace
 
-int KrReportMain(int argc, char** argv, std::ostream& out, std::ostream& err, RecordSheetWriter* sheets) {
+int KrReportMain(int argc, char** argv, std::ostream& out, std::ostream& err, const SheetDrawing& sheets) {
     Arguments args;
     try {
-        args = ParseArguments(argc, argv, sheets != nullptr);
+        args = ParseArguments(argc, argv, sheets.Writer != nullptr || !sheets.Programs.empty());
     } catch (const UsageError& usage) {
         Complain(err, usage.Message);
         err << UsageText;
@@ -400,8 +421,9 @@ int KrReportMain(int argc, char** argv, std::ostream& out, std::ostream& err, Re
         out.flush();
         return out ? 0 : 1;
     }
+    if (IsSheet(args.Kind) && sheets.Writer == nullptr) return HandOver(sheets.Programs, argv, out, err);
     try {
-        return Run(args, out, err, sheets);
+        return Run(args, out, err, sheets.Writer);
     } catch (const std::exception& e) {
         Complain(err, e.what());
         return 1;

@@ -151,6 +151,9 @@ TEST_F(KrReportOnUnitFiles, DroppedNamesAreReportedWithoutFailing) {
 
 namespace {
 
+const std::string NoDisplay = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM";
+
+#if KR_KRREPORT_DRAWS_SHEETS
 // The row names of a clipboard text: each list line up to its first field.
 Texts RowNames(const std::string& text) {
     Texts names;
@@ -165,8 +168,7 @@ Texts RowNames(const std::string& text) {
     }
     return names;
 }
-
-const std::string NoDisplay = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM";
+#endif
 
 }  // namespace
 
