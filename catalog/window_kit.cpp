@@ -318,6 +318,11 @@ bool RunPrintPreview(QWidget* parent, const QPageSize& paper, const std::functio
     // the preview starts on the paper given.
     if (printer.outputFormat() == QPrinter::PdfFormat) printer.setPageSize(paper);
     QPrintPreviewDialog dialog(&printer, parent);
+    // Qt's own size shows a page too small to read: most of the screen's height.
+    if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen()) {
+        const QRect room = screen->availableGeometry();
+        dialog.resize(std::min(room.width(), room.height() * 3 / 4), room.height() * 9 / 10);
+    }
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter* target) { paint(*target); });
     return dialog.exec() == QDialog::Accepted;
 }
