@@ -16,8 +16,6 @@
 #include <QTranslator>
 #include <QMessageBox>
 #include <QPointer>
-#include <QPrintPreviewDialog>
-#include <QPrinter>
 #include <QScreen>
 #include <QTimer>
 #include <QUrl>
@@ -312,21 +310,6 @@ QString RunFileDialog(QWidget* parent, const FileDialogRequest& request) {
     return files.isEmpty() ? QString() : files.front();
 }
 
-bool RunPrintPreview(QWidget* parent, const QPageSize& paper, const std::function<void(QPrinter&)>& paint) {
-    QPrinter printer(QPrinter::HighResolution);
-    // A printer brings its own paper; without one (output to a PDF file)
-    // the preview starts on the paper given.
-    if (printer.outputFormat() == QPrinter::PdfFormat) printer.setPageSize(paper);
-    QPrintPreviewDialog dialog(&printer, parent);
-    // Qt's own size shows a page too small to read: most of the screen's height.
-    if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen()) {
-        const QRect room = screen->availableGeometry();
-        dialog.resize(std::min(room.width(), room.height() * 3 / 4), room.height() * 9 / 10);
-    }
-    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter* target) { paint(*target); });
-    return dialog.exec() == QDialog::Accepted;
-}
-
 }  // namespace
 
 DesktopSeam& Desktop() {
@@ -345,7 +328,6 @@ DesktopSeam& Desktop() {
                             parent);
             box.exec();
         },
-        RunPrintPreview,
     };
     return seam;
 }

@@ -7,7 +7,6 @@
 #include "placement.h"
 
 #include <QFont>
-#include <QPageSize>
 #include <QString>
 #include <QWidget>
 
@@ -16,8 +15,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-
-class QPrinter;
 
 namespace kr {
 
@@ -87,12 +84,6 @@ struct DesktopSeam {
     std::function<bool(const QString& text)> SetClipboardText;
     // Shows the application's error box (already with its final text).
     std::function<void(QWidget* parent, const QString& text)> ShowErrorMessage;
-    // Shows Qt's print preview, whose print button leads to Qt's print
-    // dialog; it starts on the printer's paper, or on `paper` where there is
-    // no printer. `paint` draws the document on the printer it is given: for
-    // the preview, and again for printing. True when it was printed.
-    std::function<bool(QWidget* parent, const QPageSize& paper, const std::function<void(QPrinter& printer)>& paint)>
-        PrintWithPreview;
 };
 DesktopSeam& Desktop();  // the real one unless a test replaced its functions
 

@@ -6,6 +6,7 @@
 
 #include "gui_kit.h"
 #include "main.h"
+#include "report_ui.h"
 
 #include <QApplication>
 #include <QFile>
@@ -73,7 +74,7 @@ inline void WriteBytes(const QString& path, const QByteArray& bytes) {
 // back afterwards.
 class FakeDesktop {
 public:
-    FakeDesktop() : saved_(Desktop()) {
+    FakeDesktop() : saved_(Desktop()), savedPrinting_(Printing()) {
         Desktop().ChooseFile = [this](QWidget*, const FileDialogRequest& request) {
             Requests.push_back(request);
             if (Answers.empty()) return QString();
@@ -94,8 +95,8 @@ public:
         Desktop().ShowErrorMessage = [this](QWidget*, const QString& text) { Errors.append(text); };
         // The preview paints once, on a printer writing a PDF file when
         // PrintTo names one; its answer is PrintAnswer.
-        Desktop().PrintWithPreview = [this](QWidget*, const QPageSize& paper,
-                                            const std::function<void(QPrinter&)>& paint) {
+        Printing().PrintWithPreview = [this](QWidget*, const QPageSize& paper,
+                                             const std::function<void(QPrinter&)>& paint) {
             Papers.append(paper);
             if (!PrintTo.isEmpty()) {
                 QPrinter printer(QPrinter::HighResolution);
@@ -107,7 +108,10 @@ public:
             return PrintAnswer;
         };
     }
-    ~FakeDesktop() { Desktop() = saved_; }
+    ~FakeDesktop() {
+        Desktop() = saved_;
+        Printing() = savedPrinting_;
+    }
     FakeDesktop(const FakeDesktop&) = delete;
     FakeDesktop& operator=(const FakeDesktop&) = delete;
 
@@ -125,6 +129,7 @@ public:
 
 private:
     DesktopSeam saved_;
+    PrintSeam savedPrinting_;
 };
 
 // Starts the program's windows on the folder and shows the main window, as
