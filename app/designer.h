@@ -54,6 +54,8 @@ struct Designer {
     std::filesystem::path OpenFileName;
     std::filesystem::path SaveFileName;
     std::filesystem::path HtmlFileName;
+    std::filesystem::path PdfFileName;
+    std::filesystem::path PictureFileName;
 };
 
 // Fills the three pickers from the catalogs (what each picker does when created).

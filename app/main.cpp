@@ -200,6 +200,12 @@ FileDialogRequest TfrmMain::dlgSave() {
 FileDialogRequest TfrmMain::dlgSaveHtml() {
     return {QStringLiteral("HTML (*.htm *.html);;全て (*.*)"), QStringLiteral("html"), QString(), true};
 }
+FileDialogRequest TfrmMain::dlgSavePdf() {
+    return {QStringLiteral("PDF (*.pdf);;全て (*.*)"), QStringLiteral("pdf"), QString(), true};
+}
+FileDialogRequest TfrmMain::dlgSavePng() {
+    return {QStringLiteral("PNG (*.png);;全て (*.*)"), QStringLiteral("png"), QString(), true};
+}
 
 TfrmMain::TfrmMain(Designer& designer, std::future<std::vector<std::string>> catalogFailures,
                    const DataFolders& folders)
@@ -467,6 +473,10 @@ void TfrmMain::BuildMenus() {
     mnuOutput = mnuFile->addMenu(QStringLiteral("出力"));
     mnuClip = mnuOutput->addAction(QStringLiteral("クリップボード"), this, &TfrmMain::mnuClipClick);
     mnuHtml = mnuOutput->addAction(QStringLiteral("HTML"), this, &TfrmMain::mnuHtmlClick);
+    mnuPdf = mnuOutput->addAction(QStringLiteral("PDF..."), this, &TfrmMain::mnuPdfClick);
+    mnuPng = mnuOutput->addAction(QStringLiteral("画像(PNG)..."), this, &TfrmMain::mnuPngClick);
+    mnuPrint = mnuFile->addAction(QStringLiteral("印刷(&P)..."), QKeySequence(Qt::CTRL | Qt::Key_P), this,
+                                  &TfrmMain::mnuPrintClick);
     mnuFile->addSeparator();
     // Ctrl+Q closes the main window, which ends the program as the close box does.
     mnuExit = mnuFile->addAction(QStringLiteral("終了"), QKeySequence(Qt::CTRL | Qt::Key_Q), this, &QWidget::close);
@@ -494,6 +504,9 @@ void TfrmMain::BuildMenus() {
     mnuUpdate->setObjectName(QStringLiteral("mnuUpdate"));
     mnuClip->setObjectName(QStringLiteral("mnuClip"));
     mnuHtml->setObjectName(QStringLiteral("mnuHtml"));
+    mnuPdf->setObjectName(QStringLiteral("mnuPdf"));
+    mnuPng->setObjectName(QStringLiteral("mnuPng"));
+    mnuPrint->setObjectName(QStringLiteral("mnuPrint"));
     mnuExit->setObjectName(QStringLiteral("mnuExit"));
     mnuAddWpn->setObjectName(QStringLiteral("mnuAddWpn"));
     mnuDelWpn->setObjectName(QStringLiteral("mnuDelWpn"));
@@ -826,6 +839,55 @@ void TfrmMain::mnuHtmlClick() {
         const bool shown = WriteAndOpenHtmlPage(chosen, designer_.Sheet);
         const std::string written = FormatMessage("%s に書き出しました", PathText(chosen));
         stbMain->Show(Utf8ToQString(shown ? written : written + " (表示できるプログラムが見つかりません)"));
+    });
+}
+
+SheetHeading TfrmMain::Heading() const {
+    const std::filesystem::path& unit = designer_.SaveFileName;
+    return {unit.empty() ? std::string() : PathText(unit.filename()), TodayText()};
+}
+
+std::filesystem::path TfrmMain::ChooseSheetFile(FileDialogRequest request, std::filesystem::path& kept,
+                                                const char* extension) {
+    std::filesystem::path offered = kept;
+    if (offered.empty() && !designer_.SaveFileName.empty())
+        offered = std::filesystem::path(designer_.SaveFileName).replace_extension(extension);
+    const std::filesystem::path chosen = ChooseFile(std::move(request), offered);
+    if (!chosen.empty()) kept = chosen;
+    return chosen;
+}
+
+void TfrmMain::mnuPrintClick() {
+    Guarded(this, [&] {
+        if (PrintRecordSheet(this, designer_.Sheet, Heading())) stbMain->Show(QStringLiteral("記録用紙を印刷しました"));
+    });
+}
+
+void TfrmMain::mnuPdfClick() {
+    const std::filesystem::path chosen = ChooseSheetFile(dlgSavePdf(), designer_.PdfFileName, ".pdf");
+    if (chosen.empty()) return;
+    Guarded(this, [&] {
+        WriteRecordSheetPdf(chosen, designer_.Sheet, Heading());
+        stbMain->Show(Utf8ToQString(FormatMessage("%s に書き出しました", PathText(chosen))));
+    });
+}
+
+void TfrmMain::mnuPngClick() {
+    const std::filesystem::path chosen = ChooseSheetFile(dlgSavePng(), designer_.PictureFileName, ".png");
+    if (chosen.empty()) return;
+    Guarded(this, [&] {
+        const std::vector<std::filesystem::path> files = WriteRecordSheetPictures(chosen, designer_.Sheet, Heading());
+        QStringList paths;
+        for (const std::filesystem::path& file : files) paths.append(PathString(file));
+        if (files.size() == 1) {
+            stbMain->Show(Utf8ToQString(FormatMessage("%s に書き出しました", PathText(files.front()))));
+        } else {
+            // The whole list is in the tooltip.
+            stbMain->Show(QStringLiteral("%1 ページを %2 ～ %3 に書き出しました")
+                              .arg(files.size())
+                              .arg(paths.front(), PathString(files.back().filename())),
+                          paths.join(u'\n'));
+        }
     });
 }
 

@@ -21,6 +21,7 @@
 #include "f_option.h"
 #include "recovery.h"
 #include "f_weapon.h"
+#include "record_sheet_content.h"
 #include "row_model.h"
 #include "window_kit.h"
 
@@ -102,6 +103,11 @@ public:
     void mnuUpdateClick();
     void mnuClipClick();
     void mnuHtmlClick();
+    // The record sheet: printed through the preview, or written as a PDF
+    // or as pictures.
+    void mnuPrintClick();
+    void mnuPdfClick();
+    void mnuPngClick();
     void mnuAddWpnClick();
     void mnuDelWpnClick();
     void lvwOptionDblClick();
@@ -148,6 +154,9 @@ public:
     QAction* mnuUpdate = nullptr;
     QAction* mnuClip = nullptr;
     QAction* mnuHtml = nullptr;
+    QAction* mnuPdf = nullptr;
+    QAction* mnuPng = nullptr;
+    QAction* mnuPrint = nullptr;
     QAction* mnuExit = nullptr;
     QMenu* mnuEdit = nullptr;
     QAction* mnuUndo = nullptr;
@@ -163,6 +172,8 @@ public:
     static FileDialogRequest dlgOpen();
     static FileDialogRequest dlgSave();
     static FileDialogRequest dlgSaveHtml();
+    static FileDialogRequest dlgSavePdf();
+    static FileDialogRequest dlgSavePng();
 
 private:
     void BuildToolBar();
@@ -184,6 +195,11 @@ private:
     void BuildRestoreMenu();
     // Notices of the start: recovery files not offered, a settings file refused.
     void ShowStartNotices(const std::filesystem::path& settingsFile);
+    // A sheet's file: the file the dialog keeps, else the unit file's name
+    // with the extension; an empty path when cancelled.
+    std::filesystem::path ChooseSheetFile(FileDialogRequest request, std::filesystem::path& kept, const char* extension);
+    // What a record sheet's header names: the remembered unit file and today.
+    SheetHeading Heading() const;
     // Typed or pasted text lost characters, or was cut at the name's limit.
     void NameInputRefused(const QString& leftOut, bool cut);
     // The names a load dropped, in the status line.

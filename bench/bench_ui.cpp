@@ -2,11 +2,18 @@
 // the weapon picker over large catalogs against the same picker over empty
 // ones, recalculating plus refreshing the main window for a long unit
 // against summing the same rows' numbers in a plain loop, and one keystroke
-// in the weapon picker's filter line over 100,000 entries.
+// in the weapon picker's filter line over 100,000 entries; the record sheet
+// of a long unit and of each stock model to PDF against one line of text on
+// a PDF page.
 #include "bench_fixtures.h"
 
 #include "main.h"
 #include "designer.h"
+#include "record_sheet.h"
+
+#include <QBuffer>
+#include <QPainter>
+#include <QPdfWriter>
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -158,6 +165,53 @@ BENCHMARK_CAPTURE(BM_PickerFilterKeystroke, kana1, "", "ぱ")->Unit(benchmark::k
 BENCHMARK_CAPTURE(BM_PickerFilterKeystroke, kana2, "ぱ", "ぱい")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_PickerFilterKeystroke, kana3, "ぱい", "ぱいる")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_PickerFilterKeystroke, everyRow, "", "M")->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// ---- record sheets ----------------------------------------------------------------
+
+std::size_t SheetPdfBytes(const kr::UnitSheet& sheet) {
+    return kr::RecordSheetPdf(kr::RecordSheetContentOf(sheet, {"unit.kr", "2024/05/01"})).size();
+}
+
+// A unit of 1,000 rows from the largest catalogs: its content, layout and PDF.
+void BM_RecordSheetPdf(benchmark::State& state) {
+    const kr::UnitSheet& sheet = SessionWithUnit(state).designer.Sheet;
+    std::size_t bytes = 0;
+    for (auto _ : state) bytes = SheetPdfBytes(sheet);
+    state.counters["bytes"] = static_cast<double>(bytes);
+}
+BENCHMARK(BM_RecordSheetPdf)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Each stock model, over the catalogs we ship (beside the program).
+void BM_RecordSheetPdfTemplate(benchmark::State& state) {
+    static kr::Catalogs shipped;
+    static const bool loaded = kr::LoadCatalogs(shipped, kr::ApplicationDirectory()).empty();
+    if (!loaded) state.SkipWithError("the shipped catalogs are not beside the program");
+    kr::Designer designer(shipped);
+    kr::FillPickers(designer);
+    kr::ApplyTemplate(designer, static_cast<int>(state.range(0)));
+    std::size_t bytes = 0;
+    for (auto _ : state) bytes = SheetPdfBytes(designer.Sheet);
+    state.counters["bytes"] = static_cast<double>(bytes);
+}
+BENCHMARK(BM_RecordSheetPdfTemplate)->DenseRange(1, kr::TemplateCount)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The floor: one line of Japanese text on a PDF page, in the sheet's font.
+void BM_FloorPdfLine(benchmark::State& state) {
+    for (auto _ : state) {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&buffer);
+        QPainter painter(&writer);
+        QFont font(QStringLiteral("IPAPGothic"));
+        font.setPixelSize(133);
+        painter.setFont(font);
+        painter.drawText(QPointF(500, 500), QStringLiteral("KRH-X31-LS クォーツ"));
+        painter.end();
+        benchmark::DoNotOptimize(bytes.size());
+    }
+}
+BENCHMARK(BM_FloorPdfLine)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

@@ -27,7 +27,8 @@ def run_benchmark(program, env):
     for b in json.loads(out)["benchmarks"]:
         if b.get("aggregate_name") == "median":
             scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}[b["time_unit"]]
-            medians[b["run_name"].replace("/real_time", "")] = {"ms": b["real_time"] * scale, "bps": b.get("bytes_per_second")}
+            medians[b["run_name"].replace("/real_time", "")] = {"ms": b["real_time"] * scale, "bps": b.get("bytes_per_second"),
+                                                                "bytes": b.get("bytes")}
     return medians
 
 
@@ -37,6 +38,31 @@ def first_paint(command, env):
                          env=env, timeout=120).stdout
     fields = dict(part.split("=") for part in out.split())
     return float(fields["first_paint_ms"]), int(fields["rss_kb"])
+
+
+def krreport_batch(bin_dir, fixtures, env, runs=3):
+    """Seconds (median of `runs`) for krreport --pdf, and --text, of 100 copies of the 100-row unit."""
+    units = os.path.join(fixtures, "sheet-units")
+    os.makedirs(units, exist_ok=True)
+    source = open(os.path.join(fixtures, "units", "unit-100.kr"), "rb").read()
+    files = []
+    for i in range(100):
+        path = os.path.join(units, "unit-%03d.kr" % i)
+        with open(path, "wb") as out:
+            out.write(source)
+        files.append(path)
+    catalogs = os.path.join(fixtures, "catalogs-100000")
+    times = {}
+    for option in ("--pdf", "--text"):
+        runs_s = []
+        for _ in range(runs):
+            out = os.path.join(fixtures, "sheet-out-" + option.lstrip("-"))
+            started = time.monotonic()
+            subprocess.run([os.path.join(bin_dir, "krreport"), "--catalogs", catalogs, option, "-o", out + "/"] + files,
+                           check=True, env=env, capture_output=True)
+            runs_s.append(time.monotonic() - started)
+        times[option] = statistics.median(runs_s)
+    return times["--pdf"], times["--text"]
 
 
 def folder_bytes(folder):
@@ -139,6 +165,24 @@ def main():
     row("  (same), a picker's first keystroke, its captions folded first", "one frame (16 ms)", first / 16, None,
         "<= 16 ms absolute", first <= 16,
         "%.2f ms (folding %.2f ms + keystroke %.2f ms)" % (first, core["BM_FoldCaptions"]["ms"], keystrokes["kana1"]))
+
+    # The record sheet: PDF files against one line of text on a PDF page.
+    sheet, line = ui["BM_RecordSheetPdf/1000"], ui["BM_FloorPdfLine"]
+    row("record sheet to PDF, 1,000-row unit", "one line of text to a PDF page", sheet["ms"] / line["ms"], None,
+        "<= 1 s absolute", sheet["ms"] <= 1000, "%.0f ms vs %.2f ms (%.0f KB)" % (
+            sheet["ms"], line["ms"], sheet["bytes"] / 1024))
+    models = {n: ui["BM_RecordSheetPdfTemplate/%d" % n]["ms"] for n in range(1, 6)}
+    worst = max(models, key=models.get)
+    row("record sheet to PDF, each stock model (worst)", "one line of text to a PDF page", models[worst] / line["ms"],
+        None, "<= 100 ms absolute", models[worst] <= 100,
+        "%.1f ms (model %d; all: " % (models[worst], worst) + ", ".join("%.1f" % models[n] for n in sorted(models)) + ")")
+    sizes = {n: ui["BM_RecordSheetPdfTemplate/%d" % n]["bytes"] for n in range(1, 6)}
+    largest = max(sizes.values())
+    row("one-page PDF, largest stock model's sheet (size)", "200 KB", largest / (200 * 1024), None, "< 200 KB",
+        largest < 200 * 1024, "%.1f KB (all: " % (largest / 1024) + ", ".join("%.1f" % (sizes[n] / 1024) for n in sorted(sizes)) + ")")
+    pdf_s, text_s = krreport_batch(bin_dir, fixtures, env)
+    row("krreport --pdf of 100 units (100 rows each)", "krreport --text of the same units", pdf_s / text_s, None,
+        "<= 10 s absolute", pdf_s <= 10, "%.2f s vs %.2f s" % (pdf_s, text_s))
 
     # Figures of the earlier round, kept for comparison.
     p100k, p0 = ui["BM_PickerOpenClose/100000"], ui["BM_PickerOpenClose/0"]

@@ -1,16 +1,21 @@
 // krreport: loads the catalogs once, then each unit file into a fresh
 // designer exactly as the load command does, recalculates, and writes the
-// chosen report, or the comparison of two units. --check reads the catalogs
-// and says where they go wrong.
+// chosen report or record sheet, or the comparison of two units. --check
+// reads the catalogs and says where they go wrong.
 #include "krreport_main.h"
 
 #include "Pub1.h"
 #include "catalog_check.h"
 #include "codec.h"
 #include "designer.h"
+#include "record_sheet_content.h"
 #include "reports.h"
 #include "unit_compare.h"
 
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <memory>
@@ -30,13 +35,13 @@ namespace fs = std::filesystem;
 constexpr std::string_view ProgramName = "krreport";
 
 constexpr std::string_view UsageText =
-    "使い方: krreport [--catalogs DIR] (--text | --html) [--utf8] [-o OUT] UNIT.kr...\n"
+    "使い方: krreport [--catalogs DIR] (--text | --html | --pdf | --png) [--utf8] [-o OUT] UNIT.kr...\n"
     "        krreport --check [--utf8] [DIR]\n"
     "        krreport [--catalogs DIR] --compare [--utf8] A.kr B.kr\n"
     "詳しくは krreport --help を参照してください。\n";
 
 constexpr std::string_view HelpText =
-    "使い方: krreport [--catalogs DIR] (--text | --html) [--utf8] [-o OUT] UNIT.kr...\n"
+    "使い方: krreport [--catalogs DIR] (--text | --html | --pdf | --png) [--utf8] [-o OUT] UNIT.kr...\n"
     "        krreport --check [--utf8] [DIR]\n"
     "        krreport [--catalogs DIR] --compare [--utf8] A.kr B.kr\n"
     "\n"
@@ -49,6 +54,12 @@ constexpr std::string_view HelpText =
     "                  share/krmake、$XDG_DATA_DIRS/krmake の順に探す)\n"
     "  --text          クリップボード用のテキスト (Shift_JIS, CR LF)\n"
     "  --html          HTML ページ (Shift_JIS, CR LF)\n"
+    "  --pdf           記録用紙の PDF (ＫＲデザイナの「印刷」と同じ用紙。A4、ロケールの\n"
+    "                  用紙 (LC_PAPER) が Letter なら Letter。フォントは埋め込み)\n"
+    "  --png           記録用紙の画像 (150 dpi の PNG)。2 ページ以上ある用紙は\n"
+    "                  ページごとに 名前-1.png, 名前-2.png ... に書き出します\n"
+    "                  (標準出力には 1 ページの用紙のみ)。--pdf と --png は画面を\n"
+    "                  使いません\n"
     "  --check [DIR]   DIR (省略時は --catalogs のフォルダ) の weapon.csv, option.csv,\n"
     "                  move.csv をＫＲデザイナと同じ規則で読み、問題を一件一行で書き出す:\n"
     "                      weapon.csv:12:5: メッセージ\n"
@@ -67,23 +78,26 @@ constexpr std::string_view HelpText =
     "                  既定は Shift_JIS, CR LF)\n"
     "  -o OUT          出力先。ユニットが一つならファイル (既存のフォルダならその中へ)、\n"
     "                  複数ならフォルダ (無ければ作成)。各出力はユニットファイルの名前に\n"
-    "                  .txt または .html を付けた名前になります。\n"
+    "                  .txt, .html, .pdf または .png を付けた名前になります。\n"
     "                  ユニットが一つで -o が無ければ標準出力へ書き出します。\n"
     "  --help          この説明を表示する\n"
     "  --version       版数を表示する\n"
     "\n"
     "終了コード (どれも 2 は引数の誤り):\n"
-    "  --text, --html  0 すべて出力した / 1 読み込みまたは書き込みに失敗したものがある\n"
+    "  --text, --html, --pdf, --png\n"
+    "                  0 すべて出力した / 1 読み込みまたは書き込みに失敗したものがある\n"
     "                  (残りのユニットは出力します)\n"
     "  --check         0 問題なし / 1 問題があった、またはカタログが読めない\n"
     "  --compare       0 比較を書き出した / 1 ユニットファイルまたはカタログが読めない\n";
 
-enum class ReportKind { None, Text, Html, Check, Compare };
+enum class ReportKind { None, Text, Html, Pdf, Png, Check, Compare };
 
 std::string_view OptionOf(ReportKind kind) {
     switch (kind) {
         case ReportKind::Text: return "--text";
         case ReportKind::Html: return "--html";
+        case ReportKind::Pdf: return "--pdf";
+        case ReportKind::Png: return "--png";
         case ReportKind::Check: return "--check";
         case ReportKind::Compare: return "--compare";
         case ReportKind::None: break;
@@ -105,7 +119,10 @@ struct UsageError {
     std::string Message;
 };
 
-Arguments ParseArguments(int argc, char** argv) {
+bool IsSheet(ReportKind kind) { return kind == ReportKind::Pdf || kind == ReportKind::Png; }
+
+// `sheets`: whether this program can draw record sheets, itself or through another.
+Arguments ParseArguments(int argc, char** argv, bool sheets) {
     Arguments args;
     bool optionsEnded = false;
     auto valueOf = [&](int& i, std::string_view option) -> fs::path {
@@ -134,6 +151,10 @@ Arguments ParseArguments(int argc, char** argv) {
             setKind(ReportKind::Text);
         } else if (arg == "--html") {
             setKind(ReportKind::Html);
+        } else if (arg == "--pdf") {
+            setKind(ReportKind::Pdf);
+        } else if (arg == "--png") {
+            setKind(ReportKind::Png);
         } else if (arg == "--check") {
             setKind(ReportKind::Check);
         } else if (arg == "--compare") {
@@ -147,9 +168,13 @@ Arguments ParseArguments(int argc, char** argv) {
         }
     }
     if (args.Help || args.Version) return args;
-    if (args.Kind == ReportKind::None) throw UsageError{"--text, --html, --check, --compare のどれかを指定してください"};
+    if (args.Kind == ReportKind::None)
+        throw UsageError{"--text, --html, --pdf, --png, --check, --compare のどれかを指定してください"};
+    if (IsSheet(args.Kind) && !sheets)
+        throw UsageError{std::string(OptionOf(args.Kind)) +
+                         " は使えません: この krreport は記録用紙を描く Qt なしでビルドされています"};
     if (args.Kind == ReportKind::Check || args.Kind == ReportKind::Compare) {
-        if (args.Output) throw UsageError{"-o は --text か --html と共にのみ使えます"};
+        if (args.Output) throw UsageError{"-o は --text, --html, --pdf, --png と共にのみ使えます"};
         if (args.Kind == ReportKind::Check) {
             if (args.Units.size() > 1) throw UsageError{"--check に指定できるフォルダは一つです"};
             if (!args.Units.empty() && args.CatalogDirectory)
@@ -161,6 +186,7 @@ Arguments ParseArguments(int argc, char** argv) {
     }
     if (args.Utf8 && args.Kind == ReportKind::Html)
         throw UsageError{"--utf8 は --text と共にのみ使えます (HTML ページは Shift_JIS を宣言します)"};
+    if (args.Utf8 && IsSheet(args.Kind)) throw UsageError{"--utf8 は --text と共にのみ使えます"};
     if (args.Units.empty()) throw UsageError{"ユニットファイルを指定してください"};
     if (args.Units.size() > 1 && !args.Output)
         throw UsageError{"複数のユニットファイルには -o で出力先のフォルダを指定してください"};
@@ -188,12 +214,19 @@ std::unique_ptr<Designer> LoadForReport(const Catalogs& catalogs, const fs::path
     return designer;
 }
 
-// The report of one unit file, as the designer would give it after loading it.
-std::string BuildReport(const Catalogs& catalogs, const fs::path& unit, const Arguments& args, std::ostream& err) {
+// The report of one unit file, as the designer would give it after loading
+// it: one file's bytes, or for pictures of a record sheet one per page.
+std::vector<std::string> BuildReport(const Catalogs& catalogs, const fs::path& unit, const Arguments& args,
+                                     std::ostream& err, RecordSheetWriter* sheets) {
     const std::unique_ptr<Designer> designer = LoadForReport(catalogs, unit, err);
-    if (args.Kind == ReportKind::Html) return BuildHtmlPage(designer->Sheet);
+    if (IsSheet(args.Kind)) {
+        const RecordSheetContent content = RecordSheetContentOf(designer->Sheet, {PathText(unit.filename()), TodayText()});
+        if (args.Kind == ReportKind::Pdf) return {sheets->Pdf(content)};
+        return sheets->Pictures(content);
+    }
+    if (args.Kind == ReportKind::Html) return {BuildHtmlPage(designer->Sheet)};
     std::string text = BuildClipboardText(designer->Sheet);
-    return args.Utf8 ? Cp932ToUtf8(text) : text;
+    return {args.Utf8 ? Cp932ToUtf8(text) : text};
 }
 
 // Writes CP932 text to standard output, as UTF-8 when asked; throws KrError
@@ -251,7 +284,12 @@ int RunCompare(const Arguments& args, std::ostream& out, std::ostream& err) {
 
 fs::path ReportFileName(const fs::path& unit, ReportKind kind) {
     fs::path name = unit.filename();
-    name.replace_extension(kind == ReportKind::Html ? ".html" : ".txt");
+    switch (kind) {
+        case ReportKind::Html: name.replace_extension(".html"); break;
+        case ReportKind::Pdf: name.replace_extension(".pdf"); break;
+        case ReportKind::Png: name.replace_extension(".png"); break;
+        default: name.replace_extension(".txt"); break;
+    }
     return name;
 }
 
@@ -268,7 +306,24 @@ bool SameFile(const fs::path& a, const fs::path& b) {
     return fs::weakly_canonical(fs::absolute(a), ec) == fs::weakly_canonical(fs::absolute(b), ec);
 }
 
-int Run(const Arguments& args, std::ostream& out, std::ostream& err) {
+// Runs the first of the programs that is there in place of this process,
+// with the same arguments; returns only when none could be run.
+int HandOver(const std::vector<fs::path>& programs, char** argv, std::ostream& out, std::ostream& err) {
+    out.flush();
+    err.flush();
+    for (const fs::path& program : programs) {
+        std::error_code ec;
+        if (!fs::is_regular_file(program, ec)) continue;
+        ::execv(program.c_str(), argv);
+        Complain(err, FormatMessage("%s を実行できません: ", PathText(program)) + std::strerror(errno));
+        return 1;
+    }
+    Complain(err, "記録用紙を描くプログラムが見つかりません: " +
+                      (programs.empty() ? std::string() : PathText(programs.front())));
+    return 1;
+}
+
+int Run(const Arguments& args, std::ostream& out, std::ostream& err, RecordSheetWriter* sheets) {
     if (args.Kind == ReportKind::Check) return RunCheck(args, out, err);
     if (args.Kind == ReportKind::Compare) return RunCompare(args, out, err);
     int status = 0;
@@ -301,28 +356,44 @@ int Run(const Arguments& args, std::ostream& out, std::ostream& err) {
         }
     }
 
+    // A report never replaces one of the unit files it was asked to read,
+    // and two units never write the same file.
     std::set<fs::path> written;
+    const auto claim = [&](const fs::path& file) {
+        for (const fs::path& input : args.Units)
+            if (SameFile(file, input))
+                throw KrError(FormatMessage("%s は読み込むユニットファイルなので上書きしません", PathText(file)));
+        std::error_code ec;
+        if (!written.insert(fs::weakly_canonical(fs::absolute(file), ec)).second)
+            throw KrError(FormatMessage("%s は別のユニットファイルの出力に使われています", PathText(file)));
+    };
     for (const fs::path& unit : args.Units) {
         try {
             if (!folder && !singleFile) {
-                const std::string report = BuildReport(catalogs, unit, args, err);
-                out.write(report.data(), static_cast<std::streamsize>(report.size()));
+                const std::vector<std::string> report = BuildReport(catalogs, unit, args, err, sheets);
+                if (report.size() != 1)
+                    throw KrError(FormatMessage("%s の記録用紙は 2 ページ以上あります: -o で出力先を指定してください",
+                                                PathText(unit)));
+                out.write(report.front().data(), static_cast<std::streamsize>(report.front().size()));
                 out.flush();
                 if (!out) throw KrError("標準出力への書き込みエラー");
                 continue;
             }
             const fs::path target = folder ? *folder / ReportFileName(unit, args.Kind) : *singleFile;
-            // A report never replaces one of the unit files it was asked to read,
-            // and two units never write the same file.
-            for (const fs::path& input : args.Units)
-                if (SameFile(target, input))
-                    throw KrError(FormatMessage("%s は読み込むユニットファイルなので上書きしません", PathText(target)));
-            std::error_code ec;
-            if (!written.insert(fs::weakly_canonical(fs::absolute(target), ec)).second)
-                throw KrError(FormatMessage("%s は別のユニットファイルの出力に使われています", PathText(target)));
-            const std::string report = BuildReport(catalogs, unit, args, err);
-            // The page writer takes any bytes; the text report is written the same way.
-            WriteHtmlFile(target, report);
+            // The pictures' files are known once the pages are counted.
+            if (args.Kind != ReportKind::Png) claim(target);
+            const std::vector<std::string> report = BuildReport(catalogs, unit, args, err, sheets);
+            if (IsSheet(args.Kind)) {
+                const std::vector<fs::path> files =
+                    args.Kind == ReportKind::Png ? PageFileNames(target, report.size()) : std::vector<fs::path>{target};
+                if (args.Kind == ReportKind::Png)
+                    for (const fs::path& file : files) claim(file);
+                // Written as a save is: a file that cannot be written is left as it was.
+                WritePageFiles(files, report);
+            } else {
+                // The page writer takes any bytes; the text report is written the same way.
+                WriteHtmlFile(target, report.front());
+            }
         } catch (const std::exception& e) {
             Complain(err, e.what());
             status = 1;
@@ -333,10 +404,10 @@ int Run(const Arguments& args, std::ostream& out, std::ostream& err) {
 
 }  // namespace
 
-int KrReportMain(int argc, char** argv, std::ostream& out, std::ostream& err) {
+int KrReportMain(int argc, char** argv, std::ostream& out, std::ostream& err, const SheetDrawing& sheets) {
     Arguments args;
     try {
-        args = ParseArguments(argc, argv);
+        args = ParseArguments(argc, argv, sheets.Writer != nullptr || !sheets.Programs.empty());
     } catch (const UsageError& usage) {
         Complain(err, usage.Message);
         err << UsageText;
@@ -350,8 +421,9 @@ int KrReportMain(int argc, char** argv, std::ostream& out, std::ostream& err) {
         out.flush();
         return out ? 0 : 1;
     }
+    if (IsSheet(args.Kind) && sheets.Writer == nullptr) return HandOver(sheets.Programs, argv, out, err);
     try {
-        return Run(args, out, err);
+        return Run(args, out, err, sheets.Writer);
     } catch (const std::exception& e) {
         Complain(err, e.what());
         return 1;

@@ -28,12 +28,6 @@ std::size_t EstimatedSize(const UnitSheet& sheet, std::size_t fixed, std::size_t
     return fixed + perRow * (sheet.Options.Count() + sheet.Moves.Count() + sheet.Weapons.Count());
 }
 
-// One field of an equipment line: its label and the list column it prints.
-struct FieldGroup {
-    std::string Label;  // CP932, ends with the full-width colon
-    int Column;
-};
-
 struct ClipboardLiterals {
     std::string Separator = ", ";
     std::string BasicHeading = Sjis("[基本性能]");
@@ -56,14 +50,14 @@ struct ClipboardLiterals {
     std::string BasePrice = Sjis("価格(元)");
 
     // Column numbers are those of the list rows (name 0, then the cells).
-    std::vector<FieldGroup> MoveFields{
+    std::vector<ReportField> MoveFields{
         {Sjis("移動："), 4}, {Sjis("旋回："), 5}, {Sjis("ＣＰ："), 2},
         {Sjis("ＢＰ："), 3}, {Sjis("価格："), 1}, {Sjis("備考："), 7}};
-    std::vector<FieldGroup> WeaponFields{
+    std::vector<ReportField> WeaponFields{
         {Sjis("威力："), 5}, {Sjis("命中："), 6}, {Sjis("回数："), 7}, {Sjis("射程："), 8},
         {Sjis("連射："), 9}, {Sjis("間接："), 10}, {Sjis("ＣＰ："), 3}, {Sjis("ＢＰ："), 4},
         {Sjis("価格："), 2}, {Sjis("備考："), 12}};
-    std::vector<FieldGroup> OptionFields{
+    std::vector<ReportField> OptionFields{
         {Sjis("効果："), 5}, {Sjis("ＣＰ："), 2}, {Sjis("ＢＰ："), 3}, {Sjis("価格："), 1}};
 };
 
@@ -84,13 +78,13 @@ void AppendFigureLine(std::string& out, const std::string& label, std::string_vi
 // field ", label：cell".
 template <class Entry>
 void AppendSection(std::string& out, const std::string& heading, const RowList<Entry>& rows,
-                   const std::vector<FieldGroup>& fields) {
+                   const std::vector<ReportField>& fields) {
     out += LineEnd;
     out += heading;
     out += LineEnd;
     for (std::size_t row = 0; row < rows.Count(); ++row) {
         out += rows.Caption(row);
-        for (const FieldGroup& field : fields) {
+        for (const ReportField& field : fields) {
             out += Clip().Separator;
             out += field.Label;
             out += rows.Cell(row, field.Column);
@@ -281,6 +275,9 @@ std::vector<BasicFigure> BasicFigures(const UnitSheet& sheet) {
 }
 
 const std::string& BasicHeading() { return Clip().BasicHeading; }
+const std::vector<ReportField>& MoveReportFields() { return Clip().MoveFields; }
+const std::vector<ReportField>& WeaponReportFields() { return Clip().WeaponFields; }
+const std::vector<ReportField>& OptionReportFields() { return Clip().OptionFields; }
 const std::array<std::string, 3>& ListHeadings() { return Clip().ListHeadings; }
 
 std::string BuildClipboardText(const UnitSheet& sheet) {

@@ -29,6 +29,18 @@ std::vector<BasicFigure> BasicFigures(const UnitSheet& sheet);
 const std::string& BasicHeading();
 const std::array<std::string, 3>& ListHeadings();
 
+// One field of an equipment line of the clipboard text: its label (CP932,
+// ending with the full-width colon "：") and the list column it prints
+// (the row's name is column 0).
+struct ReportField {
+    std::string Label;
+    int Column;
+};
+// The fields of each list's lines, in their order, after the row's name.
+const std::vector<ReportField>& MoveReportFields();
+const std::vector<ReportField>& WeaponReportFields();
+const std::vector<ReportField>& OptionReportFields();
+
 // Every text from a source is written with &, <, > and " escaped.
 std::string BuildHtmlPage(const UnitSheet& sheet);
 

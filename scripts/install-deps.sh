@@ -22,8 +22,9 @@ for extra in "$@"; do
   case "$extra" in
     bench) packages+=(time python3 xvfb xauth) ;;
     fuzz) packages+=(clang libclang-rt-14-dev) ;;
-    # The checks of the installed program (tests/install).
-    test) packages+=(python3 desktop-file-utils appstream shared-mime-info) ;;
+    # The checks of the installed program (tests/install), and poppler's
+    # tools, which read the record sheets' PDF files back.
+    test) packages+=(python3 desktop-file-utils appstream shared-mime-info poppler-utils) ;;
     # make package: dpkg-shlibdeps finds the .deb's dependencies.
     package) packages+=(dpkg-dev file) ;;
     *) echo "install-deps: unknown group '$extra'" >&2; exit 2 ;;

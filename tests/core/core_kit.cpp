@@ -162,10 +162,10 @@ Texts BoxTexts(const kr::UnitSheet& sheet) {
     return {b.Fire, b.Melee, b.Evasion, b.Sensor, b.Armor, b.Durability, b.Power, b.Punch, b.CP, b.Price, b.Class, b.BP};
 }
 
-ToolRun RunKrReport(const std::vector<std::string>& args) {
+ToolRun RunKrReport(const std::vector<std::string>& args, const std::string& environment) {
     const auto quoted = [](const std::string& arg) { return "'" + arg + "'"; };
     TempDir capture;
-    std::string command = quoted(KR_RUNTIME_DIR "/krreport");
+    std::string command = environment + " " + quoted(KR_RUNTIME_DIR "/krreport");
     for (const std::string& arg : args) command += " " + quoted(arg);
     command += " >" + quoted((capture / "out").string()) + " 2>" + quoted((capture / "err").string());
     const int raw = std::system(command.c_str());
@@ -174,6 +174,16 @@ ToolRun RunKrReport(const std::vector<std::string>& args) {
     run.Out = ReadBytes(capture / "out");
     run.Err = ReadBytes(capture / "err");
     return run;
+}
+
+std::string PdfText(const std::filesystem::path& pdf) {
+    TempDir capture;
+    const std::filesystem::path text = capture / "text";
+    const std::string command = "pdftotext -enc UTF-8 '" + pdf.string() + "' '" + text.string() + "' 2>/dev/null";
+    if (std::system(command.c_str()) != 0)
+        throw std::runtime_error("pdftotext cannot read " + pdf.string() +
+                                 " (is poppler-utils installed? scripts/install-deps.sh test)");
+    return ReadBytes(text);
 }
 
 }  // namespace testkit

@@ -99,12 +99,17 @@ void SetBaseFigures(kr::UnitSheet& sheet, const std::vector<std::int32_t>& figur
 // punch, custom points, price, class, backpack.
 Texts BoxTexts(const kr::UnitSheet& sheet);
 
-// The krreport program built beside the tests, run as a separate process.
+// The krreport program built beside the tests, run as a separate process;
+// `environment` goes before it on the command line ("env -u DISPLAY").
 struct ToolRun {
     int Status = -1;
     std::string Out;
     std::string Err;
 };
-ToolRun RunKrReport(const std::vector<std::string>& args);
+ToolRun RunKrReport(const std::vector<std::string>& args, const std::string& environment = "");
+
+// The text of a PDF file as pdftotext gives it (UTF-8). Throws
+// std::runtime_error when pdftotext cannot be run.
+std::string PdfText(const std::filesystem::path& pdf);
 
 }  // namespace testkit

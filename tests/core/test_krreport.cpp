@@ -1,4 +1,5 @@
 // The krreport program, run as a separate process on unit files of known bytes.
+#include "codec.h"
 #include "core_kit.h"
 #include "reports.h"
 
@@ -148,6 +149,85 @@ TEST_F(KrReportOnUnitFiles, DroppedNamesAreReportedWithoutFailing) {
     EXPECT_EQ(run.Out, TextOf(unit));
 }
 
+namespace {
+
+const std::string NoDisplay = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM";
+
+#if KR_KRREPORT_DRAWS_SHEETS
+// The row names of a clipboard text: each list line up to its first field.
+Texts RowNames(const std::string& text) {
+    Texts names;
+    bool inList = false;
+    for (std::size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2) {
+        const std::string line = text.substr(at, end - at);
+        if (line.empty() || line.front() == '[') {
+            inList = line == IconvCp932("[移動]") || line == IconvCp932("[武器]") || line == IconvCp932("[その他]");
+            continue;
+        }
+        if (inList) names.push_back(line.substr(0, line.find(", ")));
+    }
+    return names;
+}
+#endif
+
+}  // namespace
+
+#if KR_KRREPORT_DRAWS_SHEETS
+// --pdf and --png need no display: krreport starts Qt's offscreen platform
+// itself. The sheet's text is real text: the unit's name and every row name
+// of its clipboard text come back out of the PDF.
+TEST_F(KrReportOnUnitFiles, SheetsAreDrawnWithoutADisplay) {
+    const fs::path unit = dir / "proto.kr";
+    WriteBytes(unit, PrototypeUnit);
+    const ToolRun pdf = RunKrReport({"--catalogs", data, "--pdf", "-o", (dir / "out").string() + "/", unit.string()},
+                                    NoDisplay);
+    EXPECT_EQ(pdf.Status, 0) << pdf.Err;
+    const fs::path file = dir / "out" / "proto.pdf";
+    EXPECT_EQ(ReadBytes(file).substr(0, 5), "%PDF-");
+    const std::string text = PdfText(file);
+    EXPECT_NE(text.find("試作機<甲>"), std::string::npos);
+    const Texts names = RowNames(TextOf(unit));
+    EXPECT_EQ(names.size(), 4u);
+    for (const std::string& name : names) EXPECT_NE(text.find(kr::Cp932ToUtf8(name)), std::string::npos) << name;
+
+    // A sheet of one page goes to standard output as one picture.
+    const ToolRun png = RunKrReport({"--catalogs", data, "--png", unit.string()}, NoDisplay);
+    EXPECT_EQ(png.Status, 0) << png.Err;
+    EXPECT_EQ(png.Out.substr(0, 8), "\x89PNG\r\n\x1a\n");
+}
+
+// A sheet of several pages is one picture per page; standard output takes
+// only one, so it is refused there, and nothing is written.
+TEST_F(KrReportOnUnitFiles, PicturesOfALongSheetGoOnePerPage) {
+    std::string unit = "[武装]\r\n";
+    for (int i = 0; i < 80; ++i) unit += "WEAPON" + std::to_string(i) + "=11mmMG\r\n";
+    WriteBytes(dir / "long.kr", IconvCp932(unit));
+    const ToolRun toOutput = RunKrReport({"--catalogs", data, "--png", (dir / "long.kr").string()}, NoDisplay);
+    EXPECT_EQ(toOutput.Status, 1);
+    EXPECT_EQ(toOutput.Out, "");
+    EXPECT_NE(toOutput.Err.find("-o で出力先を指定してください"), std::string::npos) << toOutput.Err;
+
+    const ToolRun toFiles =
+        RunKrReport({"--catalogs", data, "--png", "-o", (dir / "sheet.png").string(), (dir / "long.kr").string()}, NoDisplay);
+    EXPECT_EQ(toFiles.Status, 0) << toFiles.Err;
+    const std::set<std::string> files = FolderListing(dir.Path());
+    EXPECT_TRUE(files.count("sheet-1.png") && files.count("sheet-2.png")) << files.size();
+    EXPECT_FALSE(files.count("sheet.png"));
+}
+#else
+// Built without Qt, krreport has every other mode and says that it cannot draw sheets.
+TEST_F(KrReportOnUnitFiles, SheetsNeedAKrReportBuiltWithQt) {
+    const fs::path unit = dir / "proto.kr";
+    WriteBytes(unit, PrototypeUnit);
+    for (const char* option : {"--pdf", "--png"}) {
+        const ToolRun run = RunKrReport({"--catalogs", data, option, unit.string()}, NoDisplay);
+        EXPECT_EQ(run.Status, 2);
+        EXPECT_NE(run.Err.find(std::string(option) + " は使えません"), std::string::npos) << run.Err;
+    }
+    EXPECT_EQ(FolderListing(dir.Path()), std::set<std::string>{"proto.kr"});
+}
+#endif
+
 // Every command line that does not make sense, for each of the tool's tasks.
 TEST_F(KrReportOnUnitFiles, UsageErrorsExitWithTwoAndWriteNothing) {
     const std::string unit = (dir / "small.kr").string();
@@ -166,6 +246,9 @@ TEST_F(KrReportOnUnitFiles, UsageErrorsExitWithTwoAndWriteNothing) {
         {"--check", "--text"},
         {"--compare", unit},
         {"--compare", unit, unit, "-o", "out.txt"},
+        {"--pdf", "--utf8", unit},
+        {"--png", "--text", unit},
+        {"--check", "--pdf"},
     };
     for (const auto& args : cases) {
         const ToolRun run = RunKrReport(args);

@@ -6,10 +6,12 @@
 
 #include "gui_kit.h"
 #include "main.h"
+#include "report_ui.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QKeyEvent>
+#include <QPrinter>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -67,11 +69,12 @@ inline void WriteBytes(const QString& path, const QByteArray& bytes) {
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) file.write(bytes);
 }
 
-// Stands in for the file dialogs, the desktop viewer, the clipboard and the
-// error box while it lives; the real functions come back afterwards.
+// Stands in for the file dialogs, the desktop viewer, the clipboard, the
+// error box and the print preview while it lives; the real functions come
+// back afterwards.
 class FakeDesktop {
 public:
-    FakeDesktop() : saved_(Desktop()) {
+    FakeDesktop() : saved_(Desktop()), savedPrinting_(Printing()) {
         Desktop().ChooseFile = [this](QWidget*, const FileDialogRequest& request) {
             Requests.push_back(request);
             if (Answers.empty()) return QString();
@@ -90,8 +93,25 @@ public:
             return true;
         };
         Desktop().ShowErrorMessage = [this](QWidget*, const QString& text) { Errors.append(text); };
+        // The preview paints once, on a printer writing a PDF file when
+        // PrintTo names one; its answer is PrintAnswer.
+        Printing().PrintWithPreview = [this](QWidget*, const QPageSize& paper,
+                                             const std::function<void(QPrinter&)>& paint) {
+            Papers.append(paper);
+            if (!PrintTo.isEmpty()) {
+                QPrinter printer(QPrinter::HighResolution);
+                printer.setOutputFormat(QPrinter::PdfFormat);
+                printer.setOutputFileName(PrintTo);
+                printer.setPageSize(paper);
+                paint(printer);
+            }
+            return PrintAnswer;
+        };
     }
-    ~FakeDesktop() { Desktop() = saved_; }
+    ~FakeDesktop() {
+        Desktop() = saved_;
+        Printing() = savedPrinting_;
+    }
     FakeDesktop(const FakeDesktop&) = delete;
     FakeDesktop& operator=(const FakeDesktop&) = delete;
 
@@ -103,9 +123,13 @@ public:
     bool ViewerWorks = true;
     QStringList Clipboard;
     QStringList Errors;
+    QList<QPageSize> Papers;  // each preview's paper
+    QString PrintTo;
+    bool PrintAnswer = true;
 
 private:
     DesktopSeam saved_;
+    PrintSeam savedPrinting_;
 };
 
 // Starts the program's windows on the folder and shows the main window, as

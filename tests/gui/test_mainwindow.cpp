@@ -201,17 +201,18 @@ private slots:
         QCOMPARE(bar[1]->text(), QStringLiteral("&Edit"));
         QCOMPARE(bar[1]->menu(), w.mnuEdit);
         QCOMPARE(ActionTexts(w.mnuFile),
-                 (QStringList{"新規作成", "-", "読み込み", "保存", "上書き保存", "-", "出力", "-", "終了"}));
+                 (QStringList{"新規作成", "-", "読み込み", "保存", "上書き保存", "-", "出力", "印刷(&P)...", "-", "終了"}));
         const QList<QAction*> file = w.mnuFile->actions();
         QCOMPARE(file[0]->menu(), w.mnuNew);
         QCOMPARE(file[2], w.mnuLoad);
         QCOMPARE(file[3], w.mnuSave);
         QCOMPARE(file[4], w.mnuUpdate);
         QCOMPARE(file[6]->menu(), w.mnuOutput);
-        QCOMPARE(file[8], w.mnuExit);
+        QCOMPARE(file[7], w.mnuPrint);
+        QCOMPARE(file[9], w.mnuExit);
         QCOMPARE(ActionTexts(w.mnuNew), (QStringList{"KRM-11-LS", "KRH-21-LS", "KRH-22-LS", "KRH-X31-LS", "KRS-41-LA"}));
-        QCOMPARE(w.mnuOutput->actions(), (QList<QAction*>{w.mnuClip, w.mnuHtml}));
-        QCOMPARE(ActionTexts(w.mnuOutput), (QStringList{"クリップボード", "HTML"}));
+        QCOMPARE(w.mnuOutput->actions(), (QList<QAction*>{w.mnuClip, w.mnuHtml, w.mnuPdf, w.mnuPng}));
+        QCOMPARE(ActionTexts(w.mnuOutput), (QStringList{"クリップボード", "HTML", "PDF...", "画像(PNG)..."}));
         QCOMPARE(w.mnuEdit->actions().size(), 4);
         QCOMPARE(ActionTexts(w.mnuEdit), (QStringList{"元に戻す(&U)", "やり直し(&R)", "-", "終了時の設計を復元(&L)"}));
         QCOMPARE(w.mnuEdit->actions()[0], w.mnuUndo);
@@ -225,6 +226,7 @@ private slots:
         QVERIFY(w.mnuSave->shortcut().isEmpty());
         QCOMPARE(w.mnuUpdate->shortcut(), keys(QStringLiteral("Ctrl+S")));
         QCOMPARE(w.mnuExit->shortcut(), keys(QStringLiteral("Ctrl+Q")));
+        QCOMPARE(w.mnuPrint->shortcut(), keys(QStringLiteral("Ctrl+P")));
         QCOMPARE(w.mnuUndo->shortcut(), keys(QStringLiteral("Ctrl+Z")));
         QCOMPARE(w.mnuRedo->shortcuts(), (QList<QKeySequence>{keys(QStringLiteral("Ctrl+Y")), keys(QStringLiteral("Ctrl+Shift+Z"))}));
         QVERIFY(!w.mnuUndo->isEnabled() && !w.mnuRedo->isEnabled() && !w.mnuRestore->isEnabled());

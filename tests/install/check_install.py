@@ -77,12 +77,13 @@ def check_tree(args):
     expect(result.returncode == 0, "cmake --install failed:\n" + result.stderr.decode(errors="replace"))
 
     app = args.app_id
-    expected = {"bin/krmake", "bin/krreport",
+    expected = {"bin/krmake", "bin/krreport", "bin/krreport-sheets",
                 f"share/applications/{app}.desktop",
                 f"share/metainfo/{app}.metainfo.xml",
                 f"share/mime/packages/{app}.xml",
                 f"share/icons/hicolor/scalable/apps/{app}.svg",
-                "share/man/man1/krmake.1.gz", "share/man/man1/krreport.1.gz"}
+                "share/man/man1/krmake.1.gz", "share/man/man1/krreport.1.gz",
+                "share/man/man1/krreport-sheets.1.gz"}
     expected |= {f"share/krmake/{name}" for name in CATALOGS}
     expected |= {f"share/icons/hicolor/{n}x{n}/apps/{app}.png" for n in ICON_SIZES}
     installed = {path for path in tree_state(prefix) if (prefix / path).is_file()}
@@ -125,6 +126,13 @@ def check_krreport(args):
             expect("ｱｰﾑﾊﾟﾝﾁ(火薬式)".encode("cp932") in built.stdout,
                    f"the {kind} report lacks the weapon: the catalogs were not read")
             expect(installed.stdout == built.stdout, f"the installed krreport {kind} gives other bytes")
+        # The record sheet comes from krreport-sheets, found beside the
+        # installed krreport, over the same catalogs.
+        sheet = root / "unit.pdf"
+        result = run([str(prefix / "bin/krreport"), "--pdf", "-o", str(sheet), str(unit)], env=env, cwd=root)
+        expect(result.returncode == 0, f"the installed krreport --pdf failed ({result.returncode}): "
+               + result.stderr.decode(errors="replace"))
+        expect(sheet.read_bytes().startswith(b"%PDF-"), "the installed krreport --pdf wrote no PDF")
 
 
 # ---- krmake --------------------------------------------------------------------
