@@ -166,6 +166,8 @@ TEST_F(KrReportOnUnitFiles, UsageErrorsExitWithTwoAndWriteNothing) {
         {"--check", "--text"},
         {"--compare", unit},
         {"--compare", unit, unit, "-o", "out.txt"},
+        {"--version", "extra"},
+        {"--help", unit},
     };
     for (const auto& args : cases) {
         const ToolRun run = RunKrReport(args);
