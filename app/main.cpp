@@ -138,6 +138,8 @@ QLabel* FigureBox(QWidget* parent, int left, int top, int width, Qt::Alignment a
     box->setLineWidth(1);
     box->setAlignment(align | Qt::AlignVCenter);
     box->setIndent(BoxIndent);
+    // The class comes from unit files as it is written there.
+    box->setTextFormat(Qt::PlainText);
     // The window paints with the button face; a box paints its own colours,
     // so its roles must be its own too (a child takes its parent's otherwise).
     box->setBackgroundRole(QPalette::Window);
@@ -168,7 +170,7 @@ StatusLine::StatusLine(QWidget* parent) : QLabel(parent) {
 
 void StatusLine::Show(const QString& notice, const QString& details) {
     notice_ = notice;
-    setToolTip(details.isEmpty() ? notice : details);
+    setToolTip(PlainToolTip(details.isEmpty() ? notice : details));
     Elide();
 }
 
@@ -544,7 +546,7 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
         if (text.empty())
             QToolTip::hideText();
         else
-            QToolTip::showText(help->globalPos(), Cp932ToQString(text), static_cast<QWidget*>(watched));
+            QToolTip::showText(help->globalPos(), PlainToolTip(Cp932ToQString(text)), static_cast<QWidget*>(watched));
         return true;
     }
     return QMainWindow::eventFilter(watched, event);

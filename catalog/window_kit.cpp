@@ -17,6 +17,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QScreen>
+#include <QTextDocument>
 #include <QTimer>
 #include <QUrl>
 
@@ -37,6 +38,10 @@ std::filesystem::path PathOf(const QString& path) {
 }
 
 QString PathString(const std::filesystem::path& path) { return QFile::decodeName(path.native().c_str()); }
+
+QString PlainToolTip(const QString& text) {
+    return Qt::mightBeRichText(text) ? Qt::convertFromPlainText(text, Qt::WhiteSpaceNoWrap) : text;
+}
 
 QString ErrorBoxText(const QString& message) {
     if (!message.isEmpty() && message.back() > QChar(u'.')) return message + u'.';
@@ -326,6 +331,8 @@ DesktopSeam& Desktop() {
         [](QWidget* parent, const QString& text) {
             QMessageBox box(QMessageBox::Critical, QString::fromUtf8(ApplicationTitle), text, QMessageBox::Ok,
                             parent);
+            // Messages carry paths and texts from files, never markup.
+            box.setTextFormat(Qt::PlainText);
             box.exec();
         },
     };

@@ -31,6 +31,11 @@ inline QString Utf8ToQString(std::string_view utf8) { return QString::fromUtf8(u
 std::filesystem::path PathOf(const QString& path);
 QString PathString(const std::filesystem::path& path);
 
+// Text from a file, or a path, as a tooltip shows it: plain text, also where
+// Qt would take it for markup (a tooltip's text is shown as rich text when it
+// looks like it).
+QString PlainToolTip(const QString& text);
+
 // The message as the error box shows it: "." is added unless the last
 // character sorts at or before ".".
 QString ErrorBoxText(const QString& message);
