@@ -1,10 +1,15 @@
 #include "main.h"
 
 #include "codec.h"
+#include "recent_files.h"
 #include "report_ui.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QFile>
 #include <QMenuBar>
 #include <QResizeEvent>
@@ -196,6 +201,7 @@ FileDialogRequest TfrmMain::dlgSaveHtml() {
 TfrmMain::TfrmMain(Designer& designer, std::future<std::vector<std::string>> catalogFailures,
                    const DataFolders& folders)
     : designer_(designer),
+      folders_(folders),
       settingsFile_(folders.SettingsFile),
       recoveryFile_(folders.SettingsFolder / RecoveryFileName) {
     // What the previous session left is set aside before this one writes.
@@ -210,6 +216,7 @@ TfrmMain::TfrmMain(Designer& designer, std::future<std::vector<std::string>> cat
     setBackgroundRole(QPalette::Button);
 
     BuildMenus();
+    setAcceptDrops(true);
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -443,6 +450,11 @@ void TfrmMain::BuildMenus() {
     mnuFile->addSeparator();
     mnuLoad = mnuFile->addAction(QStringLiteral("読み込み"), QKeySequence(Qt::CTRL | Qt::Key_O), this,
                                  &TfrmMain::mnuLoadClick);
+    mnuRecent = mnuFile->addMenu(QStringLiteral("最近使ったファイル"));
+    mnuRecent->setObjectName(QStringLiteral("mnuRecent"));
+    mnuRecent->setToolTipsVisible(true);
+    // Read when the menu opens: another running copy may have added to the list.
+    connect(mnuFile, &QMenu::aboutToShow, this, &TfrmMain::RefreshRecentFiles);
     mnuSave = mnuFile->addAction(QStringLiteral("保存"), this, &TfrmMain::mnuSaveClick);
     mnuUpdate = mnuFile->addAction(QStringLiteral("上書き保存"), QKeySequence(Qt::CTRL | Qt::Key_S), this,
                                    &TfrmMain::mnuUpdateClick);
@@ -465,6 +477,13 @@ void TfrmMain::BuildMenus() {
     mnuUndo->setObjectName(QStringLiteral("mnuUndo"));
     mnuRedo->setObjectName(QStringLiteral("mnuRedo"));
     mnuRestore->setObjectName(QStringLiteral("mnuRestore"));
+
+    mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
+    mnuUsage = mnuHelp->addAction(QStringLiteral("使い方(&H)"), QKeySequence(Qt::Key_F1), this, &TfrmMain::mnuUsageClick);
+    mnuAbout = mnuHelp->addAction(QStringLiteral("バージョン情報(&A)"), this, &TfrmMain::mnuAboutClick);
+    mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
+    mnuUsage->setObjectName(QStringLiteral("mnuUsage"));
+    mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
 
     pmuWeapon = new QMenu(this);
     mnuAddWpn = pmuWeapon->addAction(QStringLiteral("追加"), this, &TfrmMain::mnuAddWpnClick);
@@ -689,6 +708,7 @@ void TfrmMain::OpenUnitFile(const std::filesystem::path& file) {
         Guarded(this, [&] {
             ShowDroppedNames(LoadUnitFile(file, designer_));
             MarkClean();
+            AddToRecentFiles(file);
         });
         // A load always ends with a recalculation, also when it failed.
         Recalculate(designer_.Sheet);
@@ -709,6 +729,7 @@ void TfrmMain::WriteUnitFileGuarded() {
         WriteUnitFile(designer_.SaveFileName, designer_.Sheet);
         stbMain->Show(Utf8ToQString(FormatMessage("%s に保存しました", PathText(designer_.SaveFileName))));
         MarkClean();
+        AddToRecentFiles(designer_.SaveFileName);
     });
     UpdateTitleAndMenus();
 }
@@ -799,6 +820,113 @@ bool TfrmMain::lvwWeaponKeyDown(int key) {
         return true;
     }
     return false;
+}
+
+// ---- recent files, dropped files, help -------------------------------------------
+
+void TfrmMain::RefreshRecentFiles() {
+    mnuRecent->clear();
+    const std::vector<std::filesystem::path> files = ReadRecentFiles(ProfileFile(settingsFile_));
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        // "&1 name.kr" to "1&0 name.kr"; an "&" of the name is no accelerator,
+        // and a control character would break the item's line.
+        QString name = PathString(files[i].filename());
+        for (QChar& c : name)
+            if (c.category() == QChar::Other_Control) c = u'?';
+        name.replace(u'&', QStringLiteral("&&"));
+        const QString number = i < 9 ? QStringLiteral("&%1").arg(i + 1) : QStringLiteral("1&0");
+        QAction* item = mnuRecent->addAction(number + u' ' + name);
+        item->setToolTip(PlainToolTip(PathString(files[i])));
+        connect(item, &QAction::triggered, this, [this, file = files[i]] { mnuRecentClick(file); });
+    }
+    mnuRecent->menuAction()->setEnabled(!files.empty());
+}
+
+void TfrmMain::AddToRecentFiles(const std::filesystem::path& file) {
+    try {
+        // The first run of an installed program has no settings folder yet.
+        std::error_code ignored;
+        std::filesystem::create_directories(settingsFile_.parent_path(), ignored);
+        ProfileFile settings(settingsFile_);
+        RememberRecentFile(settings, file);
+    } catch (const KrError& error) {
+        // The load or the save itself went well; the status line says both.
+        const QString failure = QStringLiteral("最近使ったファイルの一覧を保存できません: ") + QString::fromUtf8(error.what());
+        const QString notice = stbMain->Notice();
+        stbMain->Show(notice.isEmpty() ? failure : notice + QStringLiteral(" / ") + failure);
+    }
+}
+
+void TfrmMain::mnuRecentClick(const std::filesystem::path& file) {
+    std::error_code ec;
+    // A file that cannot be looked at (a folder without permission) is not
+    // known to be gone: loading it tells what is wrong.
+    if (!std::filesystem::exists(file, ec) && !ec) {
+        bool forgotten = false;
+        Guarded(this, [&] {
+            ProfileFile settings(settingsFile_);
+            ForgetRecentFile(settings, file);
+            forgotten = true;
+        });
+        stbMain->Show(Utf8ToQString(FormatMessage(forgotten ? "%s はもうありません。最近使ったファイルから外しました"
+                                                            : "%s はもうありません",
+                                                  PathText(file))));
+        return;
+    }
+    OpenUnitFile(file);
+}
+
+namespace {
+
+// The unit file a drag carries: exactly one local file that is a regular
+// file (or a link to one) with the extension ".kr", in any case.
+std::optional<std::filesystem::path> DroppedUnitFile(const QMimeData* data) {
+    if (!data || !data->hasUrls()) return std::nullopt;
+    const QList<QUrl> urls = data->urls();
+    if (urls.size() != 1 || !urls.front().isLocalFile()) return std::nullopt;
+    const std::filesystem::path file = PathOf(urls.front().toLocalFile());
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec)) return std::nullopt;
+    if (PathString(file.extension()).compare(QStringLiteral(".kr"), Qt::CaseInsensitive) != 0) return std::nullopt;
+    return file;
+}
+
+}  // namespace
+
+void TfrmMain::dragEnterEvent(QDragEnterEvent* event) {
+    if (DroppedUnitFile(event->mimeData()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TfrmMain::dragMoveEvent(QDragMoveEvent* event) {
+    if (DroppedUnitFile(event->mimeData()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TfrmMain::dropEvent(QDropEvent* event) {
+    const std::optional<std::filesystem::path> file = DroppedUnitFile(event->mimeData());
+    if (!file) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    // The load (and any error box) comes after the drop has ended, so the
+    // program the file came from is not kept waiting.
+    QTimer::singleShot(0, this, [this, path = *file] { OpenUnitFile(path); });
+}
+
+void TfrmMain::mnuUsageClick() {
+    if (!frmHelp_) frmHelp_ = new TfrmHelp(this);
+    frmHelp_->ShowHelp();
+}
+
+void TfrmMain::mnuAboutClick() {
+    TfrmAbout about(this, folders_);
+    about.exec();
 }
 
 // ---- the session ----------------------------------------------------------------

@@ -19,6 +19,7 @@
 #include "history.h"
 #include "f_option.h"
 #include "f_weapon.h"
+#include "help.h"
 #include "row_model.h"
 #include "window_kit.h"
 
@@ -95,6 +96,11 @@ public:
     void mnuRedoClick();
     // Loads the design the previous session left in the recovery file.
     void mnuRestoreClick();
+    // Opens a file of the 最近使ったファイル list; one that is gone leaves the list.
+    void mnuRecentClick(const std::filesystem::path& file);
+    // 使い方 (F1) and バージョン情報.
+    void mnuUsageClick();
+    void mnuAboutClick();
     bool lvwOptionKeyDown(ReportListView* sender, int key);
     bool lvwWeaponKeyDown(int key);
     void tbrMainResize();
@@ -126,6 +132,7 @@ public:
     QMenu* mnuOutput = nullptr;
     std::array<QAction*, TemplateCount> mnuNewItems{};
     QAction* mnuLoad = nullptr;
+    QMenu* mnuRecent = nullptr;  // 最近使ったファイル, filled when the File menu opens
     QAction* mnuSave = nullptr;
     QAction* mnuUpdate = nullptr;
     QAction* mnuClip = nullptr;
@@ -135,6 +142,9 @@ public:
     QAction* mnuUndo = nullptr;
     QAction* mnuRedo = nullptr;
     QAction* mnuRestore = nullptr;
+    QMenu* mnuHelp = nullptr;
+    QAction* mnuUsage = nullptr;
+    QAction* mnuAbout = nullptr;
     QMenu* pmuWeapon = nullptr;
     StatusLine* stbMain = nullptr;
     QAction* mnuAddWpn = nullptr;
@@ -186,6 +196,14 @@ private:
     void WriteRecovery();
     // Figure box tooltips, made when asked: the sums behind the figures.
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // The 最近使ったファイル items, as the settings file holds them now.
+    void RefreshRecentFiles();
+    // A unit file was loaded or saved: it heads the 最近使ったファイル list.
+    void AddToRecentFiles(const std::filesystem::path& file);
+    // A .kr file dropped on the window loads as 読み込み does; anything else is refused.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
     // The figure panel's captions and boxes with their design places.
     struct FigureSlot {
@@ -200,7 +218,9 @@ private:
     std::vector<FigureSlot> figureSlots_;
 
     Designer& designer_;
+    DataFolders folders_;
     std::filesystem::path settingsFile_;
+    TfrmHelp* frmHelp_ = nullptr;  // made when first asked for
 
     DesignHistory history_;
     CleanDesign clean_;
