@@ -7,9 +7,12 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextDocument>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <system_error>
 
 static void InitHelpResources() { Q_INIT_RESOURCE(krmake); }
@@ -81,6 +84,12 @@ TfrmAbout::TfrmAbout(QWidget* parent, const DataFolders& folders) : QDialog(pare
     licence->setReadOnly(true);
     licence->setLineWrapMode(QPlainTextEdit::NoWrap);
     licence->setMinimumHeight(140);
+    // Wide enough for the licence's lines as they are broken.
+    int widest = 0;
+    for (const QString& line : licence->toPlainText().split(u'\n'))
+        widest = std::max(widest, licence->fontMetrics().horizontalAdvance(line));
+    licence->setMinimumWidth(widest + 2 * licence->frameWidth() + 2 * static_cast<int>(licence->document()->documentMargin()) +
+                             licence->verticalScrollBar()->sizeHint().width() + 4);
 
     lblMode = new QLabel(folders.Mode == RunMode::Portable
                              ? QStringLiteral("ポータブル: カタログと設定は実行ファイルのフォルダにあります")
