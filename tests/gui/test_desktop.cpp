@@ -154,6 +154,21 @@ private slots:
         QVERIFY(run.desktop.Errors.isEmpty());
     }
 
+    // A settings file that cannot be written: the load itself went well, and
+    // the status line tells both.
+    void recentFilesThatCannotBeKeptAreTold() {
+        Folder folder;
+        QVERIFY(QDir(folder.dir.path()).mkdir(QStringLiteral("KRMAKE.INI")));
+        const QString unit = WriteUnit(folder, QStringLiteral("unit.kr"), QStringLiteral("試験機"));
+        FakeDesktop desktop;
+        auto session = Start(folder);
+        session->Main().OpenUnitFile(PathOf(unit));
+        QCOMPARE(session->Main().txtKrName->text(), QStringLiteral("試験機"));
+        QCOMPARE(session->Main().stbMain->Notice(), QStringLiteral("最近使ったファイルの一覧を保存できません: ") +
+                                                        folder.Settings() + QStringLiteral(" に書き込めません"));
+        QVERIFY(desktop.Errors.isEmpty());
+    }
+
     // Eleven files saved: the ten newest, numbered 1 to 9 and then 0.
     void elevenFilesKeepTheTenNewest() {
         Running run;
