@@ -542,6 +542,8 @@ void TfrmMain::NameInputRefused(const QString& leftOut, bool cut) {
 }
 
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
+    // A unit file dragged over the name box is the window's, not text to paste.
+    if (watched == txtKrName && TakeUnitFileDrag(event)) return true;
     if (watched == txtKrName) {
         if (event->type() == QEvent::ShortcutOverride) {
             // Left unaccepted, the keys reach the Edit menu's shortcuts.
@@ -894,29 +896,28 @@ std::optional<std::filesystem::path> DroppedUnitFile(const QMimeData* data) {
 }  // namespace
 
 void TfrmMain::dragEnterEvent(QDragEnterEvent* event) {
-    if (DroppedUnitFile(event->mimeData()))
-        event->acceptProposedAction();
-    else
-        event->ignore();
+    if (!TakeUnitFileDrag(event)) event->ignore();
 }
 
 void TfrmMain::dragMoveEvent(QDragMoveEvent* event) {
-    if (DroppedUnitFile(event->mimeData()))
-        event->acceptProposedAction();
-    else
-        event->ignore();
+    if (!TakeUnitFileDrag(event)) event->ignore();
 }
 
 void TfrmMain::dropEvent(QDropEvent* event) {
-    const std::optional<std::filesystem::path> file = DroppedUnitFile(event->mimeData());
-    if (!file) {
-        event->ignore();
-        return;
-    }
-    event->acceptProposedAction();
+    if (!TakeUnitFileDrag(event)) event->ignore();
+}
+
+bool TfrmMain::TakeUnitFileDrag(QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop) return false;
+    auto* drag = static_cast<QDropEvent*>(event);
+    const std::optional<std::filesystem::path> file = DroppedUnitFile(drag->mimeData());
+    if (!file) return false;
+    drag->acceptProposedAction();
     // The load (and any error box) comes after the drop has ended, so the
     // program the file came from is not kept waiting.
-    QTimer::singleShot(0, this, [this, path = *file] { OpenUnitFile(path); });
+    if (type == QEvent::Drop) QTimer::singleShot(0, this, [this, path = *file] { OpenUnitFile(path); });
+    return true;
 }
 
 void TfrmMain::mnuUsageClick() {

@@ -204,6 +204,9 @@ private:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    // Accepts a drag or drop event that carries a unit file (and loads it on
+    // the drop); false for any other event.
+    bool TakeUnitFileDrag(QEvent* event);
 
     // The figure panel's captions and boxes with their design places.
     struct FigureSlot {

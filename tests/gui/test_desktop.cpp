@@ -63,16 +63,18 @@ struct DragResult {
     bool Entered = false;
     bool Dropped = false;
 };
-DragResult Drag(TfrmMain& w, const QStringList& paths) {
+DragResult Drag(QWidget* target, const QStringList& paths) {
     QMimeData data;
     QList<QUrl> urls;
     for (const QString& path : paths) urls.append(QUrl::fromLocalFile(path));
     data.setUrls(urls);
-    const QPoint at = w.lvwWeapon->mapTo(&w, QPoint(20, 20));
+    // What a file manager offers beside the address: the path as text.
+    data.setText(paths.join(u'\n'));
+    const QPoint at(5, 5);
     QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&w, &enter);
+    QApplication::sendEvent(target, &enter);
     QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&w, &drop);
+    QApplication::sendEvent(target, &drop);
     return {enter.isAccepted(), drop.isAccepted()};
 }
 
@@ -185,12 +187,19 @@ private slots:
 
     // ---- dropping a file -----------------------------------------------------
 
-    // A .kr file loads as 読み込み does, as one step that undo takes back.
+    // A .kr file loads as 読み込み does, as one step that undo takes back;
+    // over the name box too, which would take other text as typed.
+    void droppedUnitFileLoads_data() {
+        QTest::addColumn<bool>("onTheNameBox");
+        QTest::newRow("on the window") << false;
+        QTest::newRow("on the name box") << true;
+    }
     void droppedUnitFileLoads() {
+        QFETCH(bool, onTheNameBox);
         Running run;
         TfrmMain& w = run.Main();
         const QString unit = WriteUnit(run.folder, QStringLiteral("dropped.KR"), QStringLiteral("落下型"));
-        const DragResult result = Drag(w, {unit});
+        const DragResult result = Drag(onTheNameBox ? static_cast<QWidget*>(w.txtKrName) : &w, {unit});
         QVERIFY(result.Entered && result.Dropped);
         QTRY_COMPARE(w.txtKrName->text(), QStringLiteral("落下型"));
         QCOMPARE(Captions(w.lvwWeapon), QStringList{"11mmMG"});
@@ -221,7 +230,7 @@ private slots:
         QVERIFY(QDir(run.folder.dir.path()).mkdir(QStringLiteral("folder.kr")));
         QStringList paths;
         for (const QString& file : files) paths.append(run.folder.File(file));
-        const DragResult result = Drag(w, paths);
+        const DragResult result = Drag(&w, paths);
         QVERIFY(!result.Entered);
         QVERIFY(!result.Dropped);
         QTest::qWait(20);
