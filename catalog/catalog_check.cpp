@@ -188,6 +188,41 @@ std::string NumberFinding(const CatalogColumn& column, std::string_view field) {
     return {};
 }
 
+// A field of a line that a blank or a closing quote cut short: the finding
+// at its column, and the first field after it that follows a comma again.
+struct CutField {
+    FindingSeverity Severity;
+    std::string Message;
+    std::size_t Rejoined;
+};
+CutField DescribeCut(std::span<const CatalogColumn> columns, std::string_view line,
+                     const std::vector<std::string_view>& fields, const std::vector<std::size_t>& starts, int column) {
+    const Messages& text = Text();
+    const auto cutField = static_cast<std::size_t>(column);
+    std::size_t rejoined = cutField + 1;
+    while (rejoined < fields.size() && !FollowsComma(line, starts[rejoined])) ++rejoined;
+    // As written: from the field to the comma before the next one.
+    const std::size_t begin = starts[cutField];
+    std::string_view written = line.substr(begin, (rejoined < fields.size() ? starts[rejoined] : line.size()) - begin);
+    while (!written.empty() && (IsBlankByte(written.back()) || written.back() == ',')) written.remove_suffix(1);
+
+    std::size_t before = starts[cutField + 1];
+    while (before > 0 && IsBlankByte(line[before - 1])) --before;
+    const bool afterQuote = before > 0 && line[before - 1] == '"';
+    // An error when anything the designer reads changes: the cut field, or a
+    // column it moves; the last column is a note.
+    bool changes = false;
+    for (std::size_t k = cutField; k < columns.size(); ++k)
+        if (columns[k].Used && columns[k].Kind != ColumnKind::LastText) changes = true;
+
+    std::string message = text.Quote + Shown(written) + (afterQuote ? text.CutAfterQuote : text.CutAtBlank) +
+                          Shown(fields[cutField]);
+    message += cutField + 1 == columns.size() ? text.ReadAndRestLost
+                                              : text.ReadAndMoves + Number(rejoined - cutField - 1) + text.ColumnsMove;
+    message += afterQuote ? text.QuoteQuotes : text.QuoteBlank + Shown(AsQuotedField(written)) + text.LikeThis;
+    return {changes ? FindingSeverity::Error : FindingSeverity::Warning, std::move(message), rejoined};
+}
+
 }  // namespace
 
 std::span<const CatalogColumn> CatalogColumns(CatalogKind kind) {
@@ -319,41 +354,21 @@ std::vector<CatalogFinding> CheckCatalogText(CatalogKind kind, std::string_view 
 
         // A field that does not follow a comma starts where a blank or a
         // closing quote ended the one before it: that one is cut, and every
-        // later column moves. After such a cut, the numbers of the later
-        // columns are the moved ones, and are not told again.
+        // later column moves. After a cut that moves what the designer
+        // reads, the numbers of the later columns are the moved ones, and
+        // are not told again.
         int movedAfter = columnCount;
         bool cut = false;
         for (int column = 0; column + 1 < count && column < columnCount; ++column) {
-            const auto next = static_cast<std::size_t>(column + 1);
-            if (FollowsComma(line, starts[next])) continue;
+            if (FollowsComma(line, starts[static_cast<std::size_t>(column) + 1])) continue;
             cut = true;
-            std::size_t run = next;  // the first field after the cut that follows a comma
-            while (run < fields.size() && !FollowsComma(line, starts[run])) ++run;
-            const std::size_t begin = starts[static_cast<std::size_t>(column)];
-            std::string_view written = line.substr(begin, (run < fields.size() ? starts[run] : line.size()) - begin);
-            while (!written.empty() && (IsBlankByte(written.back()) || written.back() == ',')) written.remove_suffix(1);
-
-            std::size_t before = starts[next];
-            while (before > 0 && IsBlankByte(line[before - 1])) --before;
-            const bool afterQuote = before > 0 && line[before - 1] == '"';
-            const bool last = column == columnCount - 1;
-            // Whether anything the designer reads changes: the cut field, or a column it moves.
-            bool changes = false;
-            for (int k = column; k < columnCount; ++k) {
-                const CatalogColumn& c = columns[static_cast<std::size_t>(k)];
-                if (c.Used && c.Kind != ColumnKind::LastText) changes = true;
-            }
-            std::string message = text.Quote + Shown(written) + (afterQuote ? text.CutAfterQuote : text.CutAtBlank) +
-                                  Shown(fields[static_cast<std::size_t>(column)]);
-            message += last ? text.ReadAndRestLost
-                            : text.ReadAndMoves + Number(run - next) + text.ColumnsMove;
-            message += afterQuote ? text.QuoteQuotes : text.QuoteBlank + Shown(AsQuotedField(written)) + text.LikeThis;
-            report(number, column, changes ? FindingSeverity::Error : FindingSeverity::Warning, std::move(message));
-            if (changes) {
+            CutField field = DescribeCut(columns, line, fields, starts, column);
+            report(number, column, field.Severity, std::move(field.Message));
+            if (field.Severity == FindingSeverity::Error) {
                 movedAfter = column;
                 break;
             }
-            column = static_cast<int>(run) - 1;
+            column = static_cast<int>(field.Rejoined) - 1;
         }
         if (!cut && count > columnCount)
             report(number, columnCount, FindingSeverity::Warning,
