@@ -8,14 +8,14 @@
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QMimeData>
-#include <QUrl>
 #include <QFile>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QResizeEvent>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolTip>
+#include <QUrl>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QValidator>
