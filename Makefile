@@ -6,8 +6,18 @@
 # make package - an optimised tree in build-package, then a .deb of it (cpack)
 BUILD ?= build
 # Warnings stop the build in the trees of make test and make fuzz (and so in
-# CI), never in a player's make run or a packager's build.
-WERROR ?= OFF
+# CI), never in a player's make run or a packager's build. make and make run
+# build the tree with the setting it was last built with (warnings as errors
+# in a new tree), so that make run and make test never rebuild for each
+# other; only when warnings alone stop that build (a compiler newer than
+# ours) is it built again with warnings allowed.
+TREE_WERROR = $(shell sed -n 's/^KR_WERROR:[A-Z]*=//p' $(BUILD)/CMakeCache.txt 2>/dev/null)
+ifeq ($(origin WERROR),undefined)
+WERROR := $(or $(TREE_WERROR),ON)
+WARNINGS_MAY_STOP := yes
+endif
+# The build's output is looked at for warnings made errors (make build).
+SHELL := /bin/bash
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 JOBS ?= $(shell nproc)
 ASAN_BUILD ?= build-asan
@@ -30,7 +40,16 @@ configure: deps
 	@cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS) -DKR_WERROR=$(WERROR) >/dev/null
 
 build: configure
+ifeq ($(WARNINGS_MAY_STOP)$(WERROR),yesON)
+	@set -o pipefail; log=$$(mktemp); \
+	if cmake --build $(BUILD) -j $(JOBS) 2>&1 | tee $$log; then rm -f $$log; \
+	elif grep -qE '\[-Werror|warnings being treated as errors' $$log; then rm -f $$log; \
+	  echo "Compiler warnings stopped the build: building again with warnings allowed (make test stops on them)."; \
+	  $(MAKE) --no-print-directory build WERROR=OFF; \
+	else rm -f $$log; exit 1; fi
+else
 	@cmake --build $(BUILD) -j $(JOBS)
+endif
 
 run: build
 	cd $(BUILD)/bin && ./krmake

@@ -78,23 +78,75 @@ private:
     bool asked_ = false;
 };
 
+// The help is the program's own, in Japanese like the rest of it; Qt's
+// --help-all (its window system's options) is not offered.
+constexpr const char* HelpText =
+    "使い方: krmake [FILE]\n"
+    "        krmake --help | --version\n"
+    "\n"
+    "ＫＲデザイナ: 卓上ゲームのＫＲユニットの設計シート。\n"
+    "\n"
+    "  FILE           開くユニットファイル (.kr)。読み込み と同じく開きます\n"
+    "  -h, --help     この説明を表示する\n"
+    "  -v, --version  版数を表示する\n"
+    "\n"
+    "カタログと設定の場所は man krmake に、画面での使い方は Help → 使い方 (F1) にあります。\n";
+
+constexpr const char* UsageHint = "使い方: krmake [FILE] | krmake --help | krmake --version";
+
+// What Qt's parser refused, told in Japanese whatever Qt's own translations
+// hold: options it does not know, or a value given to an option that takes none.
+QString UsageErrorText(const QCommandLineParser& parser, const QStringList& arguments) {
+    const QStringList unknown = parser.unknownOptionNames();
+    if (!unknown.isEmpty()) {
+        // Each as it was typed, with one dash or two.
+        QStringList shown;
+        for (const QString& name : unknown) {
+            QString typed = QStringLiteral("--") + name;
+            for (const QString& argument : arguments.mid(1)) {
+                const QString option = argument.left(argument.indexOf(u'='));
+                if (option == u'-' + name || option == QStringLiteral("--") + name) typed = option;
+            }
+            shown.append(typed);
+        }
+        return QStringLiteral("不明なオプション: ") + shown.join(QStringLiteral(", "));
+    }
+    for (const QString& argument : arguments.mid(1)) {
+        if (argument == QStringLiteral("--")) break;
+        if (argument.startsWith(u'-') && argument.contains(u'='))
+            return QStringLiteral("オプション ") + argument.left(argument.indexOf(u'=')) +
+                   QStringLiteral(" に値は付けられません");
+    }
+    return QStringLiteral("コマンドラインを読めません: ") + arguments.mid(1).join(u' ');
+}
+
 }  // namespace
 
 DesignerCommandLine ParseDesignerCommandLine(const QStringList& arguments) {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("ＫＲデザイナ: ＫＲユニットの設計シート"));
-    const QCommandLineOption help = parser.addHelpOption();
-    const QCommandLineOption version = parser.addVersionOption();
+    // "-platform" is one option, not eight letters.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("?"), QStringLiteral("help")},
+                                  QStringLiteral("この説明を表示する"));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, QStringLiteral("版数を表示する"));
+    parser.addOption(help);
+    parser.addOption(version);
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("開くユニットファイル (.kr)"),
                                  QStringLiteral("[FILE]"));
 
     DesignerCommandLine line;
     if (!parser.parse(arguments)) {
         line.Do = DesignerCommandLine::Request::UsageError;
-        line.Text = parser.errorText();
+        line.Text = UsageErrorText(parser, arguments);
+    } else if ((parser.isSet(help) || parser.isSet(version)) && !parser.positionalArguments().isEmpty()) {
+        // --help and --version take nothing else to work on.
+        line.Do = DesignerCommandLine::Request::UsageError;
+        line.Text = QStringLiteral("%1 と共に %2 は指定できません")
+                        .arg(parser.isSet(help) ? QStringLiteral("--help") : QStringLiteral("--version"),
+                             parser.positionalArguments().front());
     } else if (parser.isSet(help)) {
         line.Do = DesignerCommandLine::Request::Help;
-        line.Text = parser.helpText();
+        line.Text = QString::fromUtf8(HelpText);
     } else if (parser.isSet(version)) {
         line.Do = DesignerCommandLine::Request::Version;
         line.Text = QStringLiteral("%1 %2\n").arg(QString::fromLatin1(ProgramName), QStringLiteral(KR_VERSION));
@@ -111,9 +163,13 @@ bool NeedsWindows(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
         if (argument == "--") break;
-        if (argument == "-h" || argument == "-?" || argument == "--help" || argument == "--help-all" ||
-            argument == "-v" || argument == "--version")
-            return false;
+        // Our options, and any other long option or single letter after a
+        // dash, are answered on the terminal: help, the version, or a usage
+        // error. Qt's own options for the window system are words after one
+        // dash (-platform, -style) and are left to Qt.
+        const bool longOption = argument.size() > 2 && argument.substr(0, 2) == "--";
+        const bool letter = argument.size() == 2 && argument[0] == '-' && argument[1] != '-';
+        if (longOption || letter) return false;
     }
     return true;
 }
@@ -140,7 +196,7 @@ int DesignerMain(QCoreApplication& application, std::unique_ptr<EarlyStart> earl
         std::cout << line.Text.toStdString() << std::flush;
         return std::cout ? 0 : 1;
     case DesignerCommandLine::Request::UsageError:
-        std::cerr << ProgramName << ": " << line.Text.toStdString() << '\n';
+        std::cerr << ProgramName << ": " << line.Text.toStdString() << '\n' << UsageHint << '\n';
         return 2;
     case DesignerCommandLine::Request::Run:
         break;

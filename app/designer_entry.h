@@ -19,14 +19,15 @@ namespace kr {
 struct DesignerCommandLine {
     enum class Request { Run, Help, Version, UsageError };
     Request Do = Request::Run;
-    QString Text;  // the help, the version line or the usage error
+    QString Text;  // the help, the version line or the usage error (Japanese)
     std::optional<std::filesystem::path> UnitFile;
 };
 // `arguments` begins with the program's name, as QCoreApplication::arguments().
 DesignerCommandLine ParseDesignerCommandLine(const QStringList& arguments);
 
-// Whether the command line asks for the windows at all (not for --help or
-// --version), so that those two are answered without a display.
+// Whether the command line may ask for the windows at all: not for --help,
+// --version, or an option that is none of ours, which are answered without
+// a display.
 bool NeedsWindows(int argc, char** argv);
 
 // Puts Qt's own texts in Japanese, creates the windows over the folders and

@@ -1,17 +1,22 @@
 #include "main.h"
 
 #include "codec.h"
+#include "recent_files.h"
 #include "report_ui.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDateTime>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QResizeEvent>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolTip>
+#include <QUrl>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QValidator>
@@ -141,6 +146,8 @@ QLabel* FigureBox(QWidget* parent, int left, int top, int width, Qt::Alignment a
     box->setLineWidth(1);
     box->setAlignment(align | Qt::AlignVCenter);
     box->setIndent(BoxIndent);
+    // The class comes from unit files as it is written there.
+    box->setTextFormat(Qt::PlainText);
     // The window paints with the button face; a box paints its own colours,
     // so its roles must be its own too (a child takes its parent's otherwise).
     box->setBackgroundRole(QPalette::Window);
@@ -210,6 +217,7 @@ FileDialogRequest TfrmMain::dlgSavePng() {
 TfrmMain::TfrmMain(Designer& designer, std::future<std::vector<std::string>> catalogFailures,
                    const DataFolders& folders)
     : designer_(designer),
+      folders_(folders),
       settingsFile_(folders.SettingsFile),
       // What the copies that no longer run left is set aside before this one
       // writes; this copy takes a recovery file of its own.
@@ -224,6 +232,7 @@ TfrmMain::TfrmMain(Designer& designer, std::future<std::vector<std::string>> cat
     setBackgroundRole(QPalette::Button);
 
     BuildMenus();
+    setAcceptDrops(true);
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -466,6 +475,11 @@ void TfrmMain::BuildMenus() {
     mnuFile->addSeparator();
     mnuLoad = mnuFile->addAction(QStringLiteral("読み込み"), QKeySequence(Qt::CTRL | Qt::Key_O), this,
                                  &TfrmMain::mnuLoadClick);
+    mnuRecent = mnuFile->addMenu(QStringLiteral("最近使ったファイル"));
+    mnuRecent->setObjectName(QStringLiteral("mnuRecent"));
+    mnuRecent->setToolTipsVisible(true);
+    // Read when the menu opens: another running copy may have added to the list.
+    connect(mnuFile, &QMenu::aboutToShow, this, &TfrmMain::RefreshRecentFiles);
     mnuSave = mnuFile->addAction(QStringLiteral("保存"), this, &TfrmMain::mnuSaveClick);
     mnuUpdate = mnuFile->addAction(QStringLiteral("上書き保存"), QKeySequence(Qt::CTRL | Qt::Key_S), this,
                                    &TfrmMain::mnuUpdateClick);
@@ -494,6 +508,13 @@ void TfrmMain::BuildMenus() {
     mnuUndo->setObjectName(QStringLiteral("mnuUndo"));
     mnuRedo->setObjectName(QStringLiteral("mnuRedo"));
     mnuRestore->setObjectName(QStringLiteral("mnuRestore"));
+
+    mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
+    mnuUsage = mnuHelp->addAction(QStringLiteral("使い方(&H)"), QKeySequence(Qt::Key_F1), this, &TfrmMain::mnuUsageClick);
+    mnuAbout = mnuHelp->addAction(QStringLiteral("バージョン情報(&A)"), this, &TfrmMain::mnuAboutClick);
+    mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
+    mnuUsage->setObjectName(QStringLiteral("mnuUsage"));
+    mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
 
     pmuWeapon = new QMenu(this);
     mnuAddWpn = pmuWeapon->addAction(QStringLiteral("追加"), this, &TfrmMain::mnuAddWpnClick);
@@ -574,6 +595,8 @@ void TfrmMain::NameInputRefused(const QString& leftOut, bool cut) {
 }
 
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
+    // A unit file dragged over the name box is the window's, not text to paste.
+    if (watched == txtKrName && TakeUnitFileDrag(event)) return true;
     if (watched == txtKrName) {
         if (event->type() == QEvent::ShortcutOverride) {
             // Left unaccepted, the keys reach the Edit menu's shortcuts.
@@ -796,6 +819,7 @@ void TfrmMain::OpenUnitFile(const std::filesystem::path& file) {
             // a save would lose them, so the title says so.
             LearnFile(load.Whole);
             ShowDroppedNames(load.Dropped);
+            AddToRecentFiles(file);
         });
         // A load always ends with a recalculation, also when it failed.
         if (!loaded) Recalculate(designer_.Sheet);
@@ -811,6 +835,7 @@ void TfrmMain::SaveTo(const std::filesystem::path& file) {
         designer_.SaveFileName = file;
         history_.Saved(file, CaptureDesign(designer_));
         stbMain->Show(Utf8ToQString(FormatMessage("%s に保存しました", PathText(file))));
+        AddToRecentFiles(file);
     });
     UpdateTitleAndMenus();
 }
@@ -953,6 +978,112 @@ bool TfrmMain::lvwWeaponKeyDown(int key) {
         return true;
     }
     return false;
+}
+
+// ---- recent files, dropped files, help -------------------------------------------
+
+void TfrmMain::RefreshRecentFiles() {
+    mnuRecent->clear();
+    const std::vector<std::filesystem::path> files = ReadRecentFiles(ProfileFile(settingsFile_));
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        // "&1 name.kr" to "1&0 name.kr"; an "&" of the name is no accelerator,
+        // and a control character would break the item's line.
+        QString name = PathString(files[i].filename());
+        for (QChar& c : name)
+            if (c.category() == QChar::Other_Control) c = u'?';
+        name.replace(u'&', QStringLiteral("&&"));
+        const QString number = i < 9 ? QStringLiteral("&%1").arg(i + 1) : QStringLiteral("1&0");
+        QAction* item = mnuRecent->addAction(number + u' ' + name);
+        item->setToolTip(PlainToolTip(PathString(files[i])));
+        connect(item, &QAction::triggered, this, [this, file = files[i]] { mnuRecentClick(file); });
+    }
+    mnuRecent->menuAction()->setEnabled(!files.empty());
+}
+
+void TfrmMain::AddToRecentFiles(const std::filesystem::path& file) {
+    try {
+        // The first run of an installed program has no settings folder yet.
+        std::error_code ignored;
+        std::filesystem::create_directories(settingsFile_.parent_path(), ignored);
+        ProfileFile settings(settingsFile_);
+        RememberRecentFile(settings, file);
+    } catch (const KrError& error) {
+        // The load or the save itself went well; the status line says both.
+        const QString failure = QStringLiteral("最近使ったファイルの一覧を保存できません: ") + QString::fromUtf8(error.what());
+        const bool told = !stbMain->Notice().isEmpty() && stbMain->NoticeAbout() == StatusLine::About::Design;
+        stbMain->Show(told ? stbMain->Notice() + QStringLiteral(" / ") + failure : failure);
+    }
+}
+
+void TfrmMain::mnuRecentClick(const std::filesystem::path& file) {
+    std::error_code ec;
+    // A file that cannot be looked at (a folder without permission) is not
+    // known to be gone: loading it tells what is wrong.
+    if (!std::filesystem::exists(file, ec) && !ec) {
+        bool forgotten = false;
+        Guarded(this, [&] {
+            ProfileFile settings(settingsFile_);
+            ForgetRecentFile(settings, file);
+            forgotten = true;
+        });
+        stbMain->Show(Utf8ToQString(FormatMessage(forgotten ? "%s はもうありません。最近使ったファイルから外しました"
+                                                            : "%s はもうありません",
+                                                  PathText(file))));
+        return;
+    }
+    OpenUnitFile(file);
+}
+
+namespace {
+
+// The unit file a drag carries: exactly one local file that is a regular
+// file (or a link to one) with the extension ".kr", in any case.
+std::optional<std::filesystem::path> DroppedUnitFile(const QMimeData* data) {
+    if (!data || !data->hasUrls()) return std::nullopt;
+    const QList<QUrl> urls = data->urls();
+    if (urls.size() != 1 || !urls.front().isLocalFile()) return std::nullopt;
+    const std::filesystem::path file = PathOf(urls.front().toLocalFile());
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec)) return std::nullopt;
+    if (PathString(file.extension()).compare(QStringLiteral(".kr"), Qt::CaseInsensitive) != 0) return std::nullopt;
+    return file;
+}
+
+}  // namespace
+
+void TfrmMain::dragEnterEvent(QDragEnterEvent* event) {
+    if (!TakeUnitFileDrag(event)) event->ignore();
+}
+
+void TfrmMain::dragMoveEvent(QDragMoveEvent* event) {
+    if (!TakeUnitFileDrag(event)) event->ignore();
+}
+
+void TfrmMain::dropEvent(QDropEvent* event) {
+    if (!TakeUnitFileDrag(event)) event->ignore();
+}
+
+bool TfrmMain::TakeUnitFileDrag(QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop) return false;
+    auto* drag = static_cast<QDropEvent*>(event);
+    const std::optional<std::filesystem::path> file = DroppedUnitFile(drag->mimeData());
+    if (!file) return false;
+    drag->acceptProposedAction();
+    // The load (and any error box) comes after the drop has ended, so the
+    // program the file came from is not kept waiting.
+    if (type == QEvent::Drop) QTimer::singleShot(0, this, [this, path = *file] { OpenUnitFile(path); });
+    return true;
+}
+
+void TfrmMain::mnuUsageClick() {
+    if (!frmHelp_) frmHelp_ = new TfrmHelp(this);
+    frmHelp_->ShowHelp();
+}
+
+void TfrmMain::mnuAboutClick() {
+    TfrmAbout about(this, folders_);
+    about.exec();
 }
 
 // ---- the session ----------------------------------------------------------------

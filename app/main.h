@@ -22,6 +22,7 @@
 #include "recovery.h"
 #include "f_weapon.h"
 #include "record_sheet_content.h"
+#include "help.h"
 #include "row_model.h"
 #include "window_kit.h"
 
@@ -61,6 +62,7 @@ public:
     void Show(const QString& notice, const QString& details = {}, About about = About::Design);
     void Clear();
     const QString& Notice() const { return notice_; }
+    About NoticeAbout() const { return about_; }
     // How many notices were shown (or cleared) so far: a command that
     // showed none leaves it as it was.
     std::uint64_t Shown() const { return shown_; }
@@ -117,6 +119,11 @@ public:
     // Loads a design a copy that no longer runs left behind, the newest
     // first (Edit → 終了時の設計を復元).
     void mnuRestoreClick(int index = 0);
+    // Opens a file of the 最近使ったファイル list; one that is gone leaves the list.
+    void mnuRecentClick(const std::filesystem::path& file);
+    // 使い方 (F1) and バージョン情報.
+    void mnuUsageClick();
+    void mnuAboutClick();
     bool lvwOptionKeyDown(ReportListView* sender, int key);
     bool lvwWeaponKeyDown(int key);
     void tbrMainResize();
@@ -150,6 +157,7 @@ public:
     QMenu* mnuOutput = nullptr;
     std::array<QAction*, TemplateCount> mnuNewItems{};
     QAction* mnuLoad = nullptr;
+    QMenu* mnuRecent = nullptr;  // 最近使ったファイル, filled when the File menu opens
     QAction* mnuSave = nullptr;
     QAction* mnuUpdate = nullptr;
     QAction* mnuClip = nullptr;
@@ -163,6 +171,9 @@ public:
     QAction* mnuRedo = nullptr;
     QAction* mnuRestore = nullptr;     // the submenu of the designs left behind
     QMenu* mnuRestoreList = nullptr;
+    QMenu* mnuHelp = nullptr;
+    QAction* mnuUsage = nullptr;
+    QAction* mnuAbout = nullptr;
     QMenu* pmuWeapon = nullptr;
     StatusLine* stbMain = nullptr;
     QAction* mnuAddWpn = nullptr;
@@ -230,6 +241,17 @@ private:
     bool WriteRecovery();
     // Figure box tooltips, made when asked: the sums behind the figures.
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // The 最近使ったファイル items, as the settings file holds them now.
+    void RefreshRecentFiles();
+    // A unit file was loaded or saved: it heads the 最近使ったファイル list.
+    void AddToRecentFiles(const std::filesystem::path& file);
+    // A .kr file dropped on the window loads as 読み込み does; anything else is refused.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    // Accepts a drag or drop event that carries a unit file (and loads it on
+    // the drop); false for any other event.
+    bool TakeUnitFileDrag(QEvent* event);
 
     // The figure panel's captions and boxes with their design places.
     struct FigureSlot {
@@ -244,7 +266,9 @@ private:
     std::vector<FigureSlot> figureSlots_;
 
     Designer& designer_;
+    DataFolders folders_;
     std::filesystem::path settingsFile_;
+    TfrmHelp* frmHelp_ = nullptr;  // made when first asked for
 
     DesignHistory history_;
     bool nameBurst_ = false;

@@ -160,7 +160,7 @@ void CatalogList<Entry>::LoadPieces(std::size_t textSize, NextPiece&& nextPiece)
                 Entry& entry = Slot();
                 CatalogTraits<Entry>::Fill(entry, fields);
                 column = 0;
-                CatalogTraits<Entry>::ForEachText(entry, keep);
+                ForEachText(entry, keep);
                 Commit();
             }
         } catch (const KrError& error) {
@@ -201,7 +201,7 @@ template <class Entry>
 void CatalogList<Entry>::AddEntry(std::unique_ptr<Entry> entry) {
     Entry& added = Slot();
     added = *entry;
-    CatalogTraits<Entry>::ForEachText(added, [this](std::string_view& text) { text = texts_.Keep(text); });
+    ForEachText(added, [this](std::string_view& text) { text = texts_.Keep(text); });
     Commit();
 }
 

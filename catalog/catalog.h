@@ -11,6 +11,7 @@
 #include "Pub1.h"
 #include "comma_text.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -18,7 +19,9 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace kr {
@@ -104,11 +107,103 @@ void ReadColumns(CatalogFields& line, Fields&... fields) {
     (read(fields), ...);
 }
 
+// ---- the columns of a catalog ------------------------------------------------
+//
+// Each kind lists its file's columns once, in order (CatalogTraits<Entry>::
+// Columns): the loader fills the entry's fields from that list, and the
+// catalog checker learns from it what each column holds.
+
+// What a column holds, as the loader reads it.
+enum class ColumnKind : unsigned char {
+    Text,      // the field's bytes
+    Number,    // ParseIntDefault with fallback 0, kept in `Bits` bits
+    LastText,  // the line's last column: a text, " " when the line lacks it
+};
+
+// One column of a catalog file.
+struct CatalogColumn {
+    std::string_view Name;  // as data/README.md names it
+    ColumnKind Kind = ColumnKind::Text;
+    // A number's width in the entry: 32 (signed) or 8 (its low eight bits,
+    // 0 to 255); 0 for a text.
+    int Bits = 0;
+    // False for the columns kept with the entry that nothing reads: what
+    // they hold changes no figure, row or name.
+    bool Used = true;
+};
+
+// A column and the field of the entry it fills.
+template <class Entry, class Field>
+struct ColumnField {
+    std::string_view Name;
+    Field Entry::*Member;
+    bool Used;
+};
+
+// Whether a column is read by anything (the default) or only kept.
+enum class ColumnUse : bool { Unused = false, Used = true };
+
+template <class Entry, class Field>
+constexpr ColumnField<Entry, Field> Column(std::string_view name, Field Entry::*member,
+                                           ColumnUse use = ColumnUse::Used) {
+    static_assert(std::is_same_v<Field, std::string_view> || std::is_same_v<Field, std::int32_t> ||
+                      std::is_same_v<Field, std::uint8_t>,
+                  "a catalog column is a text, a 32-bit or an 8-bit number");
+    return {name, member, use == ColumnUse::Used};
+}
+
 // Traits per kind: `static constexpr const char* FileName`,
-// `template <class Visit> static void ForEachText(Entry&, Visit&&)` and
-// `static void Fill(Entry&, const CatalogFields&)`.
+// `static constexpr std::tuple Columns`, one Column(...) per column of the
+// file, in order, and `static void Fill(Entry&, CatalogFields&)`, which is
+// FillEntry.
 template <class Entry>
 struct CatalogTraits;
+
+// Fills the entry from a line: each column into its field, in column order.
+template <class Entry>
+void FillEntry(Entry& entry, CatalogFields& fields) {
+    std::apply([&](const auto&... column) { ReadColumns(fields, (entry.*column.Member)...); },
+               CatalogTraits<Entry>::Columns);
+}
+
+// Calls `visit` on each text field of the entry, in column order.
+template <class Entry, class Visit>
+void ForEachText(Entry& entry, Visit&& visit) {
+    std::apply(
+        [&](const auto&... column) {
+            const auto one = [&](const auto& c) {
+                if constexpr (std::is_same_v<std::remove_reference_t<decltype(entry.*c.Member)>, std::string_view>)
+                    visit(entry.*c.Member);
+            };
+            (one(column), ...);
+        },
+        CatalogTraits<Entry>::Columns);
+}
+
+// The columns of a kind as the checker reads them.
+template <class Entry>
+constexpr auto DescribeColumns() {
+    constexpr auto& columns = CatalogTraits<Entry>::Columns;
+    constexpr std::size_t count = std::tuple_size_v<std::remove_cvref_t<decltype(columns)>>;
+    return std::apply(
+        [](const auto&... column) {
+            std::size_t index = 0;
+            const auto describe = [&](const auto& c) {
+                using Field = std::remove_cvref_t<decltype(std::declval<Entry&>().*c.Member)>;
+                CatalogColumn described{c.Name, ColumnKind::Text, 0, c.Used};
+                if constexpr (std::is_same_v<Field, std::string_view>) {
+                    if (index == count - 1) described.Kind = ColumnKind::LastText;
+                } else {
+                    described.Kind = ColumnKind::Number;
+                    described.Bits = std::is_same_v<Field, std::uint8_t> ? 8 : 32;
+                }
+                ++index;
+                return described;
+            };
+            return std::array<CatalogColumn, count>{describe(column)...};
+        },
+        columns);
+}
 
 template <class Entry>
 class CatalogList {

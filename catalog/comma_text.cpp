@@ -114,8 +114,10 @@ inline std::size_t NextFieldStart(std::string_view line, std::size_t i) {
 
 }  // namespace
 
-void SplitCommaFields(std::string_view line, std::vector<std::string_view>& fields, std::string& quoted) {
+void SplitCommaFields(std::string_view line, std::vector<std::string_view>& fields, std::string& quoted,
+                      std::vector<std::size_t>* starts) {
     fields.clear();
+    if (starts) starts->clear();
     quoted.clear();
     // Quoted text is never longer than the line, so the buffer never moves
     // and the views into it stay valid.
@@ -124,6 +126,7 @@ void SplitCommaFields(std::string_view line, std::vector<std::string_view>& fiel
     std::size_t i = SkipBlanks(line, 0);
     while (i < n) {
         std::string_view field;
+        if (starts) starts->push_back(i);
         i = line[i] == '"' ? ReadQuoted(line, i, field, AppendTo{quoted}) : ReadUnquoted(line, i, field);
         fields.push_back(field);
         i = NextFieldStart(line, i);

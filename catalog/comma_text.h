@@ -25,7 +25,10 @@ std::vector<std::string> SplitCommaText(std::string_view line);
 // is a view into the line, except a quoted field holding a doubled double
 // quote, whose text is built in `quoted`; the views stay valid while the line
 // and `quoted` are unchanged.
-void SplitCommaFields(std::string_view line, std::vector<std::string_view>& fields, std::string& quoted);
+// `starts`, when given, receives where each field starts in the line (at
+// its opening quote when quoted).
+void SplitCommaFields(std::string_view line, std::vector<std::string_view>& fields, std::string& quoted,
+                      std::vector<std::size_t>* starts = nullptr);
 
 namespace comma_text_detail {
 

@@ -2,10 +2,8 @@
 
 namespace kr {
 
-void CatalogTraits<TKrMove>::Fill(TKrMove& entry, CatalogFields& fields) {
-    // The fields in the order of the file's columns.
-    ReadColumns(fields, entry.Code, entry.Name, entry.ExtraText, entry.Price, entry.CP, entry.BP, entry.Class, entry.Movement,
-                entry.HeavyPenalty, entry.Turning, entry.ExtraValue, entry.Notes);
-}
+static_assert(DescribeColumns<TKrMove>().size() == 12, "move.csv has 12 columns");
+
+void CatalogTraits<TKrMove>::Fill(TKrMove& entry, CatalogFields& fields) { FillEntry(entry, fields); }
 
 }  // namespace kr

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <tuple>
 
 namespace kr {
 
@@ -27,12 +28,23 @@ struct TKrMove {
 template <>
 struct CatalogTraits<TKrMove> {
     static constexpr const char* FileName = "move.csv";
+    // Reads one line into the entry, column by column as listed below.
     static void Fill(TKrMove& entry, CatalogFields& fields);
-    // Calls `visit` on each text field of the entry.
-    template <class Visit>
-    static void ForEachText(TKrMove& e, Visit&& visit) {
-        for (std::string_view* text : {&e.Code, &e.Name, &e.ExtraText, &e.Class, &e.Notes}) visit(*text);
-    }
+    // The file's columns in order, named as data/README.md names them.
+    static constexpr std::tuple Columns{
+        Column("code", &TKrMove::Code, ColumnUse::Unused),
+        Column("name", &TKrMove::Name),
+        Column("type", &TKrMove::ExtraText, ColumnUse::Unused),
+        Column("price", &TKrMove::Price),
+        Column("CP", &TKrMove::CP),
+        Column("BP", &TKrMove::BP),
+        Column("class", &TKrMove::Class),
+        Column("movement", &TKrMove::Movement),
+        Column("heavy penalty", &TKrMove::HeavyPenalty),
+        Column("turning", &TKrMove::Turning),
+        Column("spare number", &TKrMove::ExtraValue, ColumnUse::Unused),
+        Column("notes", &TKrMove::Notes)
+    };
 };
 
 class TKRMoveList : public CatalogList<TKrMove> {};

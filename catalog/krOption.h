@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <tuple>
 
 namespace kr {
 
@@ -30,12 +31,26 @@ struct TKrOption {
 template <>
 struct CatalogTraits<TKrOption> {
     static constexpr const char* FileName = "option.csv";
+    // Reads one line into the entry, column by column as listed below.
     static void Fill(TKrOption& entry, CatalogFields& fields);
-    // Calls `visit` on each text field of the entry.
-    template <class Visit>
-    static void ForEachText(TKrOption& e, Visit&& visit) {
-        for (std::string_view* text : {&e.Code, &e.Name, &e.Class, &e.Effect}) visit(*text);
-    }
+    // The file's columns in order, named as data/README.md names them.
+    static constexpr std::tuple Columns{
+        Column("code", &TKrOption::Code, ColumnUse::Unused),
+        Column("name", &TKrOption::Name),
+        Column("price", &TKrOption::Price),
+        Column("CP", &TKrOption::CP),
+        Column("BP", &TKrOption::BP),
+        Column("class", &TKrOption::Class),
+        Column("fire", &TKrOption::Fire),
+        Column("melee", &TKrOption::Melee),
+        Column("evasion", &TKrOption::Evasion),
+        Column("armour", &TKrOption::Armor),
+        Column("power", &TKrOption::Power),
+        Column("sensor", &TKrOption::Sensor),
+        Column("move bonus", &TKrOption::MoveBonus),
+        Column("spare number", &TKrOption::ExtraValue, ColumnUse::Unused),
+        Column("effect", &TKrOption::Effect)
+    };
 };
 
 class TKROptionList : public CatalogList<TKrOption> {};

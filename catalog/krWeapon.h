@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <tuple>
 
 namespace kr {
 
@@ -34,12 +35,30 @@ struct TKrWeapon {
 template <>
 struct CatalogTraits<TKrWeapon> {
     static constexpr const char* FileName = "weapon.csv";
+    // Reads one line into the entry, column by column as listed below.
     static void Fill(TKrWeapon& entry, CatalogFields& fields);
-    // Calls `visit` on each text field of the entry.
-    template <class Visit>
-    static void ForEachText(TKrWeapon& e, Visit&& visit) {
-        for (std::string_view* text : {&e.Code, &e.Name, &e.Kind, &e.Class, &e.Count, &e.Notes}) visit(*text);
-    }
+    // The file's columns in order, named as data/README.md names them.
+    static constexpr std::tuple Columns{
+        Column("code", &TKrWeapon::Code, ColumnUse::Unused),
+        Column("name", &TKrWeapon::Name),
+        Column("kind", &TKrWeapon::Kind),
+        Column("hit mode", &TKrWeapon::HitMode),
+        Column("price", &TKrWeapon::Price),
+        Column("CP", &TKrWeapon::CP),
+        Column("BP", &TKrWeapon::BP),
+        Column("class", &TKrWeapon::Class),
+        Column("damage", &TKrWeapon::Damage),
+        Column("hit 1", &TKrWeapon::Hit1),
+        Column("hit 2", &TKrWeapon::Hit2),
+        Column("hit 3", &TKrWeapon::Hit3),
+        Column("hit 4", &TKrWeapon::Hit4),
+        Column("range", &TKrWeapon::Range),
+        Column("uses", &TKrWeapon::Count),
+        Column("indirect", &TKrWeapon::Indirect),
+        Column("rapid", &TKrWeapon::Rapid),
+        Column("spare number", &TKrWeapon::ExtraValue, ColumnUse::Unused),
+        Column("notes", &TKrWeapon::Notes)
+    };
 };
 
 class TKRWeaponList : public CatalogList<TKrWeapon> {};

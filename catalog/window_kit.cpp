@@ -19,6 +19,7 @@
 #include <QTextDocument>
 #include <QPointer>
 #include <QScreen>
+#include <QTextDocument>
 #include <QTimer>
 #include <QUrl>
 
@@ -40,12 +41,15 @@ std::filesystem::path PathOf(const QString& path) {
 
 QString PathString(const std::filesystem::path& path) { return QFile::decodeName(path.native().c_str()); }
 
+QString PlainToolTip(const QString& text) {
+    // Spaces stay as they are (the sums behind the figures indent their terms).
+    return Qt::mightBeRichText(text) ? Qt::convertFromPlainText(text, Qt::WhiteSpacePre) : text;
+}
+
 QString ErrorBoxText(const QString& message) {
     if (!message.isEmpty() && message.back() > QChar(u'.')) return message + u'.';
     return message;
 }
-
-QString PlainToolTip(const QString& text) { return Qt::convertFromPlainText(text, Qt::WhiteSpacePre); }
 
 void ShowErrorBox(QWidget* parent, const QString& message) {
     Desktop().ShowErrorMessage(parent, ErrorBoxText(message));

@@ -1,5 +1,6 @@
 # `make package`: one .deb of the installed program (cpack -G DEB in a
-# Release tree configured for the prefix /usr). The library dependencies are
+# Release tree configured for the prefix /usr), with the MIT licence as
+# /usr/share/doc/krmake/copyright (data/copyright). The library dependencies are
 # found from the binaries with dpkg-shlibdeps; the package has no maintainer
 # scripts: the desktop's caches (MIME types, icons, menus, manual pages) are
 # brought up to date by the triggers of the packages that own them.
@@ -8,6 +9,7 @@ set(CPACK_PACKAGE_NAME krmake)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "KR Designer developers")
 set(CPACK_PACKAGE_CONTACT "KR Designer developers <krmake@example.org>")
+set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "design sheet for the combat units of the KR tabletop game")
 # The long description; CPack puts the summary before it and indents it.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
@@ -24,9 +26,11 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt loads its platform plugin at run time, which dpkg-shlibdeps cannot see.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-# The windows want a Japanese Gothic face, and Qt's own dialogs and menus
-# read in Japanese with Qt's translations.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-gothic | fonts-vlgothic | fonts-noto-cjk, qt6-translations-l10n")
+# The windows want a Japanese Gothic face, Qt's own dialogs and menus read
+# in Japanese with Qt's translations, and the HTML page is handed to the
+# desktop's viewer through xdg-open.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "fonts-ipafont-gothic | fonts-vlgothic | fonts-noto-cjk, qt6-translations-l10n, xdg-utils")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 include(CPack)

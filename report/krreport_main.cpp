@@ -62,13 +62,17 @@ constexpr std::string_view HelpText =
     "                  使いません\n"
     "  --check [DIR]   DIR (省略時は --catalogs のフォルダ) の weapon.csv, option.csv,\n"
     "                  move.csv をＫＲデザイナと同じ規則で読み、問題を一件一行で書き出す:\n"
-    "                      weapon.csv:12:5: メッセージ\n"
+    "                      weapon.csv:12:5: error: メッセージ\n"
     "                  12 は行 (1 から数え、見出しが 1 行目)、5 は列 (0 から数えた\n"
     "                  項目の番号。data/README.md の表の # と同じ)。\n"
-    "                  整数として読めない値 (0 と読まれる)、列の足りない行 (読み込みは\n"
-    "                  そこで止まり、以降の行は読まれない)、重複した名前 (後の行が使われる)、\n"
-    "                  上に武器の行が無い「└」の行、Shift_JIS でないバイト、空の名前、\n"
-    "                  列数の違う見出し。ファイルは変更しません。\n"
+    "                  error は性能・表示・名前が書いたとおりに読まれないもの: 整数として\n"
+    "                  読めない値 (0 と読まれる)、列の幅に収まらない値 (0～255 の列の 300\n"
+    "                  は 44 と読まれる)、空白で切れて後ろの列がずれる欄、列の足りない行\n"
+    "                  (読み込みはそこで止まる)、UTF-8 で保存されたファイル。\n"
+    "                  warning は性能の変わらないもの: 備考が空白で切れる、予備の列の値、\n"
+    "                  Shift_JIS でないバイト、重複した名前 (後の行が使われる)、上に武器の\n"
+    "                  行が無い「└」の行、空の名前、列数の違う見出しや行。\n"
+    "                  ファイルは変更しません。\n"
     "  --compare A.kr B.kr\n"
     "                  二つのユニットを並べて書き出す。基本性能の16項目 (名称、クラス、\n"
     "                  能力値11項目、(元) の3項目) の A, B と差 B-A (数値は符号付き、\n"
@@ -87,7 +91,8 @@ constexpr std::string_view HelpText =
     "  --text, --html, --pdf, --png\n"
     "                  0 すべて出力した / 1 読み込みまたは書き込みに失敗したものがある\n"
     "                  (残りのユニットは出力します)\n"
-    "  --check         0 問題なし / 1 問題があった、またはカタログが読めない\n"
+    "  --check         0 error なし (warning だけのときも) / 1 error があった、\n"
+    "                  またはカタログが読めない\n"
     "  --compare       0 比較を書き出した / 1 ユニットファイルまたはカタログが読めない\n";
 
 enum class ReportKind { None, Text, Html, Pdf, Png, Check, Compare };
@@ -167,6 +172,10 @@ Arguments ParseArguments(int argc, char** argv, bool sheets) {
             throw UsageError{"不明なオプション " + std::string(arg)};
         }
     }
+    // --help and --version take nothing else to work on.
+    if ((args.Help || args.Version) && !args.Units.empty())
+        throw UsageError{std::string(args.Help ? "--help" : "--version") + " と共に " + args.Units.front().string() +
+                         " は指定できません"};
     if (args.Help || args.Version) return args;
     if (args.Kind == ReportKind::None)
         throw UsageError{"--text, --html, --pdf, --png, --check, --compare のどれかを指定してください"};
@@ -245,7 +254,8 @@ int RunCheck(const Arguments& args, std::ostream& out, std::ostream& err) {
         CheckCatalogFiles(args.Units.empty() ? CatalogFilesOf(args) : CatalogFilesIn(args.Units.front()));
     for (const std::string& failure : check.Failures) Complain(err, failure);
     WriteText(out, check.Text, args.Utf8);
-    return check.Text.empty() && check.Failures.empty() ? 0 : 1;
+    // Warnings alone change no figure.
+    return check.HasErrors || !check.Failures.empty() ? 1 : 0;
 }
 
 // A path inside CP932 text: its CP932 form, or, when it has none, the path

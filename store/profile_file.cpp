@@ -18,7 +18,6 @@ namespace kr {
 
 namespace {
 
-constexpr std::size_t MaxValueLength = 2047;     // a value read back is cut to this many bytes
 constexpr std::string_view LineBreak = "\r\n";
 
 const char* const WriteErrorPattern = "%s に書き込めません";
@@ -182,7 +181,7 @@ std::string ProfileDocument::ReadText(std::string_view section, std::string_view
         const ParsedLine parsed = ParseLine(lines_[i]);
         if (parsed.Kind == LineKind::Header) break;
         if (parsed.Kind == LineKind::Entry && SameName(parsed.Name, key))
-            return std::string(parsed.Value.substr(0, MaxValueLength));
+            return std::string(parsed.Value.substr(0, MaxProfileValueLength));
     }
     return std::string(fallback);
 }
@@ -208,7 +207,7 @@ ProfileEntries ProfileDocument::ReadEntries(std::string_view section) const {
         // A repeated key reads as its first occurrence, which was handled already.
         if (!seen.insert(UpperAsciiLetters(parsed.Name)).second) continue;
         if (parsed.Value.empty()) continue;
-        entries.emplace_back(std::string(parsed.Name), std::string(parsed.Value.substr(0, MaxValueLength)));
+        entries.emplace_back(std::string(parsed.Name), std::string(parsed.Value.substr(0, MaxProfileValueLength)));
     }
     return entries;
 }

@@ -23,6 +23,8 @@ using ProfileEntries = std::vector<std::pair<std::string, std::string>>;
 
 // The bytes no section, key or value may hold: they would break or end its line.
 inline constexpr std::string_view LineBreakingBytes("\r\n\0", 3);
+// A value read back is cut to this many bytes.
+inline constexpr std::size_t MaxProfileValueLength = 2047;
 
 // The content of a profile file held in memory, with the store's reading and
 // writing rules. Lines that an operation does not touch keep their bytes.

@@ -15,20 +15,28 @@
 
 namespace testkit {
 
-std::string IconvCp932(std::string_view utf8) {
-    iconv_t cd = iconv_open("CP932", "UTF-8");
+namespace {
+
+std::string Iconv(const char* to, const char* from, std::string_view text) {
+    iconv_t cd = iconv_open(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv_open");
-    std::string out(utf8.size() * 2 + 4, '\0');
-    char* in = const_cast<char*>(utf8.data());
-    size_t inLeft = utf8.size();
+    std::string out(text.size() * 3 + 4, '\0');
+    char* in = const_cast<char*>(text.data());
+    size_t inLeft = text.size();
     char* dst = out.data();
     size_t outLeft = out.size();
     size_t r = iconv(cd, &in, &inLeft, &dst, &outLeft);
     iconv_close(cd);
-    if (r == static_cast<size_t>(-1)) throw std::runtime_error("no CP932 form for a test literal");
+    if (r == static_cast<size_t>(-1)) throw std::runtime_error("iconv: no such character");
     out.resize(out.size() - outLeft);
     return out;
 }
+
+}  // namespace
+
+std::string IconvCp932(std::string_view utf8) { return Iconv("CP932", "UTF-8", utf8); }
+
+std::string IconvUtf8(std::string_view cp932) { return Iconv("UTF-8", "CP932", cp932); }
 
 Texts IconvCp932(std::initializer_list<const char*> utf8) {
     Texts texts;

@@ -24,6 +24,8 @@ using Texts = std::vector<std::string>;
 // CP932 bytes of a UTF-8 literal, and of a list of them.
 std::string IconvCp932(std::string_view utf8);
 Texts IconvCp932(std::initializer_list<const char*> utf8);
+// UTF-8 of CP932 bytes, as an editor saving a catalog as UTF-8 would write them.
+std::string IconvUtf8(std::string_view cp932);
 
 // A fresh empty folder, removed with everything in it when the object goes.
 class TempDir {

@@ -249,6 +249,8 @@ TEST_F(KrReportOnUnitFiles, UsageErrorsExitWithTwoAndWriteNothing) {
         {"--pdf", "--utf8", unit},
         {"--png", "--text", unit},
         {"--check", "--pdf"},
+        {"--version", "extra"},
+        {"--help", unit},
     };
     for (const auto& args : cases) {
         const ToolRun run = RunKrReport(args);

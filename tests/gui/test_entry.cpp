@@ -16,26 +16,74 @@ class EntryTest : public QObject {
     DataFolders Portable() const { return PortableFolders(folder_.Path()); }
 
 private slots:
+    // Every message of the command line is Japanese, Qt's parser's too;
+    // --help-all (Qt's window system options) is not offered.
     void commandLine_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("request");
         QTest::addColumn<QString>("unitFile");
+        QTest::addColumn<QString>("text");  // a usage error's message
         using R = DesignerCommandLine::Request;
-        QTest::newRow("nothing") << QStringList{"krmake"} << int(R::Run) << QString();
-        QTest::newRow("one unit file") << QStringList{"krmake", "ユニット.kr"} << int(R::Run) << "ユニット.kr";
-        QTest::newRow("a name like an option") << QStringList{"krmake", "--", "-x.kr"} << int(R::Run) << "-x.kr";
-        QTest::newRow("two unit files") << QStringList{"krmake", "a.kr", "b.kr"} << int(R::UsageError) << QString();
-        QTest::newRow("unknown option") << QStringList{"krmake", "--edit", "a.kr"} << int(R::UsageError) << QString();
+        QTest::newRow("nothing") << QStringList{"krmake"} << int(R::Run) << QString() << QString();
+        QTest::newRow("one unit file") << QStringList{"krmake", "ユニット.kr"} << int(R::Run) << "ユニット.kr" << QString();
+        QTest::newRow("a name like an option") << QStringList{"krmake", "--", "-x.kr"} << int(R::Run) << "-x.kr"
+                                               << QString();
+        QTest::newRow("two unit files") << QStringList{"krmake", "a.kr", "b.kr"} << int(R::UsageError) << QString()
+                                        << "開けるユニットファイルは一つだけです";
+        QTest::newRow("unknown option") << QStringList{"krmake", "--edit", "a.kr"} << int(R::UsageError) << QString()
+                                        << "不明なオプション: --edit";
+        QTest::newRow("Qt's help of its own") << QStringList{"krmake", "--help-all"} << int(R::UsageError) << QString()
+                                              << "不明なオプション: --help-all";
+        QTest::newRow("unknown options, as typed") << QStringList{"krmake", "-x", "-style", "--bogus"}
+                                                   << int(R::UsageError) << QString()
+                                                   << "不明なオプション: -x, -style, --bogus";
+        QTest::newRow("a value to an option of none") << QStringList{"krmake", "--version=2"} << int(R::UsageError)
+                                                      << QString() << "オプション --version に値は付けられません";
+        QTest::newRow("version and a file") << QStringList{"krmake", "--version", "extra"} << int(R::UsageError)
+                                            << QString() << "--version と共に extra は指定できません";
+        QTest::newRow("help") << QStringList{"krmake", "-h"} << int(R::Help) << QString() << QString();
+        QTest::newRow("version") << QStringList{"krmake", "-v"} << int(R::Version) << QString() << QString();
     }
     void commandLine() {
         QFETCH(QStringList, arguments);
         QFETCH(int, request);
         QFETCH(QString, unitFile);
+        QFETCH(QString, text);
         const DesignerCommandLine line = ParseDesignerCommandLine(arguments);
         QCOMPARE(int(line.Do), request);
         QCOMPARE(line.UnitFile.has_value(), !unitFile.isEmpty());
         if (line.UnitFile) QCOMPARE(PathString(*line.UnitFile), unitFile);
-        if (line.Do != DesignerCommandLine::Request::Run) QVERIFY(!line.Text.isEmpty());
+        if (line.Do == DesignerCommandLine::Request::UsageError) QCOMPARE(line.Text, text);
+        if (line.Do == DesignerCommandLine::Request::Help) {
+            QVERIFY(line.Text.startsWith(QStringLiteral("使い方: krmake [FILE]\n")));
+            QVERIFY(!line.Text.contains(QStringLiteral("help-all")));
+        }
+        if (line.Do == DesignerCommandLine::Request::Version) QCOMPARE(line.Text, QStringLiteral("krmake " KR_VERSION "\n"));
+    }
+
+    // What is answered on a terminal without a display: help, the version,
+    // and options that are none of ours; Qt's own (-platform) go to Qt.
+    void windowsOnlyForARun_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("windows");
+        QTest::newRow("nothing") << QStringList{} << true;
+        QTest::newRow("a unit file") << QStringList{"a.kr"} << true;
+        QTest::newRow("Qt's platform") << QStringList{"-platform", "offscreen", "a.kr"} << true;
+        QTest::newRow("a file named like help") << QStringList{"--", "--help"} << true;
+        QTest::newRow("help") << QStringList{"--help"} << false;
+        QTest::newRow("-?") << QStringList{"-?"} << false;
+        QTest::newRow("version after a file") << QStringList{"a.kr", "-v"} << false;
+        QTest::newRow("--help-all") << QStringList{"--help-all"} << false;
+        QTest::newRow("an unknown letter") << QStringList{"-x"} << false;
+    }
+    void windowsOnlyForARun() {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, windows);
+        std::vector<QByteArray> bytes{QByteArray("krmake")};
+        for (const QString& argument : arguments) bytes.push_back(argument.toUtf8());
+        std::vector<char*> argv;
+        for (QByteArray& argument : bytes) argv.push_back(argument.data());
+        QCOMPARE(NeedsWindows(static_cast<int>(argv.size()), argv.data()), windows);
     }
 
     // Qt's own texts read in Japanese like the rest of the program.

@@ -195,21 +195,24 @@ private slots:
         Running run;
         TfrmMain& w = run.Main();
         const QList<QAction*> bar = w.menuBar()->actions();
-        QCOMPARE(bar.size(), 2);
+        QCOMPARE(bar.size(), 3);
         QCOMPARE(bar[0]->text(), QStringLiteral("&File"));
         QCOMPARE(bar[0]->menu(), w.mnuFile);
         QCOMPARE(bar[1]->text(), QStringLiteral("&Edit"));
         QCOMPARE(bar[1]->menu(), w.mnuEdit);
-        QCOMPARE(ActionTexts(w.mnuFile),
-                 (QStringList{"新規作成", "-", "読み込み", "保存", "上書き保存", "-", "出力", "印刷(&P)...", "-", "終了"}));
+        QCOMPARE(bar[2]->text(), QStringLiteral("&Help"));
+        QCOMPARE(bar[2]->menu(), w.mnuHelp);
+        QCOMPARE(ActionTexts(w.mnuFile), (QStringList{"新規作成", "-", "読み込み", "最近使ったファイル", "保存",
+                                                      "上書き保存", "-", "出力", "印刷(&P)...", "-", "終了"}));
         const QList<QAction*> file = w.mnuFile->actions();
         QCOMPARE(file[0]->menu(), w.mnuNew);
         QCOMPARE(file[2], w.mnuLoad);
-        QCOMPARE(file[3], w.mnuSave);
-        QCOMPARE(file[4], w.mnuUpdate);
-        QCOMPARE(file[6]->menu(), w.mnuOutput);
-        QCOMPARE(file[7], w.mnuPrint);
-        QCOMPARE(file[9], w.mnuExit);
+        QCOMPARE(file[3]->menu(), w.mnuRecent);
+        QCOMPARE(file[4], w.mnuSave);
+        QCOMPARE(file[5], w.mnuUpdate);
+        QCOMPARE(file[7]->menu(), w.mnuOutput);
+        QCOMPARE(file[8], w.mnuPrint);
+        QCOMPARE(file[10], w.mnuExit);
         QCOMPARE(ActionTexts(w.mnuNew), (QStringList{"KRM-11-LS", "KRH-21-LS", "KRH-22-LS", "KRH-X31-LS", "KRS-41-LA"}));
         QCOMPARE(w.mnuOutput->actions(), (QList<QAction*>{w.mnuClip, w.mnuHtml, w.mnuPdf, w.mnuPng}));
         QCOMPARE(ActionTexts(w.mnuOutput), (QStringList{"クリップボード", "HTML", "PDF...", "画像(PNG)..."}));
@@ -218,6 +221,8 @@ private slots:
         QCOMPARE(w.mnuEdit->actions()[0], w.mnuUndo);
         QCOMPARE(w.mnuEdit->actions()[1], w.mnuRedo);
         QCOMPARE(w.mnuEdit->actions()[3], w.mnuRestore);
+        QCOMPARE(w.mnuHelp->actions(), (QList<QAction*>{w.mnuUsage, w.mnuAbout}));
+        QCOMPARE(ActionTexts(w.mnuHelp), (QStringList{"使い方(&H)", "バージョン情報(&A)"}));
         QCOMPARE(w.pmuWeapon->actions(), (QList<QAction*>{w.mnuAddWpn, w.mnuDelWpn}));
         QCOMPARE(ActionTexts(w.pmuWeapon), (QStringList{"追加", "削除"}));
 
@@ -227,6 +232,8 @@ private slots:
         QCOMPARE(w.mnuUpdate->shortcut(), keys(QStringLiteral("Ctrl+S")));
         QCOMPARE(w.mnuExit->shortcut(), keys(QStringLiteral("Ctrl+Q")));
         QCOMPARE(w.mnuPrint->shortcut(), keys(QStringLiteral("Ctrl+P")));
+        QCOMPARE(w.mnuUsage->shortcut(), keys(QStringLiteral("F1")));
+        QVERIFY(w.mnuAbout->shortcut().isEmpty());
         QCOMPARE(w.mnuUndo->shortcut(), keys(QStringLiteral("Ctrl+Z")));
         QCOMPARE(w.mnuRedo->shortcuts(), (QList<QKeySequence>{keys(QStringLiteral("Ctrl+Y")), keys(QStringLiteral("Ctrl+Shift+Z"))}));
         QVERIFY(!w.mnuUndo->isEnabled() && !w.mnuRedo->isEnabled() && !w.mnuRestore->isEnabled());

@@ -1,15 +1,19 @@
 #!/usr/bin/env python3
 """Checks of an installed krmake, run by CTest.
 
-  tree      installs the build into a fresh prefix and checks the files it holds
+  tree      installs the build into a fresh prefix and checks the files it holds,
+            the licence among them
   krreport  the installed krreport, without --catalogs, writes the same bytes
             as the build tree's
   krmake    the installed krmake starts offscreen with its own XDG folders,
             takes a player's weapon.csv over ours, keeps its settings under
             XDG_CONFIG_HOME and writes nothing beside itself
   desktop   the desktop entry, the AppStream metadata and the MIME package
-            pass their validators, and *.kr maps to the unit file's type
-  version   --version of both programs names the project's version
+            pass their validators, the metadata names the licences, and *.kr
+            maps to the unit file's type
+  version   --version of both programs names the project's version; a stray
+            argument after it, and krmake's --help-all, are usage errors told
+            in Japanese without a display
 
 Every check that cannot be made (a tool missing, inotify unavailable) fails.
 """
@@ -83,12 +87,17 @@ def check_tree(args):
                 f"share/mime/packages/{app}.xml",
                 f"share/icons/hicolor/scalable/apps/{app}.svg",
                 "share/man/man1/krmake.1.gz", "share/man/man1/krreport.1.gz",
-                "share/man/man1/krreport-sheets.1.gz"}
+                "share/man/man1/krreport-sheets.1.gz", "share/doc/krmake/copyright"}
     expected |= {f"share/krmake/{name}" for name in CATALOGS}
     expected |= {f"share/icons/hicolor/{n}x{n}/apps/{app}.png" for n in ICON_SIZES}
     installed = {path for path in tree_state(prefix) if (prefix / path).is_file()}
     expect(installed == expected,
            f"missing: {sorted(expected - installed)}\nunexpected: {sorted(installed - expected)}")
+
+    # The licence, in Debian's form, is the project's MIT licence.
+    copyright = (prefix / "share/doc/krmake/copyright").read_text()
+    expect("License: Expat\n" in copyright and "Permission is hereby granted, free of charge" in copyright,
+           "share/doc/krmake/copyright does not hold the MIT licence")
 
     # Each PNG is the size its folder says: width and height from the IHDR chunk.
     for n in ICON_SIZES:
@@ -255,6 +264,11 @@ def check_desktop(args):
         subclasses = (mime / "subclasses").read_text()
         expect(f"{args.mime_type} text/plain\n" in subclasses, "the unit file's type is no kind of text/plain")
 
+    metainfo = (share / f"metainfo/{app}.metainfo.xml").read_text()
+    expect("<project_license>MIT</project_license>" in metainfo and
+           "<metadata_license>CC0-1.0</metadata_license>" in metainfo,
+           "the AppStream file does not name the licences")
+
     entry = (share / f"applications/{app}.desktop").read_text()
     expect(f"MimeType={args.mime_type};" in entry, "the desktop entry does not open the unit file's type")
     expect(f"Icon={app}\n" in entry, "the desktop entry names another icon")
@@ -272,6 +286,14 @@ def check_version(args):
                    + result.stderr.decode(errors="replace"))
             expect(result.stdout == f"{name} {args.version}\n".encode(),
                    f"{name} --version printed {result.stdout!r}")
+            # Anything after --version is a usage error, told in Japanese, also without a display.
+            result = run([str(Path(args.prefix) / "bin" / name), "--version", "extra"], env=env)
+            expect(result.returncode == 2 and not result.stdout and
+                   result.stderr.decode().startswith(f"{name}: --version と共に extra は指定できません\n"),
+                   f"{name} --version extra ended with {result.returncode}: {result.stderr.decode(errors='replace')}")
+        result = run([str(Path(args.prefix) / "bin/krmake"), "--help-all"], env=env)
+        expect(result.returncode == 2 and result.stderr.decode().startswith("krmake: 不明なオプション: --help-all\n"),
+               f"krmake --help-all ended with {result.returncode}: {result.stderr.decode(errors='replace')}")
 
 
 def main():
