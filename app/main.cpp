@@ -960,20 +960,20 @@ void TfrmMain::lvwMoveDblClick() {
 }
 
 bool TfrmMain::lvwOptionKeyDown(ReportListView* sender, int key) {
-    if (key != 113) return false;  // F2
-    if (sender->objectName() == lvwOption->objectName())
+    if (key != VirtualKey::F2) return false;
+    if (sender == lvwOption)
         lvwOptionDblClick();
-    else if (sender->objectName() == lvwMove->objectName())
+    else if (sender == lvwMove)
         lvwMoveDblClick();
     return true;
 }
 
 bool TfrmMain::lvwWeaponKeyDown(int key) {
-    if (key == 113) {  // F2
+    if (key == VirtualKey::F2) {
         mnuAddWpnClick();
         return true;
     }
-    if (key == 46) {  // Delete
+    if (key == VirtualKey::Delete) {
         mnuDelWpnClick();
         return true;
     }

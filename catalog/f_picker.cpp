@@ -51,7 +51,7 @@ void TfrmPicker::FormCreate(std::unique_ptr<RowTableModel::Source> source, std::
     // hidden list over a large catalog would otherwise lay out every row at
     // start-up.
     lvw_->KeyDown = [this](int virtualKey) {
-        if (virtualKey != 27) return false;
+        if (virtualKey != VirtualKey::Escape) return false;
         EscapeInList();
         return true;
     };

@@ -13,11 +13,11 @@ TfrmWeapon::TfrmWeapon(QWidget* owner, WeaponPickerRows& rows, WeaponRows& targe
     // and Space add; modifiers are not looked at.
     lvw_->KeyDown = [this](int virtualKey) {
         switch (virtualKey) {
-        case 27:
+        case VirtualKey::Escape:
             EscapeInList();
             return true;
-        case 13:
-        case 32:
+        case VirtualKey::Enter:
+        case VirtualKey::Space:
             Guarded(this, [this] { lvwWeaponDblClick(); });
             return true;
         default:

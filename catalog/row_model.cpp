@@ -261,12 +261,12 @@ void ReportListView::mouseReleaseEvent(QMouseEvent* event) {
 
 int VirtualKeyOf(int qtKey) {
     switch (qtKey) {
-    case Qt::Key_F2: return 113;
-    case Qt::Key_Delete: return 46;
-    case Qt::Key_Escape: return 27;
+    case Qt::Key_F2: return VirtualKey::F2;
+    case Qt::Key_Delete: return VirtualKey::Delete;
+    case Qt::Key_Escape: return VirtualKey::Escape;
     case Qt::Key_Return:
-    case Qt::Key_Enter: return 13;
-    case Qt::Key_Space: return 32;
+    case Qt::Key_Enter: return VirtualKey::Enter;
+    case Qt::Key_Space: return VirtualKey::Space;
     default: return 0;
     }
 }

@@ -125,7 +125,17 @@ private:
     bool swallowRelease_ = false;
 };
 
-// Windows virtual key code of a Qt key (F2 113, Delete 46, Esc 27, Enter 13, Space 32), or 0.
+// The virtual key codes the lists' key handlers are given: those of Windows,
+// which the players' documentation and older tools speak of.
+namespace VirtualKey {
+constexpr int Enter = 13;
+constexpr int Escape = 27;
+constexpr int Space = 32;
+constexpr int Delete = 46;
+constexpr int F2 = 113;
+}  // namespace VirtualKey
+
+// The virtual key code of a Qt key, or 0 for a key the handlers never see.
 int VirtualKeyOf(int qtKey);
 
 }  // namespace kr
