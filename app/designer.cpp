@@ -53,7 +53,8 @@ namespace {
 struct StockModel {
     const char* Caption;
     const char* Class;
-    BaseFigureValues Figures;  // in the order of BaseFigureFields
+    BaseFigureValues Figures;  // by figure: fire, melee, evasion, sensor, CP, armour, durability, power,
+                               // punch, backpack capacity, price
     std::vector<const char*> Moves;
     std::vector<const char*> Weapons;
     std::vector<const char*> Options;
@@ -62,16 +63,16 @@ struct StockModel {
 
 const std::array<StockModel, TemplateCount>& StockModels() {
     static const std::array<StockModel, TemplateCount> models{{
-        {"KRM-11-LS", "M", {0, 0, 0, 5, 20, 6, 6, 0, 0, 4, 8200},
+        {"KRM-11-LS", "M", {0, 0, 0, 0, 0, 5, 20, 6, 6, 4, 8200},
          {"ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ"}, {"ｱｰﾑﾊﾟﾝﾁ(火薬式)", "ｱｰﾑﾊﾟﾝﾁ(火薬式)"}, {}, "KRM-11-LS グラナイト"},
-        {"KRH-21-LS", "H", {0, 0, -7, 6, 30, 7, 7, 0, -1, 4, 16900},
+        {"KRH-21-LS", "H", {0, 0, -7, 0, -1, 6, 30, 7, 7, 4, 16900},
          {"ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ"}, {"11mmMG"}, {}, "KRH-21-LS バサルト"},
-        {"KRH-22-LS", "H", {0, 0, -5, 6, 25, 7, 7, 0, 0, 5, 18200},
+        {"KRH-22-LS", "H", {0, 0, -5, 0, 0, 6, 25, 7, 7, 5, 18200},
          {"ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ"}, {"ｱｰﾑﾊﾟﾝﾁ(火薬式)", "ｱｰﾑﾊﾟﾝﾁ(火薬式)"}, {}, "KRH-22-LS オブシディアン"},
-        {"KRH-X31-LS", "H", {1, 1, -4, 6, 25, 7, 8, 0, -1, 5, 9000},
+        {"KRH-X31-LS", "H", {1, 1, -4, 0, -1, 6, 25, 7, 8, 5, 9000},
          {"ｸﾞﾗｲﾃﾞｨﾝｸﾞﾎｲｰﾙ"}, {"ﾊﾟｲﾙﾊﾞﾝｶｰ付ｼｰﾙﾄﾞ(電磁式)"}, {"出力強化Lv1", "ﾓﾙｶﾞ製ｾﾝｻｰ", "気密/防水加工"},
          "KRH-X31-LS クォーツ"},
-        {"KRS-41-LA", "H", {0, 0, -10, 6, 35, 7, 7, 0, 0, 5, 13200},
+        {"KRS-41-LA", "H", {0, 0, -10, 0, 0, 6, 35, 7, 7, 5, 13200},
          {"ﾎｳﾞｧﾘﾝｸﾞﾉｽﾞﾙ", "宇宙用ﾊﾞｰﾆｱ"}, {}, {}, "KRS-41-LA ドロマイト"},
     }};
     return models;
@@ -150,12 +151,6 @@ std::int32_t CapacityOfClass(std::string_view unitClass) {
 
 namespace {
 
-// The base figures of the sheet in the order the unit file keeps them.
-constexpr std::array<std::int32_t UnitSheet::*, UnitFigureCount> FigureFields{
-    &UnitSheet::BaseFire,  &UnitSheet::BaseMelee, &UnitSheet::BaseEvasion, &UnitSheet::BaseArmor,
-    &UnitSheet::BaseDurability, &UnitSheet::BasePower, &UnitSheet::BaseSensor, &UnitSheet::BasePunch,
-    &UnitSheet::BaseCP, &UnitSheet::BasePrice};
-
 template <class Entry>
 std::vector<std::string> CaptionsOf(const RowList<Entry>& rows) {
     const std::vector<std::string_view> captions = rows.Captions();
@@ -185,7 +180,8 @@ void AddNamedRows(const std::vector<std::string>& names, const Catalog& catalog,
 UnitFileContent UnitFileContentOf(const UnitSheet& sheet) {
     UnitFileContent content;
     content.Name = sheet.UnitName;
-    for (std::size_t i = 0; i < UnitFigureCount; ++i) content.Figures[i] = sheet.*FigureFields[i];
+    for (const FigureDescription& figure : FigureTable)
+        if (figure.FileIndex >= 0) content.Figures[static_cast<std::size_t>(figure.FileIndex)] = sheet.*figure.Base;
     content.Class = sheet.UnitClass;
     content.Moves = CaptionsOf(sheet.Moves);
     content.Weapons = CaptionsOf(sheet.Weapons);
@@ -207,7 +203,8 @@ UnitLoad LoadUnitContent(const UnitFileContent& content, const std::filesystem::
     ClearEquipment(designer);
 
     sheet.UnitName = UnitNameFromFile(content.Name);
-    for (std::size_t i = 0; i < UnitFigureCount; ++i) sheet.*FigureFields[i] = content.Figures[i];
+    for (const FigureDescription& figure : FigureTable)
+        if (figure.FileIndex >= 0) sheet.*figure.Base = content.Figures[static_cast<std::size_t>(figure.FileIndex)];
     sheet.UnitClass = content.Class;
 
     // The rows follow the order of the lines; names the catalogs do not hold

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "data_folders.h"
-#include "main.h"
+#include "designer_session.h"
 
 #include <QCoreApplication>
 #include <QString>

@@ -1,12 +1,13 @@
 #include "main.h"
 
+#include "name_box.h"
+
 #include "codec.h"
 #include "recent_files.h"
 #include "report_ui.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
-#include <QDateTime>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -42,41 +43,7 @@ QIcon ApplicationIcon() {
 
 namespace {
 
-const QColor BoxColour(221, 221, 255);
-
-// The name box holds only what a unit file gives back as it was: one line
-// of CP932 text of at most MaxUnitNameBytes bytes. Typed and pasted text is
-// made so (UnitNameInput); what had to be left out or cut is reported.
-class NameValidator : public QValidator {
-public:
-    using QValidator::QValidator;
-    // Characters left out (UTF-8) and whether the text was cut at the limit.
-    std::function<void(const QString& leftOut, bool cut)> Refused;
-
-    State validate(QString& input, int& pos) const override {
-        // The text before the cursor holds what was just typed or pasted:
-        // that part is cut when the whole is too long.
-        const QByteArray before = input.left(pos).toUtf8();
-        const QByteArray after = input.mid(pos).toUtf8();
-        NameInput head = UnitNameInput(std::string_view(before.constData(), static_cast<std::size_t>(before.size())));
-        const NameInput tail = UnitNameInput(std::string_view(after.constData(), static_cast<std::size_t>(after.size())));
-        const std::size_t room = MaxUnitNameBytes - std::min(MaxUnitNameBytes, tail.Bytes.size());
-        const bool cut = head.Bytes.size() > room;
-        if (cut) head.Bytes.resize(Cp932PrefixLength(head.Bytes, room));
-        const QString kept = Cp932ToQString(head.Bytes);
-        const QString text = kept + Cp932ToQString(tail.Bytes);
-        if (text != input) {
-            input = text;
-            pos = static_cast<int>(kept.size());
-        }
-        const std::string leftOut = head.LeftOut + tail.LeftOut;
-        if ((cut || !leftOut.empty()) && Refused) Refused(Utf8ToQString(leftOut), cut);
-        return Acceptable;
-    }
-};
-
-// A framed strip that tells its owner when its size changes (the tool bar,
-// the figure panel).
+// A framed strip that tells its owner when its size changes (the tool bar).
 class ResizeNotifyingFrame : public QFrame {
 public:
     using QFrame::QFrame;
@@ -102,101 +69,7 @@ QFrame* NotifyingFrame(QWidget* parent, const char* name, int style, int lineWid
     return frame;
 }
 
-constexpr int BoxIndent = 3;      // room beside the text of a figure box
-constexpr int CaptionGap = 3;     // between a caption and its box
-constexpr int FigureGap = 4;      // between a box and the next caption
-
-// The width a figure box needs for its whole text: the text, the indent on
-// both sides, and the frame.
-int NeededBoxWidth(const QLabel* box) {
-    return box->fontMetrics().horizontalAdvance(box->text()) + 2 * BoxIndent + 2 * box->frameWidth();
-}
-
-// One widget of a row of the figure panel: where it would stand, how wide it
-// is, and how far it must keep from the widget before it.
-struct RowPiece {
-    int Left;
-    int Width;
-    int GapBefore;
-};
-
-// Places a row within [first, last): each piece as close to its own place as
-// the pieces before it allow (pushing right), then, when the row runs past
-// the end, pulled back from the right. Returns the room the row needs.
-int PlaceRow(std::vector<RowPiece>& row, int first, int last) {
-    int right = first;
-    for (RowPiece& piece : row) {
-        piece.Left = std::max(piece.Left, right + piece.GapBefore);
-        right = piece.Left + piece.Width;
-    }
-    int limit = last;
-    for (auto piece = row.rbegin(); piece != row.rend(); ++piece) {
-        piece->Left = std::min(piece->Left, limit - piece->Width);
-        limit = piece->Left - piece->GapBefore;
-    }
-    int needed = first;
-    for (const RowPiece& piece : row) needed += piece.GapBefore + piece.Width;
-    return std::max(needed, right);
-}
-
-QLabel* FigureBox(QWidget* parent, int left, int top, int width, Qt::Alignment align) {
-    auto* box = new QLabel(parent);
-    box->setGeometry(left, top, width, 18);
-    box->setFrameStyle(QFrame::Box | QFrame::Plain);
-    box->setLineWidth(1);
-    box->setAlignment(align | Qt::AlignVCenter);
-    box->setIndent(BoxIndent);
-    // The class comes from unit files as it is written there.
-    box->setTextFormat(Qt::PlainText);
-    // The window paints with the button face; a box paints its own colours,
-    // so its roles must be its own too (a child takes its parent's otherwise).
-    box->setBackgroundRole(QPalette::Window);
-    box->setForegroundRole(QPalette::WindowText);
-    box->setAutoFillBackground(true);
-    QPalette palette = box->palette();
-    palette.setColor(QPalette::Window, BoxColour);
-    palette.setColor(QPalette::WindowText, Qt::black);
-    box->setPalette(palette);
-    return box;
-}
-
-QLabel* Caption(QWidget* parent, const char* text, int left, int top) {
-    auto* label = new QLabel(Utf8ToQString(text), parent);
-    label->adjustSize();
-    label->move(left, top + (18 - label->height()) / 2);
-    return label;
-}
-
 }  // namespace
-
-StatusLine::StatusLine(QWidget* parent) : QLabel(parent) {
-    // The notice never widens the window: it is cut to the room there is.
-    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    setMinimumWidth(0);
-    setTextFormat(Qt::PlainText);
-}
-
-void StatusLine::Show(const QString& notice, const QString& details, About about) {
-    notice_ = notice;
-    about_ = about;
-    ++shown_;
-    // Notices carry names and paths from files: they are shown as they are.
-    setToolTip(notice.isEmpty() ? QString() : PlainToolTip(details.isEmpty() ? notice : details));
-    Elide();
-}
-
-void StatusLine::Clear() { Show({}); }
-
-void StatusLine::DesignChanged(std::uint64_t shown) {
-    if (shown_ == shown && about_ == About::Design) Clear();
-}
-
-void StatusLine::resizeEvent(QResizeEvent* event) {
-    QLabel::resizeEvent(event);
-    Elide();
-}
-
-void StatusLine::Elide() { setText(fontMetrics().elidedText(notice_, Qt::ElideRight, std::max(0, contentsRect().width()))); }
 
 FileDialogRequest TfrmMain::dlgOpen() {
     return {QStringLiteral("krファイル (*.kr);;全て (*.*)"), QStringLiteral("kr"), QString(), false};
@@ -221,7 +94,7 @@ TfrmMain::TfrmMain(Designer& designer, std::future<std::vector<std::string>> cat
       settingsFile_(folders.SettingsFile),
       // What the copies that no longer run left is set aside before this one
       // writes; this copy takes a recovery file of its own.
-      recovery_(std::make_unique<RecoverySlots>(folders.SettingsFolder)) {
+      recovery_(std::make_unique<RecoveryKeeper>(designer, folders.SettingsFolder)) {
     // The catalogs load while the window is built; nothing below reads them
     // before their failures are shown.
 
@@ -250,7 +123,7 @@ TfrmMain::TfrmMain(Designer& designer, std::future<std::vector<std::string>> cat
     stbMain->setObjectName(QStringLiteral("stbMain"));
     statusBar()->addWidget(stbMain, 1);
     statusBar()->setSizeGripEnabled(false);
-    BuildRestoreMenu();
+    recovery_->FillMenu(mnuRestoreList, [this](int index) { mnuRestoreClick(index); });
 
     setTabOrder(txtKrName, lvwOption);
     setTabOrder(lvwOption, lvwMove);
@@ -267,8 +140,10 @@ TfrmMain::TfrmMain(Designer& designer, std::future<std::vector<std::string>> cat
     nameBurstTimer_.setSingleShot(true);
     nameBurstTimer_.setInterval(1000);
     connect(&nameBurstTimer_, &QTimer::timeout, this, [this] { EndNameBurst(); });
-    recoveryTimer_.setSingleShot(true);
-    connect(&recoveryTimer_, &QTimer::timeout, this, [this] { WriteRecovery(); });
+    recovery_->Failed = [this](const QString& reason) {
+        // Not worth stopping the player for, and it would come back every second.
+        stbMain->Show(QStringLiteral("復元用の設計を保存できません: ") + reason, {}, StatusLine::About::Session);
+    };
 
     RefreshSheet();
     UpdateTitleAndMenus();
@@ -276,8 +151,6 @@ TfrmMain::TfrmMain(Designer& designer, std::future<std::vector<std::string>> cat
 }
 
 TfrmMain::~TfrmMain() {
-    // The design as it stands at the end is what the next session can restore.
-    if (recoveryPending_) WriteRecovery();
     StorePlacement(this, settingsFile_, MainWindowKeys);
 }
 
@@ -320,7 +193,7 @@ void TfrmMain::BuildToolBar() {
     txtKrName->setFont(GothicFont(16));
     txtKrName->setGeometry(98, 2, 183, 22);
     auto* validator = new NameValidator(txtKrName);
-    validator->Refused = [this](const QString& leftOut, bool cut) { NameInputRefused(leftOut, cut); };
+    validator->Refused = [this](const QString& leftOut, bool cut) { ShowNameRefusal(txtKrName, leftOut, cut); };
     txtKrName->setValidator(validator);
     // The box holds nothing but what the validator let in, so its text is
     // always the sheet's name.
@@ -360,82 +233,25 @@ void TfrmMain::tbrMainResize() {
 }
 
 void TfrmMain::BuildFigurePanel() {
-    pnlBase = NotifyingFrame(this, "pnlBase", QFrame::Panel | QFrame::Raised, 2, 60, [this] { LayOutFigures(); });
-
-    struct Figure {
-        const char* caption;
-        int captionLeft;
-        QLabel** box;
-        const char* name;
-        int left, top, width;
-        Qt::Alignment align;
-        SheetFigure figure;
-    };
-    const Figure figures[] = {
-        {"射撃修正", 12, &lblFire, "lblFire", 77, 10, 33, Qt::AlignHCenter, SheetFigure::Fire},
-        {"格闘修正", 124, &lblBtl, "lblBtl", 189, 10, 33, Qt::AlignHCenter, SheetFigure::Melee},
-        {"回避修正", 236, &lblSpd, "lblSpd", 301, 10, 33, Qt::AlignHCenter, SheetFigure::Evasion},
-        {"センサー", 344, &lblSns, "lblSns", 405, 10, 33, Qt::AlignHCenter, SheetFigure::Sensor},
-        {"カスタムポイント", 456, &lblCP, "lblCP", 545, 10, 33, Qt::AlignHCenter, SheetFigure::CP},
-        {"装甲", 12, &lblAmr, "lblAmr", 45, 34, 33, Qt::AlignHCenter, SheetFigure::Armor},
-        {"耐久力", 88, &lblHP, "lblHP", 137, 33, 33, Qt::AlignHCenter, SheetFigure::Durability},
-        {"パワー", 180, &lblPow, "lblPow", 225, 33, 33, Qt::AlignHCenter, SheetFigure::Power},
-        {"パンチ", 268, &lblPunch, "lblPunch", 312, 33, 33, Qt::AlignHCenter, SheetFigure::Punch},
-        {"ﾊﾞｯｸﾊﾟｯｸ", 356, &lblBP, "lblBP", 419, 34, 33, Qt::AlignHCenter, SheetFigure::Backpack},
-        {"価格(GD)", 460, &lblPlice, "lblPlice", 525, 34, 53, Qt::AlignRight, SheetFigure::Price},
-    };
-    for (const Figure& f : figures) {
-        QLabel* caption = Caption(pnlBase, f.caption, f.captionLeft, f.top);
-        if (f.box == &lblCP) {
-            lblCPC = caption;
-            lblCPC->setFont(GothicFont(13));
-            lblCPC->adjustSize();
-        }
-        *f.box = FigureBox(pnlBase, f.left, f.top, f.width, f.align);
-        (*f.box)->setObjectName(QString::fromLatin1(f.name));
-        figureSlots_.push_back({caption, f.captionLeft, *f.box, f.left, f.width, f.top == 10 ? 0 : 1, f.figure});
-        (*f.box)->installEventFilter(this);
-    }
-}
-
-void TfrmMain::LayOutFigures() {
-    if (figureSlots_.empty()) return;  // called while the panel is built
-    // Each row keeps its places while the texts fit. A caption keeps clear of
-    // its box; a box too narrow for its figure grows about its alignment (a
-    // centred box on both sides, the price leftwards), and the pieces beside
-    // it make room.
-    const int first = pnlBase->frameWidth();
-    const int last = pnlBase->width() - pnlBase->frameWidth();
-    int needed = 0;
-    for (int row = 0; row < 2; ++row) {
-        std::vector<RowPiece> pieces;
-        std::vector<QLabel*> widgets;
-        for (const FigureSlot& slot : figureSlots_) {
-            if (slot.Row != row) continue;
-            const int boxWidth = std::max(slot.BoxWidth, NeededBoxWidth(slot.Box));
-            const int growth = boxWidth - slot.BoxWidth;
-            const bool right = slot.Box->alignment() & Qt::AlignRight;
-            const int boxLeft = slot.BoxLeft - (right ? growth : growth / 2);
-            const int captionWidth = slot.Caption->sizeHint().width();
-            pieces.push_back({std::min(slot.CaptionLeft, boxLeft - CaptionGap - captionWidth), captionWidth,
-                              pieces.empty() ? 0 : FigureGap});
-            pieces.push_back({boxLeft, boxWidth, CaptionGap});
-            widgets.push_back(slot.Caption);
-            widgets.push_back(slot.Box);
-        }
-        needed = std::max(needed, PlaceRow(pieces, first, last) + pnlBase->frameWidth());
-        for (std::size_t i = 0; i < pieces.size(); ++i) {
-            QLabel* widget = widgets[i];
-            widget->setGeometry(pieces[i].Left, widget->y(), pieces[i].Width, widget->height());
-        }
-    }
-    // A row that cannot fit widens the window rather than hiding digits.
-    if (needed != pnlBase->minimumWidth()) {
-        pnlBase->setMinimumWidth(needed);
+    pnlBase = new FigurePanel(designer_.Sheet, this);
+    lblFire = pnlBase->Box(SheetFigure::Fire);
+    lblBtl = pnlBase->Box(SheetFigure::Melee);
+    lblSpd = pnlBase->Box(SheetFigure::Evasion);
+    lblSns = pnlBase->Box(SheetFigure::Sensor);
+    lblCP = pnlBase->Box(SheetFigure::CP);
+    lblAmr = pnlBase->Box(SheetFigure::Armor);
+    lblHP = pnlBase->Box(SheetFigure::Durability);
+    lblPow = pnlBase->Box(SheetFigure::Power);
+    lblPunch = pnlBase->Box(SheetFigure::Punch);
+    lblBP = pnlBase->Box(SheetFigure::Backpack);
+    lblPlice = pnlBase->Box(SheetFigure::Price);
+    lblCPC = pnlBase->CaptionOf(SheetFigure::CP);
+    // A figure too wide for its row widens the window rather than hide digits.
+    pnlBase->NeedsWidth = [this](int needed) {
         const int extra = frameGeometry().width() - width();
         SetMinimumFrameSize(this, QSize(std::max(MainWindowKeys.Design.Width, needed + extra),
                                         MainWindowKeys.Design.Height));
-    }
+    };
 }
 
 void TfrmMain::BuildLists() {
@@ -537,17 +353,8 @@ void TfrmMain::BuildMenus() {
 
 void TfrmMain::RefreshFigures() {
     const UnitSheet& sheet = designer_.Sheet;
-    const FigureTexts& b = sheet.Boxes;
-    const std::pair<QLabel*, const std::string*> boxes[] = {
-        {lblFire, &b.Fire}, {lblBtl, &b.Melee}, {lblSpd, &b.Evasion}, {lblAmr, &b.Armor},
-        {lblHP, &b.Durability}, {lblSns, &b.Sensor}, {lblPow, &b.Power}, {lblPunch, &b.Punch},
-        {lblCP, &b.CP}, {lblPlice, &b.Price}, {lblClass, &b.Class}, {lblBP, &b.BP},
-    };
-    for (const auto& [label, text] : boxes) label->setText(Cp932ToQString(*text));
-    LayOutFigures();
-    QPalette palette = lblBP->palette();
-    palette.setColor(QPalette::WindowText, sheet.BackpackOverloaded ? QColor(255, 0, 0) : QColor(0, 0, 0));
-    lblBP->setPalette(palette);
+    lblClass->setText(Cp932ToQString(sheet.Boxes.Class));
+    pnlBase->Refresh();
     for (ReportListView* view : {lvwOption, lvwMove, lvwWeapon}) view->setEnabled(sheet.ListsEnabled);
 }
 
@@ -585,15 +392,6 @@ QMenu* TfrmMain::NameBoxMenu() {
     return menu;
 }
 
-void TfrmMain::NameInputRefused(const QString& leftOut, bool cut) {
-    QStringList lines;
-    if (!leftOut.isEmpty()) lines.append(QStringLiteral("ユニットファイルに保存できない文字を除きました: ") + leftOut);
-    if (cut) lines.append(QStringLiteral("名称は %1 バイトまでです").arg(MaxUnitNameBytes));
-    QApplication::beep();
-    QToolTip::showText(txtKrName->mapToGlobal(QPoint(0, txtKrName->height())), PlainToolTip(lines.join(u'\n')),
-                       txtKrName);
-}
-
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
     // A unit file dragged over the name box is the window's, not text to paste.
     if (watched == txtKrName && TakeUnitFileDrag(event)) return true;
@@ -610,12 +408,8 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
         }
         return false;
     }
-    if (event->type() == QEvent::ToolTip) {
-        const UnitSheet& sheet = designer_.Sheet;
-        std::string text;
-        if (watched == lblClass) text = ClassExplanation(sheet);
-        for (const FigureSlot& slot : figureSlots_)
-            if (watched == slot.Box) text = FigureExplanation(sheet, slot.Figure);
+    if (watched == lblClass && event->type() == QEvent::ToolTip) {
+        const std::string text = ClassExplanation(designer_.Sheet);
         const auto* help = static_cast<QHelpEvent*>(event);
         if (text.empty())
             QToolTip::hideText();
@@ -663,7 +457,7 @@ void TfrmMain::ChangeDesign(const std::function<bool()>& command) {
 
 void TfrmMain::DesignChanged(std::uint64_t notices) {
     stbMain->DesignChanged(notices);
-    ScheduleRecovery();
+    recovery_->Schedule();
 }
 
 void TfrmMain::UpdateTitleAndMenus() {
@@ -677,28 +471,6 @@ void TfrmMain::UpdateTitleAndMenus() {
     }
     mnuUndo->setEnabled(history_.CanUndo());
     mnuRedo->setEnabled(history_.CanRedo());
-}
-
-void TfrmMain::ScheduleRecovery() {
-    recoveryPending_ = true;
-    if (recoveryTimer_.isActive()) return;
-    const qint64 since = sinceRecoveryWrite_.isValid() ? sinceRecoveryWrite_.elapsed() : 1000;
-    recoveryTimer_.start(static_cast<int>(std::max<qint64>(0, 1000 - since)));
-}
-
-bool TfrmMain::WriteRecovery() {
-    recoveryTimer_.stop();
-    recoveryPending_ = false;
-    sinceRecoveryWrite_.start();
-    try {
-        recovery_->Write(designer_);
-        return true;
-    } catch (const KrError& error) {
-        // Not worth stopping the player for: the status line says it.
-        stbMain->Show(QStringLiteral("復元用の設計を保存できません: ") + QString::fromUtf8(error.what()), {},
-                      StatusLine::About::Session);
-        return false;
-    }
 }
 
 void TfrmMain::ShowStartNotices(const std::filesystem::path& settingsFile) {
@@ -715,25 +487,6 @@ void TfrmMain::ShowStartNotices(const std::filesystem::path& settingsFile) {
     QStringList lines;
     for (const std::string& notice : notices) lines.append(QString::fromUtf8(notice.c_str()));
     stbMain->Show(lines.front(), lines.join(u'\n'), StatusLine::About::Session);
-}
-
-void TfrmMain::BuildRestoreMenu() {
-    const std::vector<RecoveredDesign>& offers = recovery_->Offers();
-    for (std::size_t i = 0; i < offers.size(); ++i) {
-        const RecoveredDesign& design = offers[i];
-        QString name = Cp932ToQString(design.UnitName);
-        if (name.isEmpty()) name = QStringLiteral("(名称なし)");
-        const QString file = design.File.empty() ? QStringLiteral("ファイルなし") : PathString(design.File.filename());
-        const QString when = QDateTime::fromSecsSinceEpoch(design.Time).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
-        // A menu item takes "&" as the mark of its key.
-        QString text = QStringLiteral("%1 (%2, %3)").arg(name, file, when);
-        text.replace(u'&', QStringLiteral("&&"));
-        if (i < 9) text.prepend(QStringLiteral("&%1 ").arg(i + 1));
-        QAction* item = mnuRestoreList->addAction(text);
-        item->setToolTip(PlainToolTip(PathString(design.Path)));
-        connect(item, &QAction::triggered, this, [this, i] { mnuRestoreClick(static_cast<int>(i)); });
-    }
-    mnuRestore->setEnabled(!offers.empty());
 }
 
 void TfrmMain::mnuUndoClick() { StepThroughHistory(&DesignHistory::Undo); }
@@ -768,7 +521,7 @@ void TfrmMain::mnuRestoreClick(int index) {
         return true;
     });
     // This copy's own file holds the design before the one it came from goes.
-    if (WriteRecovery()) recovery_->Forget(design);
+    if (recovery_->WriteNow()) recovery_->Forget(design);
 }
 
 void TfrmMain::ShowDroppedNames(const std::vector<std::string>& dropped) {
@@ -1084,32 +837,6 @@ void TfrmMain::mnuUsageClick() {
 void TfrmMain::mnuAboutClick() {
     TfrmAbout about(this, folders_);
     about.exec();
-}
-
-// ---- the session ----------------------------------------------------------------
-
-DesignerSession::DesignerSession(const DataFolders& folders)
-    : DesignerSession(folders, CatalogsLoading(folders.Catalogs)) {}
-
-DesignerSession::DesignerSession(const DataFolders& folders, CatalogsLoading loading)
-    : loadedCatalogs(std::move(loading.Loaded)), catalogs(*loadedCatalogs) {
-    frmMain = std::make_unique<TfrmMain>(designer, std::move(loading.Failures), folders);
-    FillPickers(designer);
-    const std::filesystem::path& settings = folders.SettingsFile;
-    frmOption = std::make_unique<TfrmOption>(frmMain.get(), designer.OptionPicker, settings);
-    frmMove = std::make_unique<TfrmMove>(frmMain.get(), designer.MovePicker, settings);
-    frmWeapon = std::make_unique<TfrmWeapon>(frmMain.get(), designer.WeaponPicker, designer.Sheet.Weapons, settings);
-    frmMain->SetPickers(frmOption.get(), frmMove.get(), frmWeapon.get());
-}
-
-DesignerSession::DesignerSession(const std::filesystem::path& directory)
-    : DesignerSession(PortableFolders(directory)) {}
-
-DesignerSession::~DesignerSession() {
-    frmWeapon.reset();
-    frmMove.reset();
-    frmOption.reset();
-    frmMain.reset();
 }
 
 }  // namespace kr

@@ -15,11 +15,13 @@
 #pragma once
 
 #include "data_folders.h"
+#include "figure_panel.h"
+#include "status_line.h"
 #include "designer.h"
 #include "f_move.h"
 #include "history.h"
 #include "f_option.h"
-#include "recovery.h"
+#include "recovery_keeper.h"
 #include "f_weapon.h"
 #include "record_sheet_content.h"
 #include "help.h"
@@ -33,7 +35,6 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
-#include <QElapsedTimer>
 #include <QTimer>
 #include <QToolButton>
 
@@ -47,38 +48,6 @@
 #include <vector>
 
 namespace kr {
-
-// The status line at the bottom of the main window: notices that must not
-// stop the user (names a load dropped, where a file was written). The text
-// is cut with "…" to the line's width; the whole of it is in the tooltip.
-class StatusLine : public QLabel {
-public:
-    explicit StatusLine(QWidget* parent = nullptr);
-    // What a notice is about: the design (a load's dropped names, where it
-    // was saved), which the next change of design makes old, or the session
-    // (its recovery file, its settings), which stays until the next notice.
-    enum class About { Design, Session };
-    // Shows a notice; `details` (if any) is the tooltip, else the notice itself.
-    void Show(const QString& notice, const QString& details = {}, About about = About::Design);
-    void Clear();
-    const QString& Notice() const { return notice_; }
-    About NoticeAbout() const { return about_; }
-    // How many notices were shown (or cleared) so far: a command that
-    // showed none leaves it as it was.
-    std::uint64_t Shown() const { return shown_; }
-    // The design changed: a notice about the design before goes, unless
-    // another was shown since `shown`.
-    void DesignChanged(std::uint64_t shown);
-
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-
-private:
-    void Elide();
-    QString notice_;
-    About about_ = About::Design;
-    std::uint64_t shown_ = 0;
-};
 
 // The program's icon in every size it comes in.
 QIcon ApplicationIcon();
@@ -144,7 +113,7 @@ public:
     QLabel* lblClassP = nullptr;
     QFrame* Panel1 = nullptr;
     QLabel* lblClass = nullptr;
-    QFrame* pnlBase = nullptr;
+    FigurePanel* pnlBase = nullptr;
     QLabel *lblFire = nullptr, *lblBtl = nullptr, *lblSpd = nullptr, *lblSns = nullptr, *lblCP = nullptr;
     QLabel *lblAmr = nullptr, *lblHP = nullptr, *lblPow = nullptr, *lblPunch = nullptr, *lblBP = nullptr,
            *lblPlice = nullptr;
@@ -191,8 +160,6 @@ private:
     void BuildFigurePanel();
     void BuildLists();
     void BuildMenus();
-    // Places the captions and figure boxes of the figure panel for their texts.
-    void LayOutFigures();
     void RefreshFigures();
     void RefreshLists();
     void RefreshName();
@@ -203,7 +170,6 @@ private:
     void SaveTo(const std::filesystem::path& file);
     // What a load or a restore learnt of the design's file.
     void LearnFile(bool holdsDesign);
-    void BuildRestoreMenu();
     // Notices of the start: recovery files not offered, a settings file refused.
     void ShowStartNotices(const std::filesystem::path& settingsFile);
     // A sheet's file: the file the dialog keeps, else the unit file's name
@@ -211,8 +177,6 @@ private:
     std::filesystem::path ChooseSheetFile(FileDialogRequest request, std::filesystem::path& kept, const char* extension);
     // What a record sheet's header names: the remembered unit file and today.
     SheetHeading Heading() const;
-    // Typed or pasted text lost characters, or was cut at the name's limit.
-    void NameInputRefused(const QString& leftOut, bool cut);
     // The names a load dropped, in the status line.
     void ShowDroppedNames(const std::vector<std::string>& dropped);
     // The name box's text became the sheet's name.
@@ -236,9 +200,6 @@ private:
     // The title names the remembered unit file and marks unsaved changes;
     // the Edit menu follows the history.
     void UpdateTitleAndMenus();
-    // The recovery file is written at most once a second, and at the end.
-    void ScheduleRecovery();
-    bool WriteRecovery();
     // Figure box tooltips, made when asked: the sums behind the figures.
     bool eventFilter(QObject* watched, QEvent* event) override;
     // The 最近使ったファイル items, as the settings file holds them now.
@@ -253,18 +214,6 @@ private:
     // the drop); false for any other event.
     bool TakeUnitFileDrag(QEvent* event);
 
-    // The figure panel's captions and boxes with their design places.
-    struct FigureSlot {
-        QLabel* Caption;
-        int CaptionLeft;
-        QLabel* Box;
-        int BoxLeft;
-        int BoxWidth;
-        int Row;  // 0 or 1
-        SheetFigure Figure;
-    };
-    std::vector<FigureSlot> figureSlots_;
-
     Designer& designer_;
     DataFolders folders_;
     std::filesystem::path settingsFile_;
@@ -274,38 +223,11 @@ private:
     bool nameBurst_ = false;
     QTimer nameBurstTimer_;
 
-    std::unique_ptr<RecoverySlots> recovery_;
-    bool recoveryPending_ = false;
-    QTimer recoveryTimer_;
-    QElapsedTimer sinceRecoveryWrite_;
+    // It writes the last change as the window goes, while the status line is still there.
+    std::unique_ptr<RecoveryKeeper> recovery_;
     TfrmOption* frmOption_ = nullptr;
     TfrmMove* frmMove_ = nullptr;
     TfrmWeapon* frmWeapon_ = nullptr;
-};
-
-// The program's windows, created in the order main window, option picker,
-// move picker, weapon picker and destroyed in reverse, each storing its
-// placement as it goes.
-class DesignerSession {
-public:
-    explicit DesignerSession(const DataFolders& folders);
-    // The same over catalogs whose loading began earlier.
-    DesignerSession(const DataFolders& folders, CatalogsLoading loading);
-    // Catalogs and settings in one folder.
-    explicit DesignerSession(const std::filesystem::path& directory);
-    ~DesignerSession();
-    DesignerSession(const DesignerSession&) = delete;
-    DesignerSession& operator=(const DesignerSession&) = delete;
-
-    TfrmMain& Main() { return *frmMain; }
-
-    const std::unique_ptr<Catalogs> loadedCatalogs;
-    Catalogs& catalogs;
-    Designer designer{catalogs};
-    std::unique_ptr<TfrmMain> frmMain;
-    std::unique_ptr<TfrmOption> frmOption;
-    std::unique_ptr<TfrmMove> frmMove;
-    std::unique_ptr<TfrmWeapon> frmWeapon;
 };
 
 }  // namespace kr

@@ -2,6 +2,7 @@
 
 #include "Pub1.h"
 #include "codec.h"
+#include "unit_file.h"
 
 #include <array>
 #include <unordered_map>
@@ -67,14 +68,44 @@ std::string UnitNameFromFile(std::string_view bytes) {
     return name;
 }
 
+namespace {
+
+// The table stands in the order of its ids, and places every figure the
+// unit file keeps and every clipboard line once.
+constexpr bool TableIsWhole() {
+    std::array<int, SheetFigureCount> fileUses{}, reportUses{};
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < SheetFigureCount; ++i) {
+        const FigureDescription& figure = FigureTable[i];
+        if (static_cast<std::size_t>(figure.Id) != i || figure.ReportOrder >= SheetFigureCount) return false;
+        ++reportUses[figure.ReportOrder];
+        if (figure.FileIndex < 0) continue;
+        if (static_cast<std::size_t>(figure.FileIndex) >= UnitFigureCount) return false;
+        ++fileUses[static_cast<std::size_t>(figure.FileIndex)];
+        ++kept;
+    }
+    for (std::size_t i = 0; i < SheetFigureCount; ++i)
+        if (reportUses[i] != 1 || (i < UnitFigureCount && fileUses[i] != 1)) return false;
+    return kept == UnitFigureCount;
+}
+static_assert(TableIsWhole(), "every figure once, in the order of its id; every file key and report line once");
+
+}  // namespace
+
+std::array<SheetFigure, SheetFigureCount> FiguresInReportOrder() {
+    std::array<SheetFigure, SheetFigureCount> order{};
+    for (const FigureDescription& figure : FigureTable) order[figure.ReportOrder] = figure.Id;
+    return order;
+}
+
 BaseFigureValues BaseFiguresOf(const UnitSheet& sheet) {
     BaseFigureValues values{};
-    for (std::size_t i = 0; i < BaseFigureCount; ++i) values[i] = sheet.*BaseFigureFields[i];
+    for (const FigureDescription& figure : FigureTable) values[static_cast<std::size_t>(figure.Id)] = sheet.*figure.Base;
     return values;
 }
 
 void SetBaseFigures(UnitSheet& sheet, const BaseFigureValues& values) {
-    for (std::size_t i = 0; i < BaseFigureCount; ++i) sheet.*BaseFigureFields[i] = values[i];
+    for (const FigureDescription& figure : FigureTable) sheet.*figure.Base = values[static_cast<std::size_t>(figure.Id)];
 }
 
 bool IsOutOfClass(std::string_view entryClass, std::string_view unitClass) {
@@ -85,14 +116,17 @@ bool IsOutOfClass(std::string_view entryClass, std::string_view unitClass) {
 
 namespace {
 
+// The running sums, by figure, and the options' bonus to every movement.
 struct Totals {
-    std::int32_t Fire, Melee, Evasion, Armor, Durability, Sensor, Power, CP, Backpack, Price, MoveBonus;
+    std::array<std::int32_t, SheetFigureCount> Figure{};
+    std::int32_t MoveBonus = 0;
+    std::int32_t& operator[](SheetFigure figure) { return Figure[static_cast<std::size_t>(figure)]; }
 };
 
-// Adds an amount to a running total and notes where it came from.
-void Add(std::int32_t& total, FigureTerms& terms, SheetFigure figure, std::string_view source, std::int32_t amount,
+// Adds an amount to a figure's running total and notes where it came from.
+void Add(Totals& t, FigureTerms& terms, SheetFigure figure, std::string_view source, std::int32_t amount,
          bool surcharge = false) {
-    total = WrapAdd(total, amount);
+    t[figure] = WrapAdd(t[figure], amount);
     if (amount != 0) terms[static_cast<std::size_t>(figure)].push_back({source, amount, surcharge});
 }
 
@@ -103,7 +137,7 @@ void ChargeClass(RowList<Entry>& list, std::size_t row, const std::string& unitC
     const Entry& e = *list.Data(row);
     if (IsOutOfClass(e.Class, unitClass)) {
         list.SetCell(row, column, DecimalText(WrapAdd(e.CP, 1)));
-        Add(t.CP, terms, SheetFigure::CP, e.Name, 1, true);
+        Add(t, terms, SheetFigure::CP, e.Name, 1, true);
     } else {
         list.ResetCell(row, column);
     }
@@ -111,9 +145,9 @@ void ChargeClass(RowList<Entry>& list, std::size_t row, const std::string& unitC
 
 template <class Entry>
 void AddCosts(const Entry& e, Totals& t, FigureTerms& terms) {
-    Add(t.CP, terms, SheetFigure::CP, e.Name, e.CP);
-    Add(t.Backpack, terms, SheetFigure::Backpack, e.Name, e.BP);
-    Add(t.Price, terms, SheetFigure::Price, e.Name, e.Price);
+    Add(t, terms, SheetFigure::CP, e.Name, e.CP);
+    Add(t, terms, SheetFigure::Backpack, e.Name, e.BP);
+    Add(t, terms, SheetFigure::Price, e.Name, e.Price);
 }
 
 }  // namespace
@@ -123,19 +157,21 @@ void Recalculate(UnitSheet& sheet) {
     FigureTerms& terms = sheet.Terms;
     for (auto& figure : terms) figure.clear();
 
-    Totals t{sheet.BaseFire, sheet.BaseMelee, sheet.BaseEvasion, sheet.BaseArmor, sheet.BaseDurability,
-             sheet.BaseSensor, sheet.BasePower, sheet.BaseCP, 0, sheet.BasePrice, 0};
+    // Each figure starts from its base; the load starts empty.
+    Totals t;
+    for (const FigureDescription& figure : FigureTable)
+        t[figure.Id] = figure.Kind == FigureKind::Load ? 0 : sheet.*figure.Base;
     const std::string& unitClass = sheet.UnitClass;
 
     for (std::size_t i = 0; i < sheet.Options.Count(); ++i) {
         const TKrOption& e = *sheet.Options.Data(i);
         AddCosts(e, t, terms);
-        Add(t.Fire, terms, SheetFigure::Fire, e.Name, e.Fire);
-        Add(t.Melee, terms, SheetFigure::Melee, e.Name, e.Melee);
-        Add(t.Evasion, terms, SheetFigure::Evasion, e.Name, e.Evasion);
-        Add(t.Armor, terms, SheetFigure::Armor, e.Name, e.Armor);
-        Add(t.Sensor, terms, SheetFigure::Sensor, e.Name, e.Sensor);
-        Add(t.Power, terms, SheetFigure::Power, e.Name, e.Power);
+        Add(t, terms, SheetFigure::Fire, e.Name, e.Fire);
+        Add(t, terms, SheetFigure::Melee, e.Name, e.Melee);
+        Add(t, terms, SheetFigure::Evasion, e.Name, e.Evasion);
+        Add(t, terms, SheetFigure::Armor, e.Name, e.Armor);
+        Add(t, terms, SheetFigure::Sensor, e.Name, e.Sensor);
+        Add(t, terms, SheetFigure::Power, e.Name, e.Power);
         t.MoveBonus = WrapAdd(t.MoveBonus, e.MoveBonus);
         ChargeClass(sheet.Options, i, unitClass, t, terms);
     }
@@ -157,54 +193,21 @@ void Recalculate(UnitSheet& sheet) {
         AddCosts(w, t, terms);
         if (w.Damage < 0)
             sheet.Weapons.SetCell(i, RowTexts<TKrWeapon>::DamageColumn,
-                                  DecimalText(static_cast<std::int32_t>(static_cast<std::uint32_t>(t.Power) -
+                                  DecimalText(static_cast<std::int32_t>(static_cast<std::uint32_t>(t[SheetFigure::Power]) -
                                                                         static_cast<std::uint32_t>(w.Damage))));
         ChargeClass(sheet.Weapons, i, unitClass, t, terms);
     }
 
-    FigureTexts& b = sheet.Boxes;
-    b.Fire = SignedText(t.Fire);
-    b.Melee = SignedText(t.Melee);
-    b.Evasion = SignedText(t.Evasion);
-    b.Armor = DecimalText(t.Armor);
-    b.Durability = DecimalText(t.Durability);
-    b.Sensor = SignedText(t.Sensor);
-    b.Power = DecimalText(t.Power);
-    b.Punch = DecimalText(sheet.BasePunch);
-    b.CP = DecimalText(t.CP);
-    b.Price = DecimalText(t.Price);
-    b.Class = sheet.UnitClass;
-    b.BP = DecimalText(t.Backpack);
+    for (const FigureDescription& figure : FigureTable) {
+        const std::int32_t total = t[figure.Id];
+        sheet.Boxes[figure.Id] = figure.Kind == FigureKind::Modifier ? SignedText(total) : DecimalText(total);
+    }
+    sheet.Boxes.Class = sheet.UnitClass;
 
-    sheet.BackpackOverloaded = t.Backpack > sheet.BackpackCapacity;
+    sheet.BackpackOverloaded = t[SheetFigure::Backpack] > sheet.BackpackCapacity;
 }
 
 namespace {
-
-// How each figure box names itself and where its base and text are.
-struct FigureFacts {
-    const char* Label;  // UTF-8
-    std::int32_t UnitSheet::*Base;
-    std::string FigureTexts::*Text;
-    bool Signed;  // shown with a "+" above 0
-};
-
-const FigureFacts& FactsOf(SheetFigure figure) {
-    static const std::array<FigureFacts, SheetFigureCount> facts{{
-        {"射撃修正", &UnitSheet::BaseFire, &FigureTexts::Fire, true},
-        {"格闘修正", &UnitSheet::BaseMelee, &FigureTexts::Melee, true},
-        {"回避修正", &UnitSheet::BaseEvasion, &FigureTexts::Evasion, true},
-        {"センサー", &UnitSheet::BaseSensor, &FigureTexts::Sensor, true},
-        {"カスタムポイント", &UnitSheet::BaseCP, &FigureTexts::CP, false},
-        {"装甲", &UnitSheet::BaseArmor, &FigureTexts::Armor, false},
-        {"耐久力", &UnitSheet::BaseDurability, &FigureTexts::Durability, false},
-        {"パワー", &UnitSheet::BasePower, &FigureTexts::Power, false},
-        {"パンチ", &UnitSheet::BasePunch, &FigureTexts::Punch, false},
-        {"積載", nullptr, &FigureTexts::BP, false},
-        {"価格", &UnitSheet::BasePrice, &FigureTexts::Price, false},
-    }};
-    return facts[static_cast<std::size_t>(figure)];
-}
 
 // The terms of a figure with the same source and kind put together, in the
 // order of their first appearance: a weapon carried twice reads once, "×2".
@@ -268,8 +271,8 @@ std::string ClassName(const UnitSheet& sheet) {
 }  // namespace
 
 std::string FigureExplanation(const UnitSheet& sheet, SheetFigure figure) {
-    const FigureFacts& facts = FactsOf(figure);
-    const std::string& shown = sheet.Boxes.*facts.Text;
+    const FigureDescription& facts = DescriptionOf(figure);
+    const std::string& shown = sheet.Boxes[figure];
     if (shown.empty()) return {};
     const std::vector<FigureTerm>& terms = sheet.Terms[static_cast<std::size_t>(figure)];
     const std::vector<GroupedTerm> groups = Grouped(terms);
@@ -284,7 +287,8 @@ std::string FigureExplanation(const UnitSheet& sheet, SheetFigure figure) {
     }
 
     const std::int32_t base = sheet.*facts.Base;
-    std::string text = Sjis(facts.Label) + " " + shown + Sjis(" = 基本 ") + (facts.Signed ? SignedText(base) : DecimalText(base));
+    std::string text = Sjis(facts.Label) + " " + shown + Sjis(" = 基本 ") +
+                       (facts.Kind == FigureKind::Modifier ? SignedText(base) : DecimalText(base));
     if (figure == SheetFigure::Price) {
         // The price reads as base plus equipment, then each piece of equipment.
         if (!groups.empty()) {

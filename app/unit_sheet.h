@@ -11,28 +11,20 @@
 
 namespace kr {
 
-// Texts of the main window's figure boxes and class box (CP932 bytes).
-// All blank until the first recalculation.
-struct FigureTexts {
-    std::string Fire;        // lblFire
-    std::string Melee;       // lblBtl
-    std::string Evasion;     // lblSpd
-    std::string Armor;       // lblAmr
-    std::string Durability;  // lblHP
-    std::string Sensor;      // lblSns
-    std::string Power;       // lblPow
-    std::string Punch;       // lblPunch
-    std::string CP;          // lblCP
-    std::string Price;       // lblPlice
-    std::string Class;       // lblClass
-    std::string BP;          // lblBP
-
-    bool operator==(const FigureTexts&) const = default;
-};
-
 // The figures the sheet sums, in the order of the figure panel's boxes.
 enum class SheetFigure { Fire, Melee, Evasion, Sensor, CP, Armor, Durability, Power, Punch, Backpack, Price };
 constexpr std::size_t SheetFigureCount = 11;
+
+// Texts of the main window's figure boxes (by figure) and class box (CP932
+// bytes). All blank until the first recalculation.
+struct FigureTexts {
+    std::array<std::string, SheetFigureCount> Figure;
+    std::string Class;  // lblClass
+
+    const std::string& operator[](SheetFigure figure) const { return Figure[static_cast<std::size_t>(figure)]; }
+    std::string& operator[](SheetFigure figure) { return Figure[static_cast<std::size_t>(figure)]; }
+    bool operator==(const FigureTexts&) const = default;
+};
 
 // One amount equipment brought to a figure: the entry's name (a view into
 // its catalog) and the amount; `Surcharge` marks the extra custom point of
@@ -94,15 +86,47 @@ NameInput UnitNameInput(std::string_view utf8);
 // byte that is no CP932 character made "?", control characters removed.
 std::string UnitNameFromFile(std::string_view bytes);
 
-// The eleven base figures of a sheet, in the order of the stock models'
-// table: fire, melee, evasion, armour, durability, power, punch, sensor,
-// custom points, backpack capacity, price.
-constexpr std::size_t BaseFigureCount = 11;
-using BaseFigureValues = std::array<std::int32_t, BaseFigureCount>;
-constexpr std::array<std::int32_t UnitSheet::*, BaseFigureCount> BaseFigureFields{
-    &UnitSheet::BaseFire,  &UnitSheet::BaseMelee, &UnitSheet::BaseEvasion,      &UnitSheet::BaseArmor,
-    &UnitSheet::BaseDurability, &UnitSheet::BasePower, &UnitSheet::BasePunch, &UnitSheet::BaseSensor,
-    &UnitSheet::BaseCP,    &UnitSheet::BackpackCapacity, &UnitSheet::BasePrice};
+// How a figure is summed and shown: a modifier with "+" above 0, a plain
+// number, or the backpack's load (what the equipment weighs, which the base
+// figure, the capacity, must hold).
+enum class FigureKind { Modifier, Number, Load };
+
+// Everything each figure is, in one place: every window, report and file
+// loops over this table.
+struct FigureDescription {
+    SheetFigure Id;
+    const char* Caption;          // the figure panel's caption and the record sheet's (UTF-8)
+    const char* Label;            // how the sum behind it names it (UTF-8)
+    const char* ReportLabel;      // its line of the clipboard text (UTF-8)
+    const char* ReportBaseLabel;  // the line of its base figure after it, or none
+    std::size_t ReportOrder;      // its place among the clipboard text's figure lines
+    int FileIndex;                // its place among the unit file's figures (UnitFileFigureKeys); -1: not kept
+    std::int32_t UnitSheet::*Base;
+    FigureKind Kind;
+    int PanelRow;                 // 0 or 1: the figure panel's row
+};
+inline constexpr std::array<FigureDescription, SheetFigureCount> FigureTable{{
+    {SheetFigure::Fire, "射撃修正", "射撃修正", "射撃修正", nullptr, 0, 0, &UnitSheet::BaseFire, FigureKind::Modifier, 0},
+    {SheetFigure::Melee, "格闘修正", "格闘修正", "格闘修正", nullptr, 1, 1, &UnitSheet::BaseMelee, FigureKind::Modifier, 0},
+    {SheetFigure::Evasion, "回避修正", "回避修正", "回避修正", nullptr, 2, 2, &UnitSheet::BaseEvasion, FigureKind::Modifier, 0},
+    {SheetFigure::Sensor, "センサー", "センサー", "センサー", nullptr, 3, 6, &UnitSheet::BaseSensor, FigureKind::Modifier, 0},
+    {SheetFigure::CP, "カスタムポイント", "カスタムポイント", "ＣＰ", "ＣＰ(元)", 9, 8, &UnitSheet::BaseCP, FigureKind::Number, 0},
+    {SheetFigure::Armor, "装甲", "装甲", "装甲", nullptr, 4, 3, &UnitSheet::BaseArmor, FigureKind::Number, 1},
+    {SheetFigure::Durability, "耐久力", "耐久力", "耐久力", nullptr, 5, 4, &UnitSheet::BaseDurability, FigureKind::Number, 1},
+    {SheetFigure::Power, "パワー", "パワー", "パワー", nullptr, 6, 5, &UnitSheet::BasePower, FigureKind::Number, 1},
+    {SheetFigure::Punch, "パンチ", "パンチ", "パンチ", nullptr, 7, 7, &UnitSheet::BasePunch, FigureKind::Number, 1},
+    {SheetFigure::Backpack, "ﾊﾞｯｸﾊﾟｯｸ", "積載", "ＢＰ", "ＢＰ(元)", 8, -1, &UnitSheet::BackpackCapacity, FigureKind::Load, 1},
+    {SheetFigure::Price, "価格(GD)", "価格", "価格", "価格(元)", 10, 9, &UnitSheet::BasePrice, FigureKind::Number, 1},
+}};
+constexpr const FigureDescription& DescriptionOf(SheetFigure figure) {
+    return FigureTable[static_cast<std::size_t>(figure)];
+}
+
+// The figures in the order of the clipboard text's lines.
+std::array<SheetFigure, SheetFigureCount> FiguresInReportOrder();
+
+// The eleven base figures of a sheet (the backpack's is its capacity), by figure.
+using BaseFigureValues = std::array<std::int32_t, SheetFigureCount>;
 BaseFigureValues BaseFiguresOf(const UnitSheet& sheet);
 void SetBaseFigures(UnitSheet& sheet, const BaseFigureValues& values);
 

@@ -7,7 +7,7 @@
 // a PDF page.
 #include "bench_fixtures.h"
 
-#include "main.h"
+#include "designer_session.h"
 #include "designer.h"
 #include "record_sheet.h"
 

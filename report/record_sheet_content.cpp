@@ -93,26 +93,27 @@ RecordSheetContent RecordSheetContentOf(const UnitSheet& sheet, const SheetHeadi
     content.FileName = heading.FileName.empty() ? "(未保存)" : heading.FileName;
     content.Date = heading.Date;
 
+    // The panel's two rows, the class closing the first.
     const FigureTexts& boxes = sheet.Boxes;
-    const auto figure = [](const char* caption, const std::string& value) {
-        return PrintedFigure{caption, Cp932ToUtf8(value), {}, {}};
-    };
-    PrintedFigure cp = figure("カスタムポイント", boxes.CP);
-    cp.Note = "ＣＰ(元) " + DecimalText(sheet.BaseCP);
-    // The load against what the backpack takes; an overload is said in words
-    // too, so that it shows in black-and-white print.
-    PrintedFigure backpack = figure("ﾊﾞｯｸﾊﾟｯｸ", boxes.BP);
-    if (!backpack.Value.empty()) backpack.Value += " / " + DecimalText(sheet.BackpackCapacity);
-    if (sheet.BackpackOverloaded) backpack.Alarm = "過積載";
-    PrintedFigure price = figure("価格(GD)", boxes.Price);
-    price.Note = "価格(元) " + DecimalText(sheet.BasePrice);
-    content.Figures = {
-        figure("射撃修正", boxes.Fire), figure("格闘修正", boxes.Melee), figure("回避修正", boxes.Evasion),
-        figure("センサー", boxes.Sensor), cp, figure("クラス", boxes.Class),
-        figure("装甲", boxes.Armor), figure("耐久力", boxes.Durability), figure("パワー", boxes.Power),
-        figure("パンチ", boxes.Punch), backpack, price,
-    };
-    content.Durability = TrackOf(boxes.Durability);
+    bool classShown = false;
+    for (const FigureDescription& figure : FigureTable) {
+        if (figure.PanelRow == 1 && !classShown) {
+            content.Figures.push_back({"クラス", Cp932ToUtf8(boxes.Class), {}, {}});
+            classShown = true;
+        }
+        PrintedFigure printed{figure.Caption, Cp932ToUtf8(boxes[figure.Id]), {}, {}};
+        const std::string base = DecimalText(sheet.*figure.Base);
+        if (figure.Kind == FigureKind::Load) {
+            // The load against what the backpack takes; an overload is said
+            // in words too, so that it shows in black-and-white print.
+            if (!printed.Value.empty()) printed.Value += " / " + base;
+            if (sheet.BackpackOverloaded) printed.Alarm = "過積載";
+        } else if (figure.ReportBaseLabel) {
+            printed.Note = std::string(figure.ReportBaseLabel) + " " + base;
+        }
+        content.Figures.push_back(std::move(printed));
+    }
+    content.Durability = TrackOf(boxes[SheetFigure::Durability]);
 
     content.Lists = {
         ListOf("移動", "移動方式", sheet.Moves, MoveReportFields(), false),

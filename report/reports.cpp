@@ -34,20 +34,16 @@ struct ClipboardLiterals {
     std::array<std::string, 3> ListHeadings{Sjis("[移動]"), Sjis("[武器]"), Sjis("[その他]")};
     std::string Name = Sjis("名称");
     std::string Class = Sjis("クラス");
-    std::string Fire = Sjis("射撃修正");
-    std::string Melee = Sjis("格闘修正");
-    std::string Evasion = Sjis("回避修正");
-    std::string Sensor = Sjis("センサー");
-    std::string Armor = Sjis("装甲");
-    std::string Durability = Sjis("耐久力");
-    std::string Power = Sjis("パワー");
-    std::string Punch = Sjis("パンチ");
-    std::string BP = Sjis("ＢＰ");
-    std::string BaseBP = Sjis("ＢＰ(元)");
-    std::string CP = Sjis("ＣＰ");
-    std::string BaseCP = Sjis("ＣＰ(元)");
-    std::string Price = Sjis("価格");
-    std::string BasePrice = Sjis("価格(元)");
+    // Each figure's line and, for some, the line of its base figure, by figure.
+    std::array<std::string, SheetFigureCount> FigureLabels, BaseLabels;
+
+    ClipboardLiterals() {
+        for (const FigureDescription& figure : FigureTable) {
+            const auto i = static_cast<std::size_t>(figure.Id);
+            FigureLabels[i] = Sjis(figure.ReportLabel);
+            if (figure.ReportBaseLabel) BaseLabels[i] = Sjis(figure.ReportBaseLabel);
+        }
+    }
 
     // Column numbers are those of the list rows (name 0, then the cells).
     std::vector<ReportField> MoveFields{
@@ -253,25 +249,14 @@ void AppendTableEnd(std::string& out) {
 
 std::vector<BasicFigure> BasicFigures(const UnitSheet& sheet) {
     const ClipboardLiterals& c = Clip();
-    const FigureTexts& boxes = sheet.Boxes;
-    return {
-        {c.Name, sheet.UnitName, false},
-        {c.Class, boxes.Class, false},
-        {c.Fire, boxes.Fire, true},
-        {c.Melee, boxes.Melee, true},
-        {c.Evasion, boxes.Evasion, true},
-        {c.Sensor, boxes.Sensor, true},
-        {c.Armor, boxes.Armor, true},
-        {c.Durability, boxes.Durability, true},
-        {c.Power, boxes.Power, true},
-        {c.Punch, boxes.Punch, true},
-        {c.BP, boxes.BP, true},
-        {c.BaseBP, DecimalText(sheet.BackpackCapacity), true},
-        {c.CP, boxes.CP, true},
-        {c.BaseCP, DecimalText(sheet.BaseCP), true},
-        {c.Price, boxes.Price, true},
-        {c.BasePrice, DecimalText(sheet.BasePrice), true},
-    };
+    std::vector<BasicFigure> lines{{c.Name, sheet.UnitName, false}, {c.Class, sheet.Boxes.Class, false}};
+    for (SheetFigure id : FiguresInReportOrder()) {
+        const auto i = static_cast<std::size_t>(id);
+        lines.push_back({c.FigureLabels[i], sheet.Boxes[id], true});
+        const FigureDescription& figure = DescriptionOf(id);
+        if (figure.ReportBaseLabel) lines.push_back({c.BaseLabels[i], DecimalText(sheet.*figure.Base), true});
+    }
+    return lines;
 }
 
 const std::string& BasicHeading() { return Clip().BasicHeading; }
@@ -334,13 +319,13 @@ std::string BuildHtmlPage(const UnitSheet& sheet) {
     AppendLine(out, h.BodyOpen);
     const std::string& A = h.ValueOpen;
     const std::string& W = h.WideValueOpen;
-    AppendFigurePair(out, h.Class, A, boxes.Class, h.Power, A, boxes.Power);
-    AppendFigurePair(out, h.Fire, W, boxes.Fire, h.Punch, A, boxes.Punch);
-    AppendFigurePair(out, h.Melee, A, boxes.Melee, h.Backpack, W, boxes.BP);
-    AppendFigurePair(out, h.Evasion, A, boxes.Evasion, h.CustomPoints, A, boxes.CP);
-    AppendFigurePair(out, h.Sensor, A, boxes.Sensor, h.BaseCustomPoints, A, DecimalText(sheet.BaseCP));
-    AppendFigurePair(out, h.Armor, A, boxes.Armor, h.Price, A, boxes.Price);
-    AppendFigurePair(out, h.Durability, A, boxes.Durability, h.BasePrice, A, DecimalText(sheet.BasePrice));
+    AppendFigurePair(out, h.Class, A, boxes.Class, h.Power, A, boxes[SheetFigure::Power]);
+    AppendFigurePair(out, h.Fire, W, boxes[SheetFigure::Fire], h.Punch, A, boxes[SheetFigure::Punch]);
+    AppendFigurePair(out, h.Melee, A, boxes[SheetFigure::Melee], h.Backpack, W, boxes[SheetFigure::Backpack]);
+    AppendFigurePair(out, h.Evasion, A, boxes[SheetFigure::Evasion], h.CustomPoints, A, boxes[SheetFigure::CP]);
+    AppendFigurePair(out, h.Sensor, A, boxes[SheetFigure::Sensor], h.BaseCustomPoints, A, DecimalText(sheet.BaseCP));
+    AppendFigurePair(out, h.Armor, A, boxes[SheetFigure::Armor], h.Price, A, boxes[SheetFigure::Price]);
+    AppendFigurePair(out, h.Durability, A, boxes[SheetFigure::Durability], h.BasePrice, A, DecimalText(sheet.BasePrice));
     AppendTableEnd(out);
 
     AppendLines(out, h.MoveHead);

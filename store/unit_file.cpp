@@ -12,10 +12,6 @@ namespace kr {
 
 namespace {
 
-// Key names of the base figures, in the order of UnitFigure.
-constexpr std::array<const char*, UnitFigureCount> FigureKeys{
-    "射撃", "格闘", "回避", "装甲", "ＨＰ", "パワー", "センサー", "パンチ", "カスタムポイント", "価格"};
-
 // Section and key names of the unit file as CP932 bytes.
 struct UnitFileNames {
     std::string Basic = Sjis("基本性能");
@@ -27,7 +23,7 @@ struct UnitFileNames {
     std::string Options = Sjis("オプション");
 
     UnitFileNames() {
-        for (std::size_t i = 0; i < FigureKeys.size(); ++i) Figures[i] = Sjis(FigureKeys[i]);
+        for (std::size_t i = 0; i < UnitFigureCount; ++i) Figures[i] = Sjis(UnitFileFigureKeys[i]);
     }
 };
 

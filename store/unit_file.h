@@ -14,14 +14,17 @@
 
 namespace kr {
 
-// The ten base figures in the order the file holds them (section "基本性能").
-enum class UnitFigure { Fire, Melee, Evasion, Armor, Durability, Power, Sensor, Punch, CP, Price };
+// The keys of the ten base figures in "基本性能", in the order the file holds
+// them (UTF-8). Which figure of the sheet each is, is the figure table's
+// business (app/unit_sheet.h).
 constexpr std::size_t UnitFigureCount = 10;
+inline constexpr std::array<const char*, UnitFigureCount> UnitFileFigureKeys{
+    "射撃", "格闘", "回避", "装甲", "ＨＰ", "パワー", "センサー", "パンチ", "カスタムポイント", "価格"};
 
 // What a unit file holds. Texts are CP932 bytes.
 struct UnitFileContent {
     std::string Name;                                    // "名称"
-    std::array<std::int32_t, UnitFigureCount> Figures{};  // "射撃" ... "価格", 0 when absent
+    std::array<std::int32_t, UnitFigureCount> Figures{};  // by UnitFileFigureKeys, 0 when absent
     std::string Class;                                   // "クラス"; read back with ASCII letters in upper case
     // The entries' names in list order: "移動" MOVEn, "武装" WEAPONn, "オプション" OPTIONn.
     std::vector<std::string> Moves;
@@ -29,9 +32,6 @@ struct UnitFileContent {
     std::vector<std::string> Options;
 
     bool operator==(const UnitFileContent&) const = default;
-
-    std::int32_t& Figure(UnitFigure which) { return Figures[static_cast<std::size_t>(which)]; }
-    std::int32_t Figure(UnitFigure which) const { return Figures[static_cast<std::size_t>(which)]; }
 };
 
 // Reads a unit file. Missing sections and keys read as empty texts, 0 and no

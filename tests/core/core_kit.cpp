@@ -166,8 +166,11 @@ void SetBaseFigures(kr::UnitSheet& s, const std::vector<std::int32_t>& figures) 
 }
 
 Texts BoxTexts(const kr::UnitSheet& sheet) {
+    using kr::SheetFigure;
     const kr::FigureTexts& b = sheet.Boxes;
-    return {b.Fire, b.Melee, b.Evasion, b.Sensor, b.Armor, b.Durability, b.Power, b.Punch, b.CP, b.Price, b.Class, b.BP};
+    return {b[SheetFigure::Fire],  b[SheetFigure::Melee], b[SheetFigure::Evasion], b[SheetFigure::Sensor],
+            b[SheetFigure::Armor], b[SheetFigure::Durability], b[SheetFigure::Power], b[SheetFigure::Punch],
+            b[SheetFigure::CP],    b[SheetFigure::Price], b.Class, b[SheetFigure::Backpack]};
 }
 
 ToolRun RunKrReport(const std::vector<std::string>& args, const std::string& environment) {

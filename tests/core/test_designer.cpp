@@ -92,7 +92,7 @@ TEST_F(Session, MissingPresetNamesAddNothing) {
     ApplyTemplate(bare, 4);
     EXPECT_EQ(bare.Sheet.Moves.Count() + bare.Sheet.Weapons.Count() + bare.Sheet.Options.Count(), 0u);
     EXPECT_EQ(bare.Sheet.UnitName, IconvCp932("KRH-X31-LS クォーツ"));
-    EXPECT_EQ(bare.Sheet.Boxes.CP, "-1");
+    EXPECT_EQ(bare.Sheet.Boxes[kr::SheetFigure::CP], "-1");
 }
 
 // Deleting a weapon row takes its pair along: the row below when that is a

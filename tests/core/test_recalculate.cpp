@@ -80,9 +80,9 @@ TEST_F(Sheet, EveryRowAddsItsPriceCustomPointsAndLoad) {
     const TKrWeapon* gun = Weapon("L", 3, 100, 200, 300);
     AddWeaponRow(&sheet.Weapons, gun);
     Recalculate(sheet);
-    EXPECT_EQ(sheet.Boxes.Price, "8621");
-    EXPECT_EQ(sheet.Boxes.CP, "3211");
-    EXPECT_EQ(sheet.Boxes.BP, "422");
+    EXPECT_EQ(sheet.Boxes[kr::SheetFigure::Price], "8621");
+    EXPECT_EQ(sheet.Boxes[kr::SheetFigure::CP], "3211");
+    EXPECT_EQ(sheet.Boxes[kr::SheetFigure::Backpack], "422");
     EXPECT_FALSE(sheet.BackpackOverloaded);
 }
 
@@ -131,7 +131,7 @@ TEST_F(Sheet, HeavyOptionOnMediumUnitCostsOneMorePoint) {
     Option("H", 2);
     Option("M", 1);
     Recalculate(sheet);
-    EXPECT_EQ(sheet.Boxes.CP, "4");
+    EXPECT_EQ(sheet.Boxes[kr::SheetFigure::CP], "4");
     EXPECT_EQ(sheet.Options.Cell(0, 2), "3");
     EXPECT_EQ(sheet.Options.Cell(1, 2), "1");
 }
@@ -147,14 +147,14 @@ TEST_F(Sheet, LightUnitPaysForMediumAndHeavyInEveryList) {
     EXPECT_EQ(sheet.Moves.Cell(0, 2), "1");
     EXPECT_EQ(sheet.Weapons.Cell(0, 3), "3");
     EXPECT_EQ(sheet.Weapons.Cell(1, 3), "1");
-    EXPECT_EQ(sheet.Boxes.CP, "6");  // 0+1, 0+1, 2+1, 1
+    EXPECT_EQ(sheet.Boxes[kr::SheetFigure::CP], "6");  // 0+1, 0+1, 2+1, 1
 }
 
 TEST_F(Sheet, HeavyEntryOnExtraHeavyUnitIsInClass) {
     sheet.UnitClass = "XH";
     Weapon("H", 3, 2);
     Recalculate(sheet);
-    EXPECT_EQ(sheet.Boxes.CP, "2");
+    EXPECT_EQ(sheet.Boxes[kr::SheetFigure::CP], "2");
     EXPECT_EQ(sheet.Weapons.Cell(0, 3), "2");
 }
 
@@ -196,12 +196,12 @@ TEST_F(Sheet, BackpackTurnsRedOnlyAboveCapacity) {
     sheet.BackpackCapacity = 4;
     Weapon("L", 1, 0, 4);
     Recalculate(sheet);
-    EXPECT_EQ(sheet.Boxes.BP, "4");
+    EXPECT_EQ(sheet.Boxes[kr::SheetFigure::Backpack], "4");
     EXPECT_FALSE(sheet.BackpackOverloaded);
 
     Weapon("L", 1, 0, 1);
     Recalculate(sheet);
-    EXPECT_EQ(sheet.Boxes.BP, "5");
+    EXPECT_EQ(sheet.Boxes[kr::SheetFigure::Backpack], "5");
     EXPECT_TRUE(sheet.BackpackOverloaded);
 
     sheet.Weapons.Remove(1);
@@ -218,19 +218,19 @@ TEST_F(Sheet, RecalculatingAgainChangesNothing) {
     Recalculate(sheet);
     const UnitSheet& s = sheet;
     const std::string first[] = {s.Options.Cell(0, 2), s.Moves.Cell(0, 2), s.Moves.Cell(0, 4),
-                                 s.Weapons.Cell(0, 3), s.Weapons.Cell(0, 5), s.Boxes.CP};
+                                 s.Weapons.Cell(0, 3), s.Weapons.Cell(0, 5), s.Boxes[kr::SheetFigure::CP]};
     Recalculate(sheet);
     const std::string second[] = {s.Options.Cell(0, 2), s.Moves.Cell(0, 2), s.Moves.Cell(0, 4),
-                                  s.Weapons.Cell(0, 3), s.Weapons.Cell(0, 5), s.Boxes.CP};
+                                  s.Weapons.Cell(0, 3), s.Weapons.Cell(0, 5), s.Boxes[kr::SheetFigure::CP]};
     for (int i = 0; i < 6; ++i) EXPECT_EQ(first[i], second[i]) << i;
-    EXPECT_EQ(s.Boxes.CP, "6");  // option 2+1, move 0+1, weapon 1+1
+    EXPECT_EQ(s.Boxes[kr::SheetFigure::CP], "6");  // option 2+1, move 0+1, weapon 1+1
 }
 
 TEST_F(Sheet, TotalsWrapAround32Bits) {
     sheet.BasePrice = 2147483647;
     Weapon("L", 1, 0, 0, 1);
     Recalculate(sheet);
-    EXPECT_EQ(sheet.Boxes.Price, "-2147483648");
+    EXPECT_EQ(sheet.Boxes[kr::SheetFigure::Price], "-2147483648");
 }
 
 }  // namespace

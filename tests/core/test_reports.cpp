@@ -37,7 +37,9 @@ protected:
         sheet.Moves.SetCell(0, 4, "7");
         sheet.Weapons.SetCell(0, 3, "2");
         sheet.Weapons.SetCell(0, 5, "9");
-        sheet.Boxes = {"+2", "0", "-3", "5", "20", "+1", "7", "6", "4", "12345", "M", "5"};
+        // Fire, melee, evasion, sensor, CP, armour, durability, power, punch, backpack, price.
+        sheet.Boxes.Figure = {"+2", "0", "-3", "+1", "4", "5", "20", "7", "6", "5", "12345"};
+        sheet.Boxes.Class = "M";
     }
     kr::UnitSheet sheet;
 };

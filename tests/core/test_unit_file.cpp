@@ -25,7 +25,7 @@ struct DesignerState {
 DesignerState StateOf(const Designer& d) {
     const UnitSheet& s = d.Sheet;
     return {s.UnitName, s.UnitClass, BaseFigures(s), Captions(s.Options), Captions(s.Moves), Captions(s.Weapons), Ticked(d.OptionPicker),
-            Ticked(d.MovePicker), d.OpenFileName, d.SaveFileName, s.Boxes.Fire};
+            Ticked(d.MovePicker), d.OpenFileName, d.SaveFileName, s.Boxes[kr::SheetFigure::Fire]};
 }
 
 class UnitFile : public ::testing::Test {

@@ -112,8 +112,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     kr::Recalculate(designer.Sheet);
     const kr::FigureTexts boxes = sheet.Boxes;
     kr::Recalculate(designer.Sheet);
-    FUZZ_CHECK(sheet.Boxes.Fire == boxes.Fire && sheet.Boxes.CP == boxes.CP && sheet.Boxes.BP == boxes.BP &&
-               sheet.Boxes.Price == boxes.Price && sheet.Boxes.Power == boxes.Power);
+    FUZZ_CHECK(sheet.Boxes[kr::SheetFigure::Fire] == boxes[kr::SheetFigure::Fire] && sheet.Boxes[kr::SheetFigure::CP] == boxes[kr::SheetFigure::CP] && sheet.Boxes[kr::SheetFigure::Backpack] == boxes[kr::SheetFigure::Backpack] &&
+               sheet.Boxes[kr::SheetFigure::Price] == boxes[kr::SheetFigure::Price] && sheet.Boxes[kr::SheetFigure::Power] == boxes[kr::SheetFigure::Power]);
 
     // Overwriting the file it came from, then loading it again. Key names of
     // very long lists no longer fit the enumeration limit; inputs stay far below.

@@ -1,7 +1,7 @@
 // A design session for the recovery test to kill: the windows over the
 // folder given, the stock model given, typed into the name box; then it
 // says so on standard output and waits to be killed.
-#include "main.h"
+#include "designer_session.h"
 
 #include <QApplication>
 #include <QTimer>

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "gui_kit.h"
-#include "main.h"
+#include "designer_session.h"
 #include "report_ui.h"
 
 #include <QApplication>
