@@ -1,7 +1,6 @@
 #include "catalog.h"
 
 #include "Pub1.h"
-#include "catalog_check.h"
 #include "comma_text.h"
 #include "krMove.h"
 #include "krOption.h"
@@ -14,6 +13,19 @@
 #include <string>
 
 namespace kr {
+
+std::string MissingColumnMessage(int column) {
+    return FormatMessage("リストのインデックスが範囲を超えています (%d)", DecimalText(column));
+}
+
+std::string CatalogLineMessage(std::string_view fileName, std::size_t line, std::string_view message) {
+    std::string text(fileName);
+    text += ' ';
+    text += std::to_string(line);
+    text += " 行目: ";
+    text += message;
+    return text;
+}
 
 namespace {
 

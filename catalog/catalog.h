@@ -211,7 +211,7 @@ public:
     CatalogList() = default;
     CatalogList(const CatalogList&) = delete;
     CatalogList& operator=(const CatalogList&) = delete;
-    virtual ~CatalogList() { Clear(); }
+    ~CatalogList() { Clear(); }
 
     // Replaces the contents with the entries of the kind's file in the
     // application directory (or in the given directory). A line cut short
@@ -229,7 +229,7 @@ public:
     void LoadCatalogText(std::string_view text);
 
     // Frees every entry and the texts they view, then empties the list.
-    virtual void Clear();
+    void Clear();
     // Appends an entry; the list takes ownership. Its texts are copied into
     // the catalog's text store, so they need not outlive the call.
     void AddEntry(std::unique_ptr<Entry> entry);
@@ -281,5 +281,13 @@ private:
     mutable std::vector<std::uint32_t> sameNameBefore_;
     mutable bool indexed_ = false;
 };
+
+// The loader's message for a line that lacks a column other than the last
+// (UTF-8): "リストのインデックスが範囲を超えています (column)".
+std::string MissingColumnMessage(int column);
+
+// The loader's message with the file and line before it (UTF-8):
+// "weapon.csv 12 行目: message".
+std::string CatalogLineMessage(std::string_view fileName, std::size_t line, std::string_view message);
 
 }  // namespace kr

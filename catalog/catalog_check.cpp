@@ -3,7 +3,6 @@
 #include "Pub1.h"
 #include "catalog.h"
 #include "codec.h"
-#include "com.h"
 #include "comma_text.h"
 #include "krMove.h"
 #include "krOption.h"
@@ -266,31 +265,6 @@ const char* CatalogFileName(CatalogKind kind) {
         case CatalogKind::Move: return "move.csv";
     }
     return "";
-}
-
-std::string MissingColumnMessage(int column) {
-    return FormatMessage("リストのインデックスが範囲を超えています (%d)", DecimalText(column));
-}
-
-std::string CatalogLineMessage(std::string_view fileName, std::size_t line, std::string_view message) {
-    std::string text(fileName);
-    text += ' ';
-    text += Number(line);
-    text += " 行目: ";
-    text += message;
-    return text;
-}
-
-std::size_t LineNumberOf(std::string_view text, std::string_view line) {
-    LineReader lines(text);
-    std::string_view current;
-    std::size_t number = 0;
-    // Every line starts after the one before it, so the start tells them apart.
-    while (lines.Next(current)) {
-        ++number;
-        if (current.data() == line.data()) return number;
-    }
-    return number;
 }
 
 std::vector<CatalogFinding> CheckCatalogText(CatalogKind kind, std::string_view bytes) {

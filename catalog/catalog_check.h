@@ -71,17 +71,6 @@ struct CatalogFolderCheck {
 };
 CatalogFolderCheck CheckCatalogFiles(const CatalogFiles& files);
 
-// The loader's message for a line that lacks a column other than the last
-// (UTF-8): "リストのインデックスが範囲を超えています (column)".
-std::string MissingColumnMessage(int column);
-
-// The loader's message with the file and line before it (UTF-8):
-// "weapon.csv 12 行目: message".
-std::string CatalogLineMessage(std::string_view fileName, std::size_t line, std::string_view message);
-
-// The number (from 1) of the line of `text`, cut as LineReader cuts it, that
-// starts where `line` starts; `line` must be a line LineReader gave for `text`.
-std::size_t LineNumberOf(std::string_view text, std::string_view line);
 
 // Whether the text is UTF-8 with at least one character outside ASCII: a
 // file saved so, which the loader reads as Shift_JIS all the same.

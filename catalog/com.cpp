@@ -14,7 +14,6 @@ struct RowMarks {
     std::string Infinity = Sjis("∞");
     std::string Yes = Sjis("○");
     std::string No = Sjis("×");
-    std::string FollowUp = Sjis("└");
 };
 const RowMarks& Marks() {
     static const RowMarks marks;
@@ -64,10 +63,6 @@ std::string SignedText(std::int32_t n) {
     char* const start = n > 0 ? buffer + 1 : buffer;
     const auto result = std::to_chars(start, buffer + sizeof buffer, n);
     return std::string(buffer, result.ptr);
-}
-
-bool IsFollowUpName(std::string_view name) {
-    return name.substr(0, 2) == Marks().FollowUp;
 }
 
 std::string OptionCell(const TKrOption& entry, int column) {

@@ -20,9 +20,6 @@ namespace kr {
 // "+3" for 3, "0" for 0, "-2" for -2.
 std::string SignedText(std::int32_t n);
 
-// Whether a weapon caption begins with "└" (a follow-up row).
-bool IsFollowUpName(std::string_view name);
-
 // Cell texts of an entry's row (CP932 bytes), column 0 being the Name.
 std::string OptionCell(const TKrOption& entry, int column);
 std::string MoveCell(const TKrMove& entry, int column);
@@ -226,18 +223,6 @@ void CheckByName(PickerRows<Entry>& picker, std::string_view name) {
     picker.Catalog()->ForEachNamed(name, [&](std::size_t index) {
         if (index < picker.Count()) picker.Row(index).Checked = true;
     });
-}
-// The same as CheckByName for each of the names.
-template <class Picker>
-void CheckByNames(Picker& picker, const std::unordered_set<std::string_view>& names) {
-    if (names.empty()) return;
-    if constexpr (requires { picker.Catalog(); }) {
-        for (std::string_view name : names) CheckByName(picker, name);
-    } else {
-        // Plain rows: one pass over the rows for all the names.
-        for (std::size_t i = 0; i < picker.Count(); ++i)
-            if (names.count(picker.Caption(i)) != 0) picker.Row(i).Checked = true;
-    }
 }
 
 // The weapon picker's add command: the chosen row, paired with a follow-up

@@ -63,4 +63,8 @@ struct CatalogTraits<TKrWeapon> {
 
 class TKRWeaponList : public CatalogList<TKrWeapon> {};
 
+// Whether a weapon's name begins with "└": a follow-up row, which belongs
+// to the weapon row above it.
+bool IsFollowUpName(std::string_view name);
+
 }  // namespace kr
