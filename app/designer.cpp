@@ -198,7 +198,8 @@ UnitLoad LoadUnitFile(const std::filesystem::path& path, Designer& designer) {
     return LoadUnitContent(ReadUnitFileContent(path), path, designer);
 }
 
-UnitLoad LoadUnitContent(const UnitFileContent& content, const std::filesystem::path& file, Designer& designer) {
+UnitLoad LoadUnitContent(const UnitFileContent& content, const std::filesystem::path& file, Designer& designer,
+                         std::optional<std::int32_t> capacity) {
     UnitSheet& sheet = designer.Sheet;
     ClearEquipment(designer);
 
@@ -216,9 +217,10 @@ UnitLoad LoadUnitContent(const UnitFileContent& content, const std::filesystem::
     AddNamedRows(content.Options, designer.Catalog.Option, sheet.Options, AddOptionRow, &designer.OptionPicker,
                  dropped);
 
-    sheet.BackpackCapacity = CapacityOfClass(sheet.UnitClass);
+    sheet.BackpackCapacity = capacity.value_or(CapacityOfClass(sheet.UnitClass));
     designer.SaveFileName = file;
     designer.OpenFileName = file;
+    Recalculate(sheet);
 
     UnitLoad load;
     load.Whole = dropped.empty() && sheet.UnitName == content.Name;

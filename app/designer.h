@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <future>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -91,12 +92,15 @@ struct UnitLoad {
 
 // Loads a unit file into the designer: clears the pickers' ticks and the
 // three lists, reads the sheet, adds the rows found in the catalogs, ticks
-// the pickers, sets the capacity and the remembered file names. A path
-// that is no readable file throws KrError (FileReadMessage: "ファイル %s は
-// 開けません", ...) and leaves the designer untouched. Does not recalculate.
+// the pickers, sets the capacity and the remembered file names, and
+// recalculates. A path that is no readable file throws KrError
+// (FileReadMessage: "ファイル %s は開けません", ...) and leaves the designer
+// untouched.
 UnitLoad LoadUnitFile(const std::filesystem::path& path, Designer& designer);
-// The same for a unit file's content already read, remembered as `file`.
-UnitLoad LoadUnitContent(const UnitFileContent& content, const std::filesystem::path& file, Designer& designer);
+// The same for a unit file's content already read, remembered as `file`;
+// `capacity`, when given, is the backpack capacity instead of the class's.
+UnitLoad LoadUnitContent(const UnitFileContent& content, const std::filesystem::path& file, Designer& designer,
+                         std::optional<std::int32_t> capacity = std::nullopt);
 
 // The sheet as a unit file of it reads back (values without blanks at their
 // ends, the class in upper case, ...): what a load of its save would give.

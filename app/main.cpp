@@ -178,6 +178,7 @@ void TfrmMain::BuildToolBar() {
         return b;
     };
     tbnOpen = button(mnuLoad, ":/icons/tool-open-16.png", 1);
+    // tbnLoad is the save button: the name is the one the players' guides use.
     tbnLoad = button(mnuSave, ":/icons/tool-save-16.png", 24);
     tbnOpen->setObjectName(QStringLiteral("tbnOpen"));
     tbnLoad->setObjectName(QStringLiteral("tbnLoad"));
@@ -513,7 +514,6 @@ void TfrmMain::mnuRestoreClick(int index) {
     const RecoveredDesign& design = offers[static_cast<std::size_t>(index)];
     ChangeDesign([&] {
         const UnitLoad load = RestoreRecoveredDesign(design, designer_);
-        Recalculate(designer_.Sheet);
         // The design's file may hold it still, or something else by now.
         if (!designer_.SaveFileName.empty()) LearnFile(FileHoldsSheet(designer_.SaveFileName, designer_.Sheet));
         RefreshSheet();
@@ -567,7 +567,6 @@ void TfrmMain::OpenUnitFile(const std::filesystem::path& file) {
         Guarded(this, [&] {
             const UnitLoad load = LoadUnitFile(file, designer_);
             loaded = true;
-            Recalculate(designer_.Sheet);
             // A file with names the catalogs lack holds more than the sheet:
             // a save would lose them, so the title says so.
             LearnFile(load.Whole);

@@ -72,11 +72,10 @@ std::string RecoveryBytes(const Designer& designer) {
 
 UnitLoad RestoreRecoveredDesign(const RecoveredDesign& design, Designer& designer) {
     const ProfileDocument document(design.Bytes);
-    UnitLoad load = LoadUnitContent(ReadUnitDocument(document), design.File, designer);
+    const UnitFileContent content = ReadUnitDocument(document);
     // A unit file derives the capacity from the class; the design had its own.
-    UnitSheet& sheet = designer.Sheet;
-    sheet.BackpackCapacity = document.ReadNumber(RecoverySection(), "CAPACITY", sheet.BackpackCapacity);
-    return load;
+    const std::int32_t capacity = document.ReadNumber(RecoverySection(), "CAPACITY", CapacityOfClass(content.Class));
+    return LoadUnitContent(content, design.File, designer, capacity);
 }
 
 RecoverySlots::RecoverySlots(std::filesystem::path folder) : folder_(std::move(folder)) {

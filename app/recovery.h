@@ -43,8 +43,7 @@ struct RecoveredDesign {
 std::string RecoveryBytes(const Designer& designer);
 
 // Loads a recovered design into the designer as a load of a unit file does,
-// remembering its unit file, with the backpack capacity it had. Does not
-// recalculate.
+// remembering its unit file, with the backpack capacity it had.
 UnitLoad RestoreRecoveredDesign(const RecoveredDesign& design, Designer& designer);
 
 // This copy's slot, and what the others left.

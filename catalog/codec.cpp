@@ -10,8 +10,9 @@ namespace kr {
 
 namespace {
 
-// One converter per direction, opened on first use and kept for the run
-// (the program has one thread).
+// One converter per direction and thread, opened on first use and kept for
+// the thread's life: a converter keeps state while it runs, and the three
+// catalogs load on threads of their own.
 class Converter {
 public:
     Converter(const char* to, const char* from) : handle_(iconv_open(to, from)) {
@@ -59,12 +60,12 @@ private:
 };
 
 Converter& FromCp932() {
-    static Converter converter("UTF-8", "CP932");
+    thread_local Converter converter("UTF-8", "CP932");
     return converter;
 }
 
 Converter& ToCp932() {
-    static Converter converter("CP932", "UTF-8");
+    thread_local Converter converter("CP932", "UTF-8");
     return converter;
 }
 

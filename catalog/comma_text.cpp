@@ -138,13 +138,6 @@ void CommaFieldCursor::NextQuoted(std::string_view& field) {
     pos_ = NextFieldStart(line, ReadQuoted(line, pos_, field, OverLine{line_ + pos_ + 1}));
 }
 
-std::vector<std::string> SplitCommaText(std::string_view line) {
-    std::vector<std::string_view> views;
-    std::string quoted;
-    SplitCommaFields(line, views, quoted);
-    return std::vector<std::string>(views.begin(), views.end());
-}
-
 LineReader::LineReader(std::string_view text) : text_(text) {
     const std::size_t nul = text_.find('\0');
     if (nul != std::string_view::npos) {
@@ -180,14 +173,6 @@ std::size_t WholeLinesEnd(std::string_view text) {
     if (const void* cr = ::memrchr(text.data(), '\r', text.size() - 1))
         return static_cast<std::size_t>(static_cast<const char*>(cr) - text.data()) + 1;
     return 0;
-}
-
-std::vector<std::string_view> SplitLines(std::string_view text) {
-    std::vector<std::string_view> lines;
-    LineReader reader(text);
-    std::string_view line;
-    while (reader.Next(line)) lines.push_back(line);
-    return lines;
 }
 
 }  // namespace kr

@@ -20,8 +20,7 @@ namespace kr {
 // Quoted fields may hold commas, blanks and doubled double quotes; an unquoted
 // field ends at a comma, a blank or the end of the line; a double-byte
 // character always counts as one character.
-std::vector<std::string> SplitCommaText(std::string_view line);
-// The same fields as views, for reading many lines without copying. A field
+// The fields are views, for reading many lines without copying: a field
 // is a view into the line, except a quoted field holding a doubled double
 // quote, whose text is built in `quoted`; the views stay valid while the line
 // and `quoted` are unchanged.
@@ -166,8 +165,5 @@ private:
 // is after its last LF, or, with no LF, after its last CR but one at the very
 // end (an LF may follow in the next piece); 0 when no line ends in it.
 std::size_t WholeLinesEnd(std::string_view text);
-
-// All the lines of a text, by the same rule.
-std::vector<std::string_view> SplitLines(std::string_view text);
 
 }  // namespace kr

@@ -3,9 +3,9 @@
 //
 // Each has a filter line under its list, hidden until Ctrl+F: while it holds
 // text the list shows only the rows whose caption contains it, by search key
-// (search_fold.h). The rows themselves never change, so the ticks, the main
-// window's tick commands and the weapon add command work on the whole list
-// whatever shows. The filter stays, like the selection, when the picker is
+// (search_fold.h). The rows themselves never change, so the ticks, the
+// templates and loads that set them and the weapon add command work on the
+// whole list whatever shows. The filter stays, like the selection, when the picker is
 // closed by its close box and shown again; Esc in the list or the line hides it.
 #pragma once
 
@@ -78,16 +78,6 @@ private:
 // a double-click inverts the selected row's tick.
 template <class Entry>
 class TfrmTickPicker : public TfrmPicker {
-public:
-    void ClearChecks() {
-        kr::ClearChecks(rows_);
-        Refresh();
-    }
-    void CheckByName(std::string_view name) {
-        kr::CheckByName(rows_, name);
-        Refresh();
-    }
-
 protected:
     TfrmTickPicker(QWidget* owner, const char* captionUtf8, const PlacementKeys& keys,
                    std::filesystem::path settingsFile, PickerRows<Entry>& rows, std::vector<ColumnSpec> columns)

@@ -29,11 +29,6 @@ const char* const ApplicationTitle = "ＫＲデザイナ";
 
 QString Cp932ToQString(std::string_view cp932) { return Utf8ToQString(Cp932ToUtf8(cp932)); }
 
-std::optional<std::string> QStringToCp932(const QString& text) {
-    const QByteArray utf8 = text.toUtf8();
-    return Utf8ToCp932(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
-}
-
 std::filesystem::path PathOf(const QString& path) {
     const QByteArray bytes = QFile::encodeName(path);
     return std::filesystem::path(std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())));

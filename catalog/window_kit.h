@@ -22,8 +22,6 @@ extern const char* const ApplicationTitle;  // "ＫＲデザイナ" (UTF-8)
 
 // CP932 bytes <-> QString.
 QString Cp932ToQString(std::string_view cp932);
-// The CP932 form of a QString, or nothing when a character has none.
-std::optional<std::string> QStringToCp932(const QString& text);
 // UTF-8 literal / message -> QString.
 inline QString Utf8ToQString(std::string_view utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
 

@@ -219,7 +219,6 @@ std::unique_ptr<Designer> LoadForReport(const Catalogs& catalogs, const fs::path
     FillPickers(*designer);
     const std::vector<std::string> dropped = LoadUnitFile(unit, *designer).Dropped;
     if (!dropped.empty()) Complain(err, PathText(unit) + ": " + Cp932ToUtf8(DroppedNamesMessage(dropped)));
-    Recalculate(designer->Sheet);
     return designer;
 }
 
@@ -401,8 +400,7 @@ int Run(const Arguments& args, std::ostream& out, std::ostream& err, RecordSheet
                 // Written as a save is: a file that cannot be written is left as it was.
                 WritePageFiles(files, report);
             } else {
-                // The page writer takes any bytes; the text report is written the same way.
-                WriteHtmlFile(target, report.front());
+                WriteReportFile(target, report.front());
             }
         } catch (const std::exception& e) {
             Complain(err, e.what());

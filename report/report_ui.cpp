@@ -47,7 +47,7 @@ void CopyReportToClipboard(const UnitSheet& sheet) {
 }
 
 bool WriteAndOpenHtmlPage(const std::filesystem::path& path, const UnitSheet& sheet) {
-    WriteHtmlFile(path, BuildHtmlPage(sheet));
+    WriteReportFile(path, BuildHtmlPage(sheet));
     // Only a page that was written and closed is handed to the viewer.
     return Desktop().OpenDocument(PathString(path));
 }

@@ -353,7 +353,7 @@ std::string BuildHtmlPage(const UnitSheet& sheet) {
     return out;
 }
 
-void WriteHtmlFile(const std::filesystem::path& path, const std::string& page) {
+void WriteReportFile(const std::filesystem::path& path, const std::string& page) {
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (!file) throw KrError(FormatMessage("ファイル %s を作成できません", PathText(path)));
     const bool written = std::fwrite(page.data(), 1, page.size(), file) == page.size();

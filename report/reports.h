@@ -44,8 +44,9 @@ const std::vector<ReportField>& OptionReportFields();
 // Every text from a source is written with &, <, > and " escaped.
 std::string BuildHtmlPage(const UnitSheet& sheet);
 
-// Creates the file anew and writes the page. Throws KrError
-// "ファイル %s を作成できません" or "ストリームへの書き込みエラー".
-void WriteHtmlFile(const std::filesystem::path& path, const std::string& page);
+// Creates the file anew and writes a report into it: the HTML page, or the
+// text of krreport. Throws KrError "ファイル %s を作成できません" or
+// "ストリームへの書き込みエラー".
+void WriteReportFile(const std::filesystem::path& path, const std::string& page);
 
 }  // namespace kr

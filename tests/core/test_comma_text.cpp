@@ -1,5 +1,6 @@
 // How a catalog file becomes lines, and a line becomes fields.
 #include "comma_text.h"
+#include "../text_kit.h"
 #include "core_kit.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +15,7 @@ using namespace testkit;
 using Fields = std::vector<std::string>;
 using Lines = std::vector<std::string_view>;
 
-Fields Split(std::string_view line) { return kr::SplitCommaText(line); }
+Fields Split(std::string_view line) { return textkit::SplitCommaText(line); }
 
 TEST(SplitCommaText, PlainFieldsAndEmptyFields) {
     EXPECT_EQ(Split("a,b,c"), (Fields{"a", "b", "c"}));
@@ -104,35 +105,35 @@ TEST(SplitCommaText, LeadByteAlwaysTakesTheNextByteWithIt) {
 }
 
 TEST(SplitLines, EachKindOfBreakEndsOneLine) {
-    EXPECT_EQ(kr::SplitLines("a\r\nb\nc\rd"), (Lines{"a", "b", "c", "d"}));
-    EXPECT_EQ(kr::SplitLines("a\n\rb"), (Lines{"a", "", "b"}));
-    EXPECT_EQ(kr::SplitLines("a\r\r\nb"), (Lines{"a", "", "b"}));
-    EXPECT_EQ(kr::SplitLines("a\r\n\r\nb"), (Lines{"a", "", "b"}));
+    EXPECT_EQ(textkit::SplitLines("a\r\nb\nc\rd"), (Lines{"a", "b", "c", "d"}));
+    EXPECT_EQ(textkit::SplitLines("a\n\rb"), (Lines{"a", "", "b"}));
+    EXPECT_EQ(textkit::SplitLines("a\r\r\nb"), (Lines{"a", "", "b"}));
+    EXPECT_EQ(textkit::SplitLines("a\r\n\r\nb"), (Lines{"a", "", "b"}));
 }
 
 TEST(SplitLines, LoneCarriageReturnsBeforeALineFeedLater) {
-    EXPECT_EQ(kr::SplitLines("a\rb\rc\nd\re\r\nf"), (Lines{"a", "b", "c", "d", "e", "f"}));
-    EXPECT_EQ(kr::SplitLines("a\r\rb\n\nc"), (Lines{"a", "", "b", "", "c"}));
-    EXPECT_EQ(kr::SplitLines("\r\r\r"), (Lines{"", "", ""}));
+    EXPECT_EQ(textkit::SplitLines("a\rb\rc\nd\re\r\nf"), (Lines{"a", "b", "c", "d", "e", "f"}));
+    EXPECT_EQ(textkit::SplitLines("a\r\rb\n\nc"), (Lines{"a", "", "b", "", "c"}));
+    EXPECT_EQ(textkit::SplitLines("\r\r\r"), (Lines{"", "", ""}));
 }
 
 TEST(SplitLines, FinalBreakGivesNoExtraLine) {
-    EXPECT_EQ(kr::SplitLines("a\r\nb\r\n"), (Lines{"a", "b"}));
-    EXPECT_EQ(kr::SplitLines("a\r\nb"), (Lines{"a", "b"}));
-    EXPECT_EQ(kr::SplitLines("a\r\n\r\n"), (Lines{"a", ""}));
-    EXPECT_EQ(kr::SplitLines("\r\n"), (Lines{""}));
-    EXPECT_TRUE(kr::SplitLines("").empty());
+    EXPECT_EQ(textkit::SplitLines("a\r\nb\r\n"), (Lines{"a", "b"}));
+    EXPECT_EQ(textkit::SplitLines("a\r\nb"), (Lines{"a", "b"}));
+    EXPECT_EQ(textkit::SplitLines("a\r\n\r\n"), (Lines{"a", ""}));
+    EXPECT_EQ(textkit::SplitLines("\r\n"), (Lines{""}));
+    EXPECT_TRUE(textkit::SplitLines("").empty());
 }
 
 TEST(SplitLines, NulByteEndsTheText) {
     using namespace std::string_view_literals;
-    EXPECT_EQ(kr::SplitLines("a\r\nb\0c\r\nd"sv), (Lines{"a", "b"}));
-    EXPECT_TRUE(kr::SplitLines("\0a\r\nb"sv).empty());
+    EXPECT_EQ(textkit::SplitLines("a\r\nb\0c\r\nd"sv), (Lines{"a", "b"}));
+    EXPECT_TRUE(textkit::SplitLines("\0a\r\nb"sv).empty());
 }
 
 TEST(SplitLines, DoubleByteTextIsKeptWhole) {
     const std::string text = IconvCp932("見出し\r\nソ表\r\n");
-    EXPECT_EQ(kr::SplitLines(text), (Lines{IconvCp932("見出し"), IconvCp932("ソ表")}));
+    EXPECT_EQ(textkit::SplitLines(text), (Lines{IconvCp932("見出し"), IconvCp932("ソ表")}));
 }
 
 }  // namespace

@@ -197,6 +197,7 @@ TEST_F(CrashSafe, AnotherUserIsHeldByTheFilesOwnPermissions) {
     file(open / "page.html", "old page", 0444);
     file(closed / "shared.kr", OldUnit, 0666);
     file(closed / "KRMAKE.INI", OldSettings, 0666);
+    file(closed / "shrink.ini", OldSettings + "[DROP]\r\nK=" + std::string(200, 'x') + "\r\n", 0666);
     std::filesystem::permissions(open, std::filesystem::perms(0777));
     std::filesystem::permissions(closed, std::filesystem::perms(0555));
     std::filesystem::permissions(folder.Path(), std::filesystem::perms(0755));
@@ -212,10 +213,11 @@ TEST_F(CrashSafe, AnotherUserIsHeldByTheFilesOwnPermissions) {
         return unitFails(open / "locked.kr") && unitFails(open / "unreadable.kr") && unitFails(closed / "new.kr") &&
                placement(open / "KRMAKE.INI") == WriteErrorOf(open / "KRMAKE.INI") &&
                placement(open / "unreadable.ini") == WriteErrorOf(open / "unreadable.ini") &&
-               ErrorOf([&] { kr::WriteHtmlFile(open / "page.html", "new page"); }) ==
+               ErrorOf([&] { kr::WriteReportFile(open / "page.html", "new page"); }) ==
                    "ファイル " + (open / "page.html").string() + " を作成できません" &&
                ErrorOf([&] { kr::WriteUnitFile(closed / "shared.kr", small->Sheet); }).empty() &&
-               placement(closed / "KRMAKE.INI").empty();
+               placement(closed / "KRMAKE.INI").empty() &&
+               ErrorOf([&] { kr::ProfileFile(closed / "shrink.ini").DeleteSection("DROP"); }).empty();
     });
     ASSERT_EQ(result, 0) << "as an unprivileged user (100: the test could not give up root's rights)";
     for (const char* name : {"locked.kr", "unreadable.kr"}) EXPECT_EQ(ReadBytes(open / name), OldUnit) << name;
@@ -227,7 +229,9 @@ TEST_F(CrashSafe, AnotherUserIsHeldByTheFilesOwnPermissions) {
     EXPECT_NE(ReadBytes(closed / "shared.kr").find(IconvCp932("名称=KRM-11-LS グラナイト")), std::string::npos);
     EXPECT_EQ(ModeOf(closed / "shared.kr"), 0666);
     EXPECT_EQ(ReadBytes(closed / "KRMAKE.INI"), "[GENERAL]\r\nLEFT=1\r\nTOP=2\r\nHEIGHT=3\r\nWIDTH=4\r\n");
-    EXPECT_EQ(FolderListing(closed), (std::set<std::string>{"shared.kr", "KRMAKE.INI"}));
+    // Written in place, a shorter content leaves nothing of the old behind it.
+    EXPECT_EQ(ReadBytes(closed / "shrink.ini"), OldSettings);
+    EXPECT_EQ(FolderListing(closed), (std::set<std::string>{"shared.kr", "KRMAKE.INI", "shrink.ini"}));
 }
 
 // When the disk fills up (here, the file size limit of 40 bytes), a unit file

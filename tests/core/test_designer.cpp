@@ -141,6 +141,9 @@ TEST_F(Session, TooltipsTellTheSumBehindEachFigure) {
     EXPECT_EQ(tip(SheetFigure::Fire), IconvCp932("射撃修正 +1 = 基本 +1"));
     EXPECT_EQ(tip(SheetFigure::Evasion), IconvCp932("回避修正 -4 = 基本 -4"));
     EXPECT_EQ(tip(SheetFigure::Durability), IconvCp932("耐久力 25 = 基本 25"));
+    EXPECT_EQ(tip(SheetFigure::Melee), IconvCp932("格闘修正 +1 = 基本 +1"));
+    EXPECT_EQ(tip(SheetFigure::Armor), IconvCp932("装甲 6 = 基本 6"));
+    EXPECT_EQ(tip(SheetFigure::Punch), IconvCp932("パンチ 8 = 基本 8"));
     EXPECT_EQ(tip(SheetFigure::CP), IconvCp932("カスタムポイント 2 = 基本 -1 + 出力強化Lv1 +1 + ﾓﾙｶﾞ製ｾﾝｻｰ +1"
                                                " + ﾊﾟｲﾙﾊﾞﾝｶｰ付ｼｰﾙﾄﾞ(電磁式) +1"));
     EXPECT_EQ(tip(SheetFigure::Price), IconvCp932("価格 14400 = 基本 9000 + 装備 +5400\n  出力強化Lv1 +1000\n"
@@ -163,6 +166,20 @@ TEST_F(Session, TooltipsTellTheSumBehindEachFigure) {
     EXPECT_EQ(tip(SheetFigure::Price), IconvCp932("価格 15700 = 基本 8200 + 装備 +7500\n  ｱｰﾑﾊﾟﾝﾁ(火薬式) ×2 +1000\n"
                                                   "  6連装ﾐｻｲﾙﾗﾝﾁｬｰ +2400\n  120mm榴弾砲 +3500\n  └砲弾ﾗｯｸ +600"));
     EXPECT_EQ(ClassExplanation(designer->Sheet), IconvCp932("クラス M: 容量 4、クラス H の装備は CP +1"));
+
+    // Up to four pieces of equipment stand on the first line; a fifth puts
+    // each on a line of its own under the sum of them all.
+    ApplyTemplate(*designer, 4);
+    const auto addWeapon = [&](const char* name) {
+        AddWeaponRow(&designer->Sheet.Weapons, ShippedCatalogs().Weapon.FindByName(IconvCp932(name)));
+        Recalculate(designer->Sheet);
+    };
+    addWeapon("20mmｵｰﾄｷｬﾉﾝ");
+    EXPECT_EQ(tip(SheetFigure::CP), IconvCp932("カスタムポイント 3 = 基本 -1 + 出力強化Lv1 +1 + ﾓﾙｶﾞ製ｾﾝｻｰ +1"
+                                               " + ﾊﾟｲﾙﾊﾞﾝｶｰ付ｼｰﾙﾄﾞ(電磁式) +1 + 20mmｵｰﾄｷｬﾉﾝ +1"));
+    addWeapon("57mm無反動砲");
+    EXPECT_EQ(tip(SheetFigure::CP), IconvCp932("カスタムポイント 4 = 基本 -1 + 装備 +5\n  出力強化Lv1 +1\n  ﾓﾙｶﾞ製ｾﾝｻｰ +1\n"
+                                               "  ﾊﾟｲﾙﾊﾞﾝｶｰ付ｼｰﾙﾄﾞ(電磁式) +1\n  20mmｵｰﾄｷｬﾉﾝ +1\n  57mm無反動砲 +1"));
 
     // Before the first recalculation there is nothing to tell.
     Designer fresh(ShippedCatalogs());

@@ -135,6 +135,16 @@ TEST_F(KrReportOnUnitFiles, OutputsGoWhereAskedAndNeverOverAnInput) {
     EXPECT_EQ(run.Status, 1);
     EXPECT_EQ(ReadBytes(dir / "texts" / "small.txt"), TextOf(small));
     EXPECT_NE(run.Err.find("別のユニットファイルの出力に使われています"), std::string::npos) << run.Err;
+
+    // One unit's page would be another unit's input (a unit file named .html).
+    fs::create_directory(dir / "both");
+    WriteBytes(dir / "both" / "scout.kr", SmallUnit);
+    WriteBytes(dir / "both" / "scout.html", PrototypeUnit);
+    const ToolRun over = RunKrReport({"--catalogs", data, "--html", "-o", (dir / "both").string(),
+                                      (dir / "both" / "scout.kr").string(), (dir / "both" / "scout.html").string()});
+    EXPECT_EQ(over.Status, 1);
+    EXPECT_EQ(ReadBytes(dir / "both" / "scout.html"), PrototypeUnit);
+    EXPECT_NE(over.Err.find("上書きしません"), std::string::npos) << over.Err;
 }
 
 // Names the catalogs lack are told on standard error, once per file; the

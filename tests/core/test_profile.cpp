@@ -60,6 +60,15 @@ TEST(ProfileRead, FirstOccurrenceWinsAndLinesBeforeTheFirstHeaderBelongNowhere) 
     EXPECT_EQ(store.ReadNumber("GENERAL", "WIDTH", -1), -1);
 }
 
+// "‐" is 0x81 0x5D in CP932: its second byte is "]", which does not end the
+// section's name.
+TEST(ProfileRead, SectionNameWithADoubleByteCharacterEndingInBracket) {
+    const kr::ProfileDocument document("[A\x81\x5D]\r\nK=v\r\n[B]\r\nK=w\r\n");
+    EXPECT_EQ(document.ReadText("A\x81\x5D", "K", "-"), "v");
+    EXPECT_EQ(document.ReadText("B", "K", "-"), "w");
+    EXPECT_EQ(document.ReadText("A", "K", "-"), "-");
+}
+
 TEST(ProfileRead, MissingFileSectionOrKeyGivesTheFallback) {
     TempDir folder;
     const ProfileFile missing(folder / "none.ini");

@@ -303,7 +303,7 @@ TEST(HtmlFileWrite, ReplacesAnExistingFileWithExactlyThePage) {
     TempDir dir;
     const auto path = dir / "unit.html";
     WriteBytes(path, std::string(5000, 'x'));
-    kr::WriteHtmlFile(path, "<html>\r\n");
+    kr::WriteReportFile(path, "<html>\r\n");
     EXPECT_EQ(ReadBytes(path), "<html>\r\n");
 }
 
@@ -311,12 +311,12 @@ TEST(HtmlFileWrite, UncreatableFileNamesThePath) {
     TempDir dir;
     WriteBytes(dir / "plain", "not a folder");
     const auto path = dir / "plain" / "unit.html";
-    EXPECT_EQ(ErrorOf([&] { kr::WriteHtmlFile(path, "<html>\r\n"); }), "ファイル " + path.string() + " を作成できません");
+    EXPECT_EQ(ErrorOf([&] { kr::WriteReportFile(path, "<html>\r\n"); }), "ファイル " + path.string() + " を作成できません");
 }
 
 // A page small enough to sit in the stream's buffer fails only when the file
 // is closed: that failure is a write error too.
 TEST(HtmlFileWrite, FullDeviceGivesTheStreamWriteError) {
     ASSERT_TRUE(std::filesystem::exists("/dev/full"));
-    EXPECT_EQ(ErrorOf([] { kr::WriteHtmlFile("/dev/full", std::string(100, 'x')); }), "ストリームへの書き込みエラー");
+    EXPECT_EQ(ErrorOf([] { kr::WriteReportFile("/dev/full", std::string(100, 'x')); }), "ストリームへの書き込みエラー");
 }

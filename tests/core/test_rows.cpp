@@ -308,25 +308,3 @@ TEST(WeaponPairing, ChosenRowComesWithItsPair) {
 }
 
 }  // namespace
-
-TEST(Picker, CheckByNamesTicksWhatCheckByNameTicksForEachName) {
-    kr::TKROptionList catalog;
-    catalog.LoadCatalogText(OptionHeader() + IconvCp932("O1,装甲,1,0,0,L,0,0,0,0,0,0,0,0,e\r\n"
-                                               "O2,センサー,2,0,0,L,0,0,0,0,0,0,0,0,e\r\n"
-                                               "O3,装甲,3,0,0,L,0,0,0,0,0,0,0,0,e\r\n"
-                                               "O4,装甲改,4,0,0,L,0,0,0,0,0,0,0,0,e\r\n"
-                                               "O5,,5,0,0,L,0,0,0,0,0,0,0,0,e\r\n"));
-    const std::string armour = IconvCp932("装甲"), empty, missing = "missing";
-    for (const std::unordered_set<std::string_view>& names :
-         {std::unordered_set<std::string_view>{}, {armour}, {armour, missing}, {empty}, {missing}}) {
-        kr::OptionRows slow;  // a row compared with each name
-        kr::OptionPickerRows fast;  // the catalog's name index
-        kr::FillPicker(slow, catalog);
-        kr::FillPicker(fast, catalog);
-        slow.Row(1).Checked = fast.Row(1).Checked = true;  // ticks already set stay
-        for (std::string_view name : names) kr::CheckByName(slow, name);
-        kr::CheckByNames(fast, names);
-        for (std::size_t i = 0; i < slow.Count(); ++i)
-            EXPECT_EQ(fast.Row(i).Checked, slow.Row(i).Checked) << "row " << i << " of " << names.size() << " names";
-    }
-}

@@ -38,6 +38,17 @@ TEST(SearchKey, FullWidthAsciiAndLatinCase) {
     EXPECT_EQ(Key("（３０ｍｍ）　Ｍｋ～２"), "(30mm) mk~2");
 }
 
+TEST(SearchKey, EveryLatinLetterFoldsInBothWidthsAndCases) {
+    for (char letter = 'A'; letter <= 'Z'; ++letter) {
+        const std::string lower(1, static_cast<char>(letter - 'A' + 'a'));
+        // Full-width Ａ to Ｚ are 0x8260 to 0x8279 in CP932, ａ to ｚ 0x8281 to 0x829A.
+        const std::string wideUpper{'\x82', static_cast<char>(0x60 + (letter - 'A'))};
+        const std::string wideLower{'\x82', static_cast<char>(0x81 + (letter - 'A'))};
+        for (const std::string& form : {std::string(1, letter), lower, wideUpper, wideLower})
+            EXPECT_EQ(kr::SearchKey(form), lower) << letter;
+    }
+}
+
 TEST(SearchKey, HiraganaReadKatakana) {
     EXPECT_EQ(Key("みさいる"), "ミサイル");
     EXPECT_EQ(Key("ぁゃっをんゝゞ"), "ァャッヲンヽヾ");

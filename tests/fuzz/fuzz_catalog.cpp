@@ -6,6 +6,7 @@
 // any size, the same entries and the same failure.
 #include "Pub1.h"
 #include "comma_text.h"
+#include "../text_kit.h"
 #include "fuzz_kit.h"
 #include "krMove.h"
 #include "krOption.h"
@@ -20,7 +21,7 @@ namespace {
 
 template <class List, class Entry>
 void CheckCatalogLoad(std::string_view text, int lastColumn, std::string_view (*lastText)(const Entry&)) {
-    const std::vector<std::string_view> lines = kr::SplitLines(text);
+    const std::vector<std::string_view> lines = textkit::SplitLines(text);
     const std::size_t entryLines = lines.size() < 2 ? 0 : lines.size() - 1;
 
     List catalog;
@@ -42,13 +43,13 @@ void CheckCatalogLoad(std::string_view text, int lastColumn, std::string_view (*
         FUZZ_CHECK(missing >= 0 && missing < lastColumn);
         // The failing line is the one after the last entry, and it lacks that column.
         FUZZ_CHECK(catalog.Count() < entryLines);
-        FUZZ_CHECK(kr::SplitCommaText(lines[catalog.Count() + 1]).size() == static_cast<std::size_t>(missing));
+        FUZZ_CHECK(textkit::SplitCommaText(lines[catalog.Count() + 1]).size() == static_cast<std::size_t>(missing));
     }
     if (!failed) FUZZ_CHECK(catalog.Count() == entryLines);
 
     for (std::size_t i = 0; i < catalog.Count(); ++i) {
         const auto& entry = *catalog.EntryByIndex(i);
-        const std::vector<std::string> fields = kr::SplitCommaText(lines[i + 1]);
+        const std::vector<std::string> fields = textkit::SplitCommaText(lines[i + 1]);
         FUZZ_CHECK(fields.size() >= static_cast<std::size_t>(lastColumn));
         FUZZ_CHECK(entry.Name == fields[1]);
         FUZZ_CHECK(lastText(entry) == (fields.size() > static_cast<std::size_t>(lastColumn)

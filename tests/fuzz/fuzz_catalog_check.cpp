@@ -7,6 +7,7 @@
 #include "catalog_check.h"
 #include "codec.h"
 #include "comma_text.h"
+#include "../text_kit.h"
 #include "fuzz_kit.h"
 #include "krMove.h"
 #include "krOption.h"
@@ -21,7 +22,7 @@ namespace {
 template <class List>
 void CheckAgainstLoader(kr::CatalogKind kind, std::string_view text) {
     const std::vector<kr::CatalogFinding> findings = kr::CheckCatalogText(kind, text);
-    const std::size_t lineCount = kr::SplitLines(text).size();
+    const std::size_t lineCount = textkit::SplitLines(text).size();
 
     List catalog;
     std::string loaderMessage;

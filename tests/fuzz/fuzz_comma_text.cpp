@@ -3,6 +3,7 @@
 // fields without commas, blanks or quotes joined by commas split the same;
 // lines never hold a line break and rejoined with CR LF split the same.
 #include "comma_text.h"
+#include "../text_kit.h"
 #include "codec.h"
 #include "fuzz_kit.h"
 
@@ -42,7 +43,7 @@ bool Plain(std::string_view field) {
 }
 
 void CheckFields(std::string_view line) {
-    const std::vector<std::string> fields = kr::SplitCommaText(line);
+    const std::vector<std::string> fields = textkit::SplitCommaText(line);
     FUZZ_CHECK(fields.size() <= line.size());
 
     bool quotable = true;
@@ -58,12 +59,12 @@ void CheckFields(std::string_view line) {
         quoted += Quoted(fields[i]);
         joined += fields[i];
     }
-    if (quotable) FUZZ_CHECK(kr::SplitCommaText(quoted) == fields);
-    if (plain) FUZZ_CHECK(kr::SplitCommaText(joined) == fields);
+    if (quotable) FUZZ_CHECK(textkit::SplitCommaText(quoted) == fields);
+    if (plain) FUZZ_CHECK(textkit::SplitCommaText(joined) == fields);
 }
 
 void CheckLines(std::string_view text) {
-    const std::vector<std::string_view> lines = kr::SplitLines(text);
+    const std::vector<std::string_view> lines = textkit::SplitLines(text);
     const std::string_view content = text.substr(0, text.find('\0'));
     std::size_t total = 0;
     std::string rejoined;
@@ -78,7 +79,7 @@ void CheckLines(std::string_view text) {
     // No line break in the text: one line (or none for the empty text).
     if (content.find_first_of("\r\n") == std::string_view::npos)
         FUZZ_CHECK(lines.size() == (content.empty() ? 0u : 1u));
-    const std::vector<std::string_view> again = kr::SplitLines(rejoined);
+    const std::vector<std::string_view> again = textkit::SplitLines(rejoined);
     FUZZ_CHECK(again.size() == lines.size());
     for (std::size_t i = 0; i < lines.size() && i < again.size(); ++i) FUZZ_CHECK(again[i] == lines[i]);
 }
@@ -89,6 +90,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     CheckLines(text);
     CheckFields(text);
-    for (std::string_view line : kr::SplitLines(text)) CheckFields(line);
+    for (std::string_view line : textkit::SplitLines(text)) CheckFields(line);
     return 0;
 }

@@ -4,6 +4,7 @@
 // reading lists and figures.
 #pragma once
 
+#include "codec.h"
 #include "gui_kit.h"
 #include "designer_session.h"
 #include "report_ui.h"
@@ -51,7 +52,9 @@ inline QByteArray ReadBytes(const QString& path) {
 }
 
 // The CP932 bytes of a text.
-inline QByteArray Cp932(const QString& text) { return QByteArray::fromStdString(QStringToCp932(text).value_or("?")); }
+inline QByteArray Cp932(const QString& text) {
+    return QByteArray::fromStdString(Utf8ToCp932(text.toUtf8().toStdString()).value_or("?"));
+}
 
 // Types the text into the widget, one key press per character, as a keyboard
 // (or an input method committing its text) would.

@@ -93,45 +93,42 @@ private slots:
         QCOMPARE(w.frameGeometry().size(), QSize(600, 523));
     }
 
-    // The figure panel: captions left of their boxes, boxes blank at start.
+    // The figure panel: in two rows, each caption just left of its box, as
+    // a player reads them; the boxes blank and unfocusable at start.
     void figurePanel() {
         Running run;
         TfrmMain& w = run.Main();
-        const struct {
-            const char* Caption;
-            int CaptionLeft;
-            QLabel* Box;
-            QRect Geometry;
-        } figures[] = {
-            {"射撃修正", 12, w.lblFire, {77, 10, 33, 18}},
-            {"格闘修正", 124, w.lblBtl, {189, 10, 33, 18}},
-            {"回避修正", 236, w.lblSpd, {301, 10, 33, 18}},
-            {"センサー", 344, w.lblSns, {405, 10, 33, 18}},
-            {"カスタムポイント", 456, w.lblCP, {545, 10, 33, 18}},
-            {"装甲", 12, w.lblAmr, {45, 34, 33, 18}},
-            {"耐久力", 88, w.lblHP, {137, 33, 33, 18}},
-            {"パワー", 180, w.lblPow, {225, 33, 33, 18}},
-            {"パンチ", 268, w.lblPunch, {312, 33, 33, 18}},
-            {"ﾊﾞｯｸﾊﾟｯｸ", 356, w.lblBP, {419, 34, 33, 18}},
-            {"価格(GD)", 460, w.lblPlice, {525, 34, 53, 18}},
+        const std::vector<std::pair<const char*, QLabel*>> rows[] = {
+            {{"射撃修正", w.lblFire}, {"格闘修正", w.lblBtl}, {"回避修正", w.lblSpd}, {"センサー", w.lblSns},
+             {"カスタムポイント", w.lblCP}},
+            {{"装甲", w.lblAmr}, {"耐久力", w.lblHP}, {"パワー", w.lblPow}, {"パンチ", w.lblPunch},
+             {"ﾊﾞｯｸﾊﾟｯｸ", w.lblBP}, {"価格(GD)", w.lblPlice}},
         };
         const QList<QLabel*> panelLabels = w.pnlBase->findChildren<QLabel*>(Qt::FindDirectChildrenOnly);
-        for (const auto& figure : figures) {
-            const QString caption = QString::fromUtf8(figure.Caption);
-            QLabel* label = nullptr;
-            for (QLabel* candidate : panelLabels)
-                if (candidate->text() == caption) label = candidate;
-            QVERIFY2(label, figure.Caption);
-            // A caption stands at its place, or a little left of it where the
-            // font needs the room to keep 3 pixels from its box.
-            QVERIFY(label->x() <= figure.CaptionLeft && label->x() >= figure.CaptionLeft - 4);
-            QCOMPARE(label->font().pixelSize(), label == w.lblCPC ? 13 : 15);
-            QCOMPARE(figure.Box->parentWidget(), w.pnlBase);
-            QCOMPARE(figure.Box->geometry(), figure.Geometry);
-            QCOMPARE(figure.Box->alignment() & Qt::AlignHorizontal_Mask,
-                     figure.Box == w.lblPlice ? Qt::AlignRight : Qt::AlignHCenter);
-            QCOMPARE(figure.Box->text(), QString());
-            QCOMPARE(figure.Box->focusPolicy(), Qt::NoFocus);
+        int rowTop = -1;
+        for (const auto& row : rows) {
+            int right = 0;  // the right edge of the box before
+            const int top = row.front().second->y();
+            QVERIFY(rowTop < 0 || top >= rowTop + 18);
+            rowTop = top;
+            for (const auto& [text, box] : row) {
+                const QString caption = QString::fromUtf8(text);
+                QLabel* label = nullptr;
+                for (QLabel* candidate : panelLabels)
+                    if (candidate->text() == caption) label = candidate;
+                QVERIFY2(label, text);
+                QVERIFY2(label->x() > right && label->geometry().right() < box->x(), text);
+                QVERIFY(qAbs(box->y() - top) <= 1 && qAbs(label->geometry().center().y() - box->geometry().center().y()) <= 2);
+                right = box->geometry().right();
+                QCOMPARE(label->font().pixelSize(), label == w.lblCPC ? 13 : 15);
+                QCOMPARE(box->parentWidget(), w.pnlBase);
+                QCOMPARE(box->height(), 18);
+                QCOMPARE(box->alignment() & Qt::AlignHorizontal_Mask,
+                         box == w.lblPlice ? Qt::AlignRight : Qt::AlignHCenter);
+                QCOMPARE(box->text(), QString());
+                QCOMPARE(box->focusPolicy(), Qt::NoFocus);
+            }
+            QVERIFY(right < w.pnlBase->width());
         }
         QCOMPARE(w.pnlBase->height(), 60);
     }
@@ -632,11 +629,12 @@ private slots:
         QCOMPARE(w.lblFire->text(), QStringLiteral("-2147483648"));
         QCOMPARE(w.lblPlice->text(), QStringLiteral("1817500"));
         for (QLabel* box : boxes) {
-            // Inside the box's frame, the whole text and room on both sides.
+            // Inside the box's frame, the whole text and 3 pixels of room on
+            // both sides, the widest too.
             const QImage inner = Shown(box).copy(1, 1, box->width() - 2, box->height() - 2);
             const QRect ink = InkExtent(inner, IsDark);
             const int textWidth = box->fontMetrics().horizontalAdvance(box->text());
-            QVERIFY2(ink.left() >= 1 && ink.right() <= inner.width() - 2 && ink.width() >= textWidth - 3,
+            QVERIFY2(ink.left() >= 3 && ink.right() <= inner.width() - 4 && ink.width() >= textWidth - 3,
                      qPrintable(box->objectName() + QStringLiteral(" cuts ") + box->text()));
         }
         for (const bool widest : {true, false}) {
@@ -681,6 +679,36 @@ private slots:
         w.OpenUnitFile(PathOf(unit));
         QCOMPARE(w.txtKrName->text(), QStringLiteral("Foo[武装]WEAPON0=ﾚｰﾙｶﾞﾝ[X]!"));
         QCOMPARE(Captions(w.lvwWeapon), QStringList(2, QStringLiteral("ｱｰﾑﾊﾟﾝﾁ(火薬式)")));
+    }
+
+    // Pasted text that fits the 2,047 bytes of a name is kept whole without a
+    // word; one byte more is cut, and only the length is told, also when the
+    // cut falls in a double-byte character (which goes whole).
+    void pastedNameAtTheLimit_data() {
+        QTest::addColumn<QString>("pasted");
+        QTest::addColumn<QString>("kept");
+        QTest::addColumn<bool>("told");
+        const QString fits(2047, u'a');
+        QTest::newRow("2,047 bytes") << fits << fits << false;
+        QTest::newRow("2,048 bytes") << fits + u'b' << fits << true;
+        QTest::newRow("1,024 double-byte characters") << QString(1024, u'あ') << QString(1023, u'あ') << true;
+    }
+    void pastedNameAtTheLimit() {
+        QFETCH(QString, pasted);
+        QFETCH(QString, kept);
+        QFETCH(bool, told);
+        Running run;
+        TfrmMain& w = run.Main();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QToolTip::hideText();
+        QGuiApplication::clipboard()->setText(pasted);
+        w.txtKrName->setFocus();
+        w.txtKrName->selectAll();
+        QTest::keyClick(w.txtKrName, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(w.txtKrName->text(), kept);
+        QTest::qWait(50);
+        QCOMPARE(QToolTip::isVisible(), told);
+        if (told) QCOMPARE(QToolTip::text(), QStringLiteral("名称は 2047 バイトまでです"));
     }
 
     // Characters that CP932 holds under another code take it; those it cannot

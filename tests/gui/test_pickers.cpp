@@ -197,11 +197,13 @@ private slots:
         }));
         QVERIFY(!s.designer.OptionPicker.Row(1).Checked && !s.designer.OptionPicker.Row(2).Checked);
 
-        // The main window's tick commands, shown in the list at once.
+        // Ticks a template or a load sets, shown in the list once refreshed.
         const std::string_view name = s.designer.OptionPicker.Caption(4);
-        picker.CheckByName(name);
+        CheckByName(s.designer.OptionPicker, name);
+        picker.Refresh();
         QVERIFY(Ticked(model, 4));
-        picker.ClearChecks();
+        ClearChecks(s.designer.OptionPicker);
+        picker.Refresh();
         QVERIFY(!Ticked(model, 4));
         QVERIFY(!s.designer.OptionPicker.Row(4).Checked);
     }
@@ -270,9 +272,12 @@ private slots:
             QTest::keyClick(list, Qt::Key_Space);
             QCOMPARE(Captions(sheet).mid(2), (QStringList{QStringLiteral("6連装ﾐｻｲﾙﾗﾝﾁｬｰ"), QStringLiteral("└予備弾倉")}));
 
-            // A character no catalog can hold matches nothing.
+            // A character no catalog can hold matches nothing; taken back,
+            // the rows of the text before it show again.
             Type(picker.FilterLine(), QStringLiteral("€"));
             QCOMPARE(picker.Model()->rowCount(), 0);
+            QTest::keyClick(picker.FilterLine(), Qt::Key_Backspace);
+            QCOMPARE(ShownCaptions(picker.Model()), QStringList{QStringLiteral("└予備弾倉")});
 
             // Esc in the filter line empties and hides it; the list has every row and the focus.
             QTest::keyClick(picker.FilterLine(), Qt::Key_Escape);
@@ -292,13 +297,13 @@ private slots:
         QCOMPARE(sheet.Count(), std::size_t{4});
     }
 
-    // Ticks set in a filtered list land on the catalog's rows; the main
-    // window's tick commands leave the filter as it is.
+    // Ticks set in a filtered list land on the catalog's rows; ticks a
+    // template or a load sets leave the filter as it is.
     void optionTicksThroughAFilter() {
         Session s(catalogs_);
         s.Create();
         TfrmOption& picker = *s.option;
-        const OptionPickerRows& rows = s.designer.OptionPicker;
+        OptionPickerRows& rows = s.designer.OptionPicker;
         auto rowNamed = [&](const char* name) {
             for (std::size_t i = 0; i < rows.Count(); ++i)
                 if (Cp932ToQString(rows.Caption(i)) == QString::fromUtf8(name)) return i;
@@ -313,10 +318,12 @@ private slots:
             QTest::mouseClick(picker.List()->viewport(), Qt::LeftButton, {}, OnCheckBox(picker.List(), 0));
             for (std::size_t i = 0; i < rows.Count(); ++i) QCOMPARE(rows.Row(i).Checked, i == combined || i == morga);
 
-            picker.CheckByName(rows.Caption(balancer));
+            CheckByName(rows, rows.Caption(balancer));
+            picker.Refresh();
             QVERIFY(rows.Row(balancer).Checked);
             QCOMPARE(picker.Model()->rowCount(), 2);
-            picker.ClearChecks();
+            ClearChecks(rows);
+            picker.Refresh();
             QVERIFY(!Ticked(picker.Model(), 0) && !Ticked(picker.Model(), 1));
             QCOMPARE(picker.FilterLine()->text(), QStringLiteral("ｾﾝｻｰ"));
             QTest::keyClick(picker.List(), Qt::Key_Escape);  // the filter goes; the next Esc closes
