@@ -26,7 +26,7 @@ struct Place {
     int Width;
     Qt::Alignment Align;
 };
-constexpr std::array<Place, SheetFigureCount> Places{{
+constexpr Place Places[] = {
     {"lblFire", 12, 77, 10, 33, Qt::AlignHCenter},
     {"lblBtl", 124, 189, 10, 33, Qt::AlignHCenter},
     {"lblSpd", 236, 301, 10, 33, Qt::AlignHCenter},
@@ -38,7 +38,8 @@ constexpr std::array<Place, SheetFigureCount> Places{{
     {"lblPunch", 268, 312, 33, 33, Qt::AlignHCenter},
     {"lblBP", 356, 419, 34, 33, Qt::AlignHCenter},
     {"lblPlice", 460, 525, 34, 53, Qt::AlignRight},
-}};
+};
+static_assert(std::size(Places) == SheetFigureCount, "a place for every figure of the table");
 
 // The width a figure box needs for its whole text: the text, the indent on
 // both sides, and the frame.
