@@ -87,15 +87,73 @@ bool SameDesign(const DesignState& a, const DesignState& b) {
            a.Options == b.Options && a.Moves == b.Moves && a.Weapons == b.Weapons;
 }
 
+namespace {
+
+template <class T>
+Splice<T> SpliceBetween(const std::vector<T>& from, const std::vector<T>& to) {
+    std::size_t head = 0;
+    while (head < from.size() && head < to.size() && from[head] == to[head]) ++head;
+    std::size_t tail = 0;
+    while (tail < from.size() - head && tail < to.size() - head &&
+           from[from.size() - 1 - tail] == to[to.size() - 1 - tail])
+        ++tail;
+    Splice<T> splice;
+    splice.Offset = head;
+    splice.Count = from.size() - head - tail;
+    splice.Items.assign(to.begin() + static_cast<std::ptrdiff_t>(head),
+                        to.end() - static_cast<std::ptrdiff_t>(tail));
+    return splice;
+}
+
+template <class T>
+void Apply(std::vector<T>& list, const Splice<T>& splice) {
+    const auto at = list.begin() + static_cast<std::ptrdiff_t>(splice.Offset);
+    list.erase(at, at + static_cast<std::ptrdiff_t>(splice.Count));
+    list.insert(list.begin() + static_cast<std::ptrdiff_t>(splice.Offset), splice.Items.begin(), splice.Items.end());
+}
+
+}  // namespace
+
+DesignChange ChangeBetween(const DesignState& from, const DesignState& to) {
+    DesignChange change;
+    change.UnitName = to.UnitName;
+    change.UnitClass = to.UnitClass;
+    change.Figures = to.Figures;
+    change.Boxes = to.Boxes;
+    change.BackpackOverloaded = to.BackpackOverloaded;
+    change.ListsEnabled = to.ListsEnabled;
+    change.Options = SpliceBetween(from.Options, to.Options);
+    change.Moves = SpliceBetween(from.Moves, to.Moves);
+    change.Weapons = SpliceBetween(from.Weapons, to.Weapons);
+    change.OptionTicks = SpliceBetween(from.OptionTicks, to.OptionTicks);
+    change.MoveTicks = SpliceBetween(from.MoveTicks, to.MoveTicks);
+    return change;
+}
+
+DesignState Applied(DesignState state, const DesignChange& change) {
+    state.UnitName = change.UnitName;
+    state.UnitClass = change.UnitClass;
+    state.Figures = change.Figures;
+    state.Boxes = change.Boxes;
+    state.BackpackOverloaded = change.BackpackOverloaded;
+    state.ListsEnabled = change.ListsEnabled;
+    Apply(state.Options, change.Options);
+    Apply(state.Moves, change.Moves);
+    Apply(state.Weapons, change.Weapons);
+    Apply(state.OptionTicks, change.OptionTicks);
+    Apply(state.MoveTicks, change.MoveTicks);
+    return state;
+}
+
 DesignHistory::DesignHistory() : document_(std::make_shared<Document>()) {}
 
-void DesignHistory::Record(DesignState before) {
-    undo_.push_back({std::move(before), document_});
+void DesignHistory::Record(const DesignState& before, const DesignState& after) {
+    undo_.push_back({ChangeBetween(after, before), document_});
     redo_.clear();
 }
 
-void DesignHistory::BeginDocument(DesignState before, std::filesystem::path file) {
-    Record(std::move(before));
+void DesignHistory::BeginDocument(const DesignState& before, const DesignState& after, std::filesystem::path file) {
+    Record(before, after);
     document_ = std::make_shared<Document>(Document{std::move(file)});
 }
 
@@ -120,8 +178,10 @@ bool DesignHistory::Modified(const DesignState& now) const {
 
 void DesignHistory::Move(std::vector<Step>& from, std::vector<Step>& to, Designer& designer) {
     if (from.empty()) return;
-    to.push_back({CaptureDesign(designer), document_});
-    RestoreDesign(designer, from.back().State);
+    const DesignState now = CaptureDesign(designer);
+    const DesignState then = Applied(now, from.back().Back);
+    to.push_back({ChangeBetween(then, now), document_});
+    RestoreDesign(designer, then);
     document_ = std::move(from.back().Of);
     from.pop_back();
     designer.SaveFileName = document_->File;

@@ -50,6 +50,35 @@ void RestoreDesign(Designer& designer, const DesignState& state);
 // (what a save writes, and the capacity); ticks and boxes aside.
 bool SameDesign(const DesignState& a, const DesignState& b);
 
+// The part of a list one state has and another lacks: Count items at Offset
+// that become Items (the items the two have in common at either end are not
+// kept), so a step that changed one row of 10,000 keeps one row.
+template <class T>
+struct Splice {
+    std::size_t Offset = 0;
+    std::size_t Count = 0;
+    std::vector<T> Items;
+};
+
+// What turns one design state into another: the splices of its lists and
+// ticks, and the few small parts whole.
+struct DesignChange {
+    std::string UnitName;
+    std::string UnitClass;
+    BaseFigureValues Figures{};
+    FigureTexts Boxes;
+    bool BackpackOverloaded = false;
+    bool ListsEnabled = false;
+    Splice<const TKrOption*> Options;
+    Splice<const TKrMove*> Moves;
+    Splice<const TKrWeapon*> Weapons;
+    Splice<std::uint32_t> OptionTicks;
+    Splice<std::uint32_t> MoveTicks;
+};
+// The change that turns `from` into `to`, and `from` with it applied.
+DesignChange ChangeBetween(const DesignState& from, const DesignState& to);
+DesignState Applied(DesignState from, const DesignChange& change);
+
 class DesignHistory {
 public:
     DesignHistory();
@@ -58,12 +87,12 @@ public:
     // empty while the document has none.
     const std::filesystem::path& File() const { return document_->File; }
 
-    // A command changed the design within the current document; `before` is
-    // the state it started from.
-    void Record(DesignState before);
-    // A template, a load or a restore began a new document from `before`;
-    // `file` is the new document's file (empty for none).
-    void BeginDocument(DesignState before, std::filesystem::path file);
+    // A command changed the design from `before` to `after` (the state now)
+    // within the current document.
+    void Record(const DesignState& before, const DesignState& after);
+    // A template, a load or a restore began a new document, going from
+    // `before` to `after`; `file` is the new document's file (empty for none).
+    void BeginDocument(const DesignState& before, const DesignState& after, std::filesystem::path file);
     // The design `now` was written to `file`, which is the current
     // document's file from now on.
     void Saved(const std::filesystem::path& file, const DesignState& now);
@@ -87,8 +116,10 @@ private:
     struct Document {
         std::filesystem::path File;
     };
+    // A step keeps what turns the state after it back into the state before
+    // it (or, on the redo side, forth again), not the whole state.
     struct Step {
-        DesignState State;
+        DesignChange Back;
         std::shared_ptr<Document> Of;
     };
     void Move(std::vector<Step>& from, std::vector<Step>& to, Designer& designer);

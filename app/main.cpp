@@ -387,7 +387,7 @@ QMenu* TfrmMain::NameBoxMenu() {
         if (!undo && !named(action, QLineEdit::tr("&Redo"))) continue;
         QObject::disconnect(action, nullptr, txtKrName, nullptr);
         action->setObjectName(undo ? QStringLiteral("edit-undo") : QStringLiteral("edit-redo"));
-        action->setEnabled(undo ? history_.CanUndo() : history_.CanRedo());
+        action->setEnabled(undo ? history_.CanUndo() || burstBefore_.has_value() : history_.CanRedo() && !burstBefore_);
         connect(action, &QAction::triggered, this, undo ? &TfrmMain::mnuUndoClick : &TfrmMain::mnuRedoClick);
     }
     return menu;
@@ -424,11 +424,8 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
 void TfrmMain::NameEdited(const QString& text) {
     std::string name = UnitNameInput(text.toUtf8().toStdString()).Bytes;
     if (name == designer_.Sheet.UnitName) return;
-    // A burst of typing is one step: the state before its first key.
-    if (!nameBurst_) {
-        history_.Record(CaptureDesign(designer_));
-        nameBurst_ = true;
-    }
+    // A burst of typing is one step, from the state before its first key.
+    if (!burstBefore_) burstBefore_ = CaptureDesign(designer_);
     nameBurstTimer_.start();
     const std::uint64_t notices = stbMain->Shown();
     designer_.Sheet.UnitName = std::move(name);
@@ -437,8 +434,11 @@ void TfrmMain::NameEdited(const QString& text) {
 }
 
 void TfrmMain::EndNameBurst() {
-    nameBurst_ = false;
     nameBurstTimer_.stop();
+    if (!burstBefore_) return;
+    const DesignState after = CaptureDesign(designer_);
+    if (after != *burstBefore_) history_.Record(*burstBefore_, after);
+    burstBefore_.reset();
 }
 
 void TfrmMain::ChangeDesign(const std::function<bool()>& command) {
@@ -447,11 +447,12 @@ void TfrmMain::ChangeDesign(const std::function<bool()>& command) {
     const std::filesystem::path fileBefore = history_.File();
     const std::uint64_t notices = stbMain->Shown();
     const bool newDocument = command();
-    const bool changed = CaptureDesign(designer_) != before;
+    const DesignState after = CaptureDesign(designer_);
+    const bool changed = after != before;
     if (newDocument && (changed || designer_.SaveFileName != fileBefore))
-        history_.BeginDocument(std::move(before), designer_.SaveFileName);
+        history_.BeginDocument(before, after, designer_.SaveFileName);
     else if (changed)
-        history_.Record(std::move(before));
+        history_.Record(before, after);
     if (changed || designer_.SaveFileName != fileBefore) DesignChanged(notices);
     UpdateTitleAndMenus();
 }
@@ -470,8 +471,9 @@ void TfrmMain::UpdateTitleAndMenus() {
         setWindowTitle(PathString(designer_.SaveFileName.filename()) + QStringLiteral("[*] - ") + title);
         setWindowModified(history_.Modified(CaptureDesign(designer_)));
     }
-    mnuUndo->setEnabled(history_.CanUndo());
-    mnuRedo->setEnabled(history_.CanRedo());
+    mnuUndo->setEnabled(history_.CanUndo() || burstBefore_.has_value());
+    // Typing ends what could be redone, as the burst becomes a step.
+    mnuRedo->setEnabled(history_.CanRedo() && !burstBefore_);
 }
 
 void TfrmMain::ShowStartNotices(const std::filesystem::path& settingsFile) {

@@ -220,7 +220,9 @@ private:
     TfrmHelp* frmHelp_ = nullptr;  // made when first asked for
 
     DesignHistory history_;
-    bool nameBurst_ = false;
+    // The state before the burst of typing under way, which becomes one
+    // step when the burst ends.
+    std::optional<DesignState> burstBefore_;
     QTimer nameBurstTimer_;
 
     // It writes the last change as the window goes, while the status line is still there.

@@ -59,15 +59,35 @@ std::filesystem::path RecoveryFile(const std::filesystem::path& folder, int slot
     return slot == 1 ? folder / RecoveryFileName : folder / (SlotStem(slot) + ".kr");
 }
 
-std::string RecoveryBytes(const Designer& designer) {
+std::string RecoveryBytes(const DesignState& design, const std::filesystem::path& file) {
+    UnitFileContent content;
+    content.Name = design.UnitName;
+    content.Class = design.UnitClass;
+    for (const FigureDescription& figure : FigureTable)
+        if (figure.FileIndex >= 0)
+            content.Figures[static_cast<std::size_t>(figure.FileIndex)] = design.Figures[static_cast<std::size_t>(figure.Id)];
+    const auto names = [](const auto& entries) {
+        std::vector<std::string> captions;
+        captions.reserve(entries.size());
+        for (const auto* entry : entries) captions.emplace_back(entry->Name);
+        return captions;
+    };
+    content.Moves = names(design.Moves);
+    content.Weapons = names(design.Weapons);
+    content.Options = names(design.Options);
+
     ProfileDocument document;
-    WriteUnitDocument(document, UnitFileContentOf(designer.Sheet));
+    WriteUnitDocument(document, content);
     // A path that would break its line is left out rather than failing the write.
-    const std::string& file = designer.SaveFileName.native();
-    if (!file.empty() && file.find_first_of(LineBreakingBytes) == std::string::npos)
-        document.WriteText(RecoverySection(), "FILE", file);
-    document.WriteNumber(RecoverySection(), "CAPACITY", designer.Sheet.BackpackCapacity);
+    const std::string& path = file.native();
+    if (!path.empty() && path.find_first_of(LineBreakingBytes) == std::string::npos)
+        document.WriteText(RecoverySection(), "FILE", path);
+    document.WriteNumber(RecoverySection(), "CAPACITY", design.Figures[static_cast<std::size_t>(SheetFigure::Backpack)]);
     return document.Bytes();
+}
+
+std::string RecoveryBytes(const Designer& designer) {
+    return RecoveryBytes(CaptureDesign(designer), designer.SaveFileName);
 }
 
 UnitLoad RestoreRecoveredDesign(const RecoveredDesign& design, Designer& designer) {
@@ -167,14 +187,8 @@ RecoverySlots::~RecoverySlots() {
     if (ownLock_ >= 0) ::close(ownLock_);
 }
 
-void RecoverySlots::Write(const Designer& designer) const {
+void RecoverySlots::Write(const std::string& bytes) const {
     if (ownFile_.empty()) throw KrError(noSlot_);
-    std::string bytes;
-    try {
-        bytes = RecoveryBytes(designer);
-    } catch (const ProfileDocument::RefusedText&) {
-        throw KrError(FormatMessage("%s に書き込めません", PathText(ownFile_)));
-    }
     ReplaceFileContent(ownFile_, bytes, Links::Refuse);
 }
 

@@ -16,6 +16,7 @@
 #pragma once
 
 #include "designer.h"
+#include "history.h"
 
 #include <ctime>
 #include <filesystem>
@@ -39,8 +40,11 @@ struct RecoveredDesign {
     std::filesystem::path File;   // the design's unit file, if it had one
 };
 
-// The recovery file's content for the designer's design.
+// The recovery file's content for the designer's design, or for a design
+// state (which views the catalogs' entries, so it can be written from any
+// thread while the catalogs live) and the design's unit file.
 std::string RecoveryBytes(const Designer& designer);
+std::string RecoveryBytes(const DesignState& design, const std::filesystem::path& file);
 
 // Loads a recovered design into the designer as a load of a unit file does,
 // remembering its unit file, with the backpack capacity it had.
@@ -64,9 +68,9 @@ public:
     // This copy's recovery file; empty when no slot could be taken.
     const std::filesystem::path& OwnFile() const { return ownFile_; }
 
-    // Writes the designer's design to this copy's file, replacing it whole.
-    // Throws KrError: the store's write error, a link refused, or no slot.
-    void Write(const Designer& designer) const;
+    // Writes a recovery file's content to this copy's file, replacing it
+    // whole. Throws KrError: the store's write error, a link refused, or no slot.
+    void Write(const std::string& bytes) const;
     // A design was restored: its file goes, unless a copy has taken its
     // slot meanwhile (or it is this copy's own file, which holds it now).
     void Forget(const RecoveredDesign& design) const;

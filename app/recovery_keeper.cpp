@@ -7,6 +7,7 @@
 #include <QDateTime>
 
 #include <algorithm>
+#include <chrono>
 
 namespace kr {
 
@@ -14,11 +15,12 @@ RecoveryKeeper::RecoveryKeeper(const Designer& designer, const std::filesystem::
                                QObject* parent)
     : QObject(parent), designer_(designer), slots_(settingsFolder) {
     timer_.setSingleShot(true);
-    connect(&timer_, &QTimer::timeout, this, [this] { WriteNow(); });
+    connect(&timer_, &QTimer::timeout, this, [this] { WriteSoon(); });
 }
 
 RecoveryKeeper::~RecoveryKeeper() {
     // The design as it stands at the end is what the next session can restore.
+    if (writing_.valid()) writing_.wait();
     if (pending_) WriteNow();
 }
 
@@ -48,17 +50,46 @@ void RecoveryKeeper::Schedule() {
     timer_.start(static_cast<int>(std::max<qint64>(0, 1000 - since)));
 }
 
-bool RecoveryKeeper::WriteNow() {
-    timer_.stop();
+void RecoveryKeeper::WriteSoon() {
+    if (writing_.valid() && writing_.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
+        // The last write is still under way: this one follows it.
+        timer_.start(50);
+        return;
+    }
     pending_ = false;
     sinceWrite_.start();
+    writing_ = std::async(std::launch::async, [this, design = CaptureDesign(designer_),
+                                               file = designer_.SaveFileName] {
+        const std::string failure = Write(design, file);
+        // Told on the window's thread, if the keeper is still there.
+        QMetaObject::invokeMethod(this, [this, failure] { Finished(failure); }, Qt::QueuedConnection);
+    });
+}
+
+bool RecoveryKeeper::WriteNow() {
+    timer_.stop();
+    if (writing_.valid()) writing_.wait();
+    pending_ = false;
+    sinceWrite_.start();
+    const std::string failure = Write(CaptureDesign(designer_), designer_.SaveFileName);
+    Finished(failure);
+    return failure.empty();
+}
+
+std::string RecoveryKeeper::Write(const DesignState& design, const std::filesystem::path& file) const {
     try {
-        slots_.Write(designer_);
-        return true;
+        slots_.Write(RecoveryBytes(design, file));
     } catch (const KrError& error) {
-        if (Failed) Failed(QString::fromUtf8(error.what()));
-        return false;
+        return error.what();
+    } catch (const ProfileDocument::RefusedText&) {
+        // A text that would break its line (a catalog name holding a CR).
+        return FormatMessage("%s に書き込めません", PathText(slots_.OwnFile()));
     }
+    return {};
+}
+
+void RecoveryKeeper::Finished(const std::string& failure) {
+    if (!failure.empty() && Failed) Failed(QString::fromUtf8(failure.c_str()));
 }
 
 }  // namespace kr

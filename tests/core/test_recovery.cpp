@@ -23,7 +23,7 @@ void WriteDesign(const RecoverySlots& slots, int model, const char* name) {
     auto designer = NewDesigner();
     ApplyTemplate(*designer, model);
     designer->Sheet.UnitName = IconvCp932(name);
-    slots.Write(*designer);
+    slots.Write(RecoveryBytes(*designer));
 }
 
 Texts OfferedNames(const RecoverySlots& slots) {
