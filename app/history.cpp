@@ -116,12 +116,7 @@ void Apply(std::vector<T>& list, const Splice<T>& splice) {
 
 DesignChange ChangeBetween(const DesignState& from, const DesignState& to) {
     DesignChange change;
-    change.UnitName = to.UnitName;
-    change.UnitClass = to.UnitClass;
-    change.Figures = to.Figures;
-    change.Boxes = to.Boxes;
-    change.BackpackOverloaded = to.BackpackOverloaded;
-    change.ListsEnabled = to.ListsEnabled;
+    change.Head = to;
     change.Options = SpliceBetween(from.Options, to.Options);
     change.Moves = SpliceBetween(from.Moves, to.Moves);
     change.Weapons = SpliceBetween(from.Weapons, to.Weapons);
@@ -131,12 +126,7 @@ DesignChange ChangeBetween(const DesignState& from, const DesignState& to) {
 }
 
 DesignState Applied(DesignState state, const DesignChange& change) {
-    state.UnitName = change.UnitName;
-    state.UnitClass = change.UnitClass;
-    state.Figures = change.Figures;
-    state.Boxes = change.Boxes;
-    state.BackpackOverloaded = change.BackpackOverloaded;
-    state.ListsEnabled = change.ListsEnabled;
+    static_cast<DesignHead&>(state) = change.Head;
     Apply(state.Options, change.Options);
     Apply(state.Moves, change.Moves);
     Apply(state.Weapons, change.Weapons);

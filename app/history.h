@@ -25,18 +25,24 @@
 
 namespace kr {
 
-struct DesignState {
+// The small part of a design state, kept whole by every undo step.
+struct DesignHead {
     std::string UnitName;
     std::string UnitClass;
     BaseFigureValues Figures{};
+    FigureTexts Boxes;  // blank until the first recalculation
+    bool BackpackOverloaded = false;
+    bool ListsEnabled = false;  // false only before the first template or load
+
+    bool operator==(const DesignHead&) const = default;
+};
+
+struct DesignState : DesignHead {
     std::vector<const TKrOption*> Options;
     std::vector<const TKrMove*> Moves;
     std::vector<const TKrWeapon*> Weapons;
     std::vector<std::uint32_t> OptionTicks;  // ticked rows of the option picker
     std::vector<std::uint32_t> MoveTicks;    // and of the move picker
-    FigureTexts Boxes;  // blank until the first recalculation
-    bool BackpackOverloaded = false;
-    bool ListsEnabled = false;  // false only before the first template or load
 
     bool operator==(const DesignState&) const = default;
 };
@@ -63,12 +69,7 @@ struct Splice {
 // What turns one design state into another: the splices of its lists and
 // ticks, and the few small parts whole.
 struct DesignChange {
-    std::string UnitName;
-    std::string UnitClass;
-    BaseFigureValues Figures{};
-    FigureTexts Boxes;
-    bool BackpackOverloaded = false;
-    bool ListsEnabled = false;
+    DesignHead Head;
     Splice<const TKrOption*> Options;
     Splice<const TKrMove*> Moves;
     Splice<const TKrWeapon*> Weapons;
