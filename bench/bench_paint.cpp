@@ -384,7 +384,7 @@ Options ParseOptions(int argc, char** argv) {
     if (std::strcmp(argv[2], "default") != 0 && std::sscanf(argv[2], "%dx%d", &options.Width, &options.Height) != 2)
         throw std::runtime_error("the size is WIDTHxHEIGHT or default");
     for (int i = 3; i + 1 < argc; i += 2) {
-        if (std::strcmp(argv[i], "--rounds") == 0) options.PeerRounds = std::atoi(argv[i + 1]);
+        if (std::strcmp(argv[i], "--rounds") == 0) options.Rounds = std::atoi(argv[i + 1]);
         else if (std::strcmp(argv[i], "--fresh") == 0) options.Fresh = std::atoi(argv[i + 1]);
         else if (std::strcmp(argv[i], "--peer-rounds") == 0) options.PeerRounds = std::atoi(argv[i + 1]);
         else if (std::strcmp(argv[i], "--only") == 0) options.Only = argv[i + 1];
