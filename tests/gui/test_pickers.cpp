@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -343,6 +344,54 @@ private slots:
             {"O_HEIGHT", 137}, {"O_WIDTH", 800}, {"M_LEFT", 436}, {"M_TOP", 573}, {"M_HEIGHT", 150},
             {"M_WIDTH", 550},  {"W_LEFT", 526},  {"W_TOP", 541},  {"W_HEIGHT", 143}, {"W_WIDTH", 561}};
         for (const auto& [key, value] : stored) QVERIFY2(number(key) == value, (std::string(key) + "=" + std::to_string(number(key))).c_str());
+    }
+
+    // The keys of a report list: End and Home go to the last and first row
+    // in the same column (with Ctrl or without), whole rows show from the
+    // top at the end, Left and Right scroll the columns and keep the row,
+    // and typing finds a caption's start whichever cell was clicked.
+    void listKeysAsAReportList() {
+        Session s(catalogs_);
+        s.Create();
+        TfrmWeapon& picker = *s.weapon;
+        picker.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&picker));
+        ReportListView* list = picker.List();
+        const RowTableModel* model = picker.Model();
+        const int last = model->rowCount() - 1;
+        // Room for a part of a row below the whole ones.
+        const int rowHeight = list->visualRect(model->index(0, 0)).height();
+        picker.resize(picker.width(), picker.height() + rowHeight / 2 - list->viewport()->height() % rowHeight);
+        QTRY_COMPARE(list->viewport()->height() % rowHeight, rowHeight / 2);
+        list->setFocus();
+        list->SelectRow(0);
+
+        QTest::keyClick(list, Qt::Key_End);
+        QCOMPARE(list->currentIndex(), model->index(last, 0));
+        QCOMPARE(list->SelectedRow(), long(last));
+        const QRect lastRow = list->visualRect(model->index(last, 0));
+        QVERIFY(lastRow.top() > 0 && lastRow.bottom() < list->viewport()->height());
+        QCOMPARE(list->visualRect(model->index(list->rowAt(0), 0)).top(), 0);
+        QTest::keyClick(list, Qt::Key_Home);
+        QCOMPARE(list->currentIndex(), model->index(0, 0));
+        QTest::keyClick(list, Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(list->SelectedRow(), long(last));
+        QTest::keyClick(list, Qt::Key_Home, Qt::ControlModifier);
+        QCOMPARE(list->SelectedRow(), 0L);
+
+        QScrollBar* columns = list->horizontalScrollBar();
+        QCOMPARE(columns->value(), 0);
+        QTest::keyClick(list, Qt::Key_Right);
+        QVERIFY(columns->value() > 0);
+        QCOMPARE(list->currentIndex(), model->index(0, 0));
+        QTest::keyClick(list, Qt::Key_Left);
+        QCOMPARE(columns->value(), 0);
+
+        // "3" starts the caption "30mmｶﾞﾄﾘﾝｸﾞ" and, in the price column, "350" of row 1.
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(model->index(0, 2)).center());
+        QCOMPARE(list->SelectedRow(), 0L);
+        QTest::keyClick(list, Qt::Key_3);
+        QCOMPARE(model->index(static_cast<int>(list->SelectedRow()), 0).data().toString(), QStringLiteral("30mmｶﾞﾄﾘﾝｸﾞ"));
     }
 
     // A catalog of 100,000 entries: showing the list asks only for the cells on screen.
