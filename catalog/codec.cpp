@@ -10,8 +10,8 @@ namespace kr {
 
 namespace {
 
-// One converter per direction, opened on first use and kept for the run
-// (the program has one thread).
+// One converter per direction and thread, opened on first use and kept for
+// the thread's life: a converter holds state while it converts.
 class Converter {
 public:
     Converter(const char* to, const char* from) : handle_(iconv_open(to, from)) {
@@ -59,12 +59,12 @@ private:
 };
 
 Converter& FromCp932() {
-    static Converter converter("UTF-8", "CP932");
+    thread_local Converter converter("UTF-8", "CP932");
     return converter;
 }
 
 Converter& ToCp932() {
-    static Converter converter("CP932", "UTF-8");
+    thread_local Converter converter("CP932", "UTF-8");
     return converter;
 }
 

@@ -76,7 +76,7 @@ RowTableModel::RowTableModel(std::unique_ptr<Source> source, std::vector<ColumnS
 
 int RowTableModel::rowCount(const QModelIndex& parent) const {
     if (parent.isValid()) return 0;
-    return static_cast<int>(filtered_ ? shown_.size() : source_->Count());
+    return static_cast<int>(shown_ ? shown_->size() : source_->Count());
 }
 
 int RowTableModel::columnCount(const QModelIndex& parent) const {
@@ -137,25 +137,32 @@ void RowTableModel::Reset() {
     endResetModel();
 }
 
-void RowTableModel::ShowRows(std::vector<std::uint32_t> sourceRows) {
-    beginResetModel();
-    filtered_ = true;
-    shown_ = std::move(sourceRows);
-    endResetModel();
+void RowTableModel::TicksChanged() {
+    const int rows = rowCount();
+    if (rows > 0) emit dataChanged(index(0, 0), index(rows - 1, 0), {Qt::CheckStateRole});
 }
 
-void RowTableModel::ShowAllRows() {
-    if (!filtered_) return;
+bool RowTableModel::ShowRows(std::shared_ptr<const RowNumbers> sourceRows) {
+    if (!sourceRows) sourceRows = std::make_shared<const RowNumbers>();
+    if (shown_ && (shown_ == sourceRows || *shown_ == *sourceRows)) return false;
     beginResetModel();
-    filtered_ = false;
-    shown_ = {};
+    shown_ = std::move(sourceRows);
     endResetModel();
+    return true;
+}
+
+bool RowTableModel::ShowAllRows() {
+    if (!shown_) return false;
+    beginResetModel();
+    shown_.reset();
+    endResetModel();
+    return true;
 }
 
 int RowTableModel::ShownRow(std::size_t sourceRow) const {
-    if (!filtered_) return sourceRow < source_->Count() ? static_cast<int>(sourceRow) : -1;
-    const auto at = std::lower_bound(shown_.begin(), shown_.end(), sourceRow);
-    return at != shown_.end() && *at == sourceRow ? static_cast<int>(at - shown_.begin()) : -1;
+    if (!shown_) return sourceRow < source_->Count() ? static_cast<int>(sourceRow) : -1;
+    const auto at = std::lower_bound(shown_->begin(), shown_->end(), sourceRow);
+    return at != shown_->end() && *at == sourceRow ? static_cast<int>(at - shown_->begin()) : -1;
 }
 
 // ---------------------------------------------------------------------------

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "com.h"
+#include "search_fold.h"
 
 #include <QAbstractTableModel>
 #include <QTableView>
@@ -55,20 +56,24 @@ public:
 
     // The core list changed (rows added, removed, cells rewritten): redraw all.
     void Reset();
+    // Ticks changed, nothing else: the shown rows, the selection and the
+    // place in the list stay; the ticks are drawn again.
+    void TicksChanged();
     const std::vector<ColumnSpec>& Columns() const { return columns_; }
     bool Checkable() const { return checkable_; }
 
     // A filter: the model shows only the listed rows of the core list (in
     // ascending order), and the row numbers of its indexes count shown rows.
     // Without one (the usual case) every row shows and the numbers are the
-    // core list's own.
-    void ShowRows(std::vector<std::uint32_t> sourceRows);
-    void ShowAllRows();
-    bool Filtered() const { return filtered_; }
-    const std::vector<std::uint32_t>& ShownRows() const { return shown_; }
+    // core list's own. Showing the rows shown already changes nothing: the
+    // view keeps its place and does no work.
+    // Both return whether the shown rows changed (the view was reset).
+    bool ShowRows(std::shared_ptr<const RowNumbers> sourceRows);
+    bool ShowAllRows();
+    bool Filtered() const { return shown_ != nullptr; }
     // The core list's row shown at a row of the model, and back (-1 for a row not shown).
     std::size_t SourceRow(int row) const {
-        return filtered_ ? shown_[static_cast<std::size_t>(row)] : static_cast<std::size_t>(row);
+        return shown_ ? (*shown_)[static_cast<std::size_t>(row)] : static_cast<std::size_t>(row);
     }
     int ShownRow(std::size_t sourceRow) const;
     const Source& Rows() const { return *source_; }
@@ -77,8 +82,7 @@ private:
     std::unique_ptr<Source> source_;
     std::vector<ColumnSpec> columns_;
     bool checkable_;
-    bool filtered_ = false;
-    std::vector<std::uint32_t> shown_;  // empty without a filter
+    std::shared_ptr<const RowNumbers> shown_;  // none without a filter
 };
 
 template <class List>

@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -321,6 +322,74 @@ private slots:
             QVERIFY(!Ticked(picker.Model(), 0) && !Ticked(picker.Model(), 1));
             QCOMPARE(picker.FilterLine()->text(), QStringLiteral("ｾﾝｻｰ"));
             QTest::keyClick(picker.List(), Qt::Key_Escape);  // the filter goes; the next Esc closes
+        }));
+    }
+
+    // Typing on and Backspace show what the text itself shows; a keystroke
+    // that leaves the same rows leaves the list where it was.
+    void filterBackspaceAndUnchangedRows() {
+        Session s(catalogs_);
+        s.Create();
+        TfrmWeapon& picker = *s.weapon;
+        picker.resize(picker.width(), 400);
+        ReportListView* list = picker.List();
+        const auto captionsOf = [&](const QString& text) {
+            QStringList captions;
+            for (std::size_t i = 0; i < s.designer.WeaponPicker.Count(); ++i) {
+                const QString caption = Cp932ToQString(s.designer.WeaponPicker.Caption(i));
+                if (caption.contains(text)) captions << caption;
+            }
+            return captions;
+        };
+        QVERIFY(RunModal(picker, [&] {
+            TypeFilter(picker, QStringLiteral("ﾛｹｯﾄ"));
+            QCOMPARE(ShownCaptions(picker.Model()), captionsOf(QStringLiteral("ﾛｹｯﾄ")));
+            QVERIFY(ShownCaptions(picker.Model()).size() >= 1);
+            for (int i = 0; i < 4; ++i) QTest::keyClick(picker.FilterLine(), Qt::Key_Backspace);
+            QCOMPARE(picker.FilterLine()->text(), QString());
+            QCOMPARE(picker.Model()->rowCount(), static_cast<int>(catalogs_.Weapon.Count()));
+            Type(picker.FilterLine(), QStringLiteral("ﾐｻ"));
+            const QStringList missiles = captionsOf(QStringLiteral("ﾐｻ"));
+            QVERIFY(missiles.size() >= 2);
+            QCOMPARE(ShownCaptions(picker.Model()), missiles);
+            Type(picker.FilterLine(), QStringLiteral("ﾗ"));
+            QCOMPARE(ShownCaptions(picker.Model()), captionsOf(QStringLiteral("ﾐｻ") + QStringLiteral("ﾗ")));
+            QTest::keyClick(picker.FilterLine(), Qt::Key_Backspace);
+            QCOMPARE(ShownCaptions(picker.Model()), missiles);
+
+            // "ｲ" after "ﾐｻ" is in the same rows: the selection and the place stay.
+            list->SelectRow(1);
+            list->horizontalScrollBar()->setValue(40);
+            Type(picker.FilterLine(), QStringLiteral("ｲ"));
+            QCOMPARE(ShownCaptions(picker.Model()), missiles);
+            QCOMPARE(list->SelectedRow(), 1L);
+            QCOMPARE(list->horizontalScrollBar()->value(), 40);
+            QTest::keyClick(picker.FilterLine(), Qt::Key_Escape);
+            QCOMPARE(picker.Model()->rowCount(), static_cast<int>(catalogs_.Weapon.Count()));
+            QCOMPARE(picker.Model()->index(static_cast<int>(list->SelectedRow()), 0).data().toString(), missiles[1]);
+        }));
+    }
+
+    // The main window's tick commands reach the screen while the picker
+    // shows, without moving the list or its selection.
+    void ticksSetWhileShownAreDrawn() {
+        Session s(catalogs_);
+        s.Create();
+        TfrmMove& picker = *s.move;
+        ReportListView* list = picker.List();
+        QVERIFY(RunModal(picker, [&] {
+            list->SelectRow(2);
+            const auto onScreen = [&] {
+                return list->screen()->grabWindow(picker.winId()).toImage().copy(
+                    QRect(list->viewport()->mapTo(&picker, QPoint(0, 0)), list->viewport()->size()));
+            };
+            QApplication::processEvents();
+            const QImage before = onScreen();
+            picker.CheckByName(s.designer.MovePicker.Caption(0));
+            QTRY_VERIFY(onScreen() != before);
+            QCOMPARE(list->SelectedRow(), 2L);
+            picker.ClearChecks();
+            QTRY_COMPARE(onScreen(), before);
         }));
     }
 
