@@ -5,6 +5,7 @@
 #include "bench_fixtures.h"
 
 #include "catalog.h"
+#include "codec.h"
 #include "designer.h"
 #include "search_fold.h"
 
@@ -76,11 +77,21 @@ BENCHMARK(BM_FloorReadLines)->Arg(1000)->Arg(10000)->Arg(100000)->Arg(1000000)->
 
 // ---- picker filter -------------------------------------------------------------
 
-// What the first keystroke in a picker's filter line does before it filters:
-// the search keys of every caption of the 100,000-entry weapon catalog.
+// The weapon catalog of a size, loaded once.
+const kr::TKRWeaponList& WeaponCatalog(std::size_t entries) {
+    static std::map<std::size_t, std::unique_ptr<kr::TKRWeaponList>> catalogs;
+    auto& catalog = catalogs[entries];
+    if (!catalog) {
+        catalog = std::make_unique<kr::TKRWeaponList>();
+        catalog->LoadCatalog(krbench::CatalogDirectory(Fixtures(), entries));
+    }
+    return *catalog;
+}
+
+// What a picker's filter line needs before its first keystroke: the search
+// keys of every caption of the weapon catalog.
 void BM_FoldCaptions(benchmark::State& state) {
-    kr::TKRWeaponList catalog;
-    catalog.LoadCatalog(krbench::CatalogDirectory(Fixtures(), krbench::LargestCatalog));
+    const kr::TKRWeaponList& catalog = WeaponCatalog(static_cast<std::size_t>(state.range(0)));
     for (auto _ : state) {
         kr::CaptionKeys keys;
         keys.Build(catalog.Count(), [&](std::size_t row) { return catalog.EntryByIndex(row)->Name; });
@@ -89,7 +100,22 @@ void BM_FoldCaptions(benchmark::State& state) {
     state.counters["captions"] = static_cast<double>(catalog.Count());
 }
 
-BENCHMARK(BM_FoldCaptions)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FoldCaptions)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+// A keystroke's scan of every caption's key: "ﾐ" (in one name of about
+// thirteen) and "m" (in every one).
+void BM_ScanCaptions(benchmark::State& state, const char* typed) {
+    const kr::TKRWeaponList& catalog = WeaponCatalog(static_cast<std::size_t>(state.range(0)));
+    kr::CaptionKeys keys;
+    keys.Build(catalog.Count(), [&](std::size_t row) { return catalog.EntryByIndex(row)->Name; });
+    const std::string needle = kr::SearchKey(kr::Sjis(typed));
+    std::size_t found = 0;
+    for (auto _ : state) found = keys.RowsContaining(needle).size();
+    state.counters["found"] = static_cast<double>(found);
+}
+
+BENCHMARK_CAPTURE(BM_ScanCaptions, narrow, "ﾐ")->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ScanCaptions, every, "M")->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 // ---- unit file ---------------------------------------------------------------
 

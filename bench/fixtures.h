@@ -26,8 +26,8 @@ void WriteCatalogs(const std::filesystem::path& directory, std::size_t entries);
 void WriteFile(const std::filesystem::path& path, const std::string& bytes);
 
 // The fixture tree: catalogs-<n>/ for n = 0 (header lines only), 1000,
-// 10000, 100000, units/unit-<rows>.kr for 10, 100, 1000 rows naming
-// entries of the 100,000-entry catalogs, and catalogs-1000000/weapon.csv.
+// 10000, 100000 and 1000000, and units/unit-<rows>.kr for 10, 100, 1000 and
+// 10000 rows naming entries of the 100,000-entry catalogs.
 void WriteFixtureTree(const std::filesystem::path& root);
 std::filesystem::path CatalogDirectory(const std::filesystem::path& root, std::size_t entries);
 std::filesystem::path UnitFile(const std::filesystem::path& root, std::size_t rows);

@@ -8,6 +8,8 @@
 #include <QShortcut>
 #include <QVBoxLayout>
 
+#include <thread>
+
 namespace kr {
 
 namespace {
@@ -112,15 +114,35 @@ void TfrmPicker::ShowModal() {
 
 void TfrmPicker::showEvent(QShowEvent* event) {
     if (lvw_->RowModel() == nullptr) lvw_->SetRowModel(model_);
+    BeginFolding();
     QDialog::showEvent(event);
 }
 
+void TfrmPicker::BeginFolding() {
+    if (keysReady_ || folding_.valid()) return;
+    // One core stays with the window.
+    const unsigned cores = std::thread::hardware_concurrency();
+    const unsigned threads = cores > 2 ? cores - 1 : 1;
+    const RowTableModel::Source* rows = &model_->Rows();
+    folding_ = std::async(std::launch::async, [this, rows, threads] {
+        captionKeys_.Build(rows->Count(), [rows](std::size_t row) { return rows->Caption(row); }, threads);
+    });
+}
+
+const CaptionKeys& TfrmPicker::SearchKeys() {
+    if (!keysReady_) {
+        BeginFolding();
+        // A fold that failed throws here, and begins again at the next keystroke.
+        std::future<void> folding = std::move(folding_);
+        folding.get();
+        keysReady_ = true;
+    }
+    return captionKeys_;
+}
+
 void TfrmPicker::Refresh() {
-    // Ticks changed under the list; the selection is the user's and stays,
-    // and so does the filter.
-    const long selected = lvw_->SelectedRow();
-    model_->Reset();
-    lvw_->SelectRow(selected);
+    // The rows, the selection, the filter and the place in the list stay.
+    if (lvw_->RowModel() != nullptr && isVisible()) model_->TicksChanged();
 }
 
 void TfrmPicker::ShowFilter() {
@@ -143,9 +165,10 @@ void TfrmPicker::EnterList() {
 void TfrmPicker::ApplyFilter(const QString& text) {
     // The selected row stays selected while it shows.
     const long selected = SelectedSourceRow();
+    bool changed = false;
     if (text.isEmpty()) {
-        shownKey_.clear();
-        model_->ShowAllRows();
+        filter_.Clear();
+        changed = model_->ShowAllRows();
     } else {
         // The typed text as the name box would store it; a character that
         // CP932 lacks is in no caption, so no row matches.
@@ -154,22 +177,13 @@ void TfrmPicker::ApplyFilter(const QString& text) {
         const std::string typed =
             Utf8ToCp932Lossy(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())), &leftOut);
         if (!leftOut.empty()) {
-            shownKey_.clear();
-            model_->ShowRows({});
+            changed = model_->ShowRows(nullptr);
         } else {
-            const RowTableModel::Source& rows = model_->Rows();
-            if (captionKeys_.Count() != rows.Count())
-                captionKeys_.Build(rows.Count(), [&rows](std::size_t row) { return rows.Caption(row); });
-            std::string key = SearchKey(typed);
-            // A needle holding the one shown already can only narrow the rows.
-            const bool narrows = model_->Filtered() && !shownKey_.empty() && key.find(shownKey_) != std::string::npos;
-            std::vector<std::uint32_t> shown =
-                narrows ? captionKeys_.RowsContaining(key, model_->ShownRows()) : captionKeys_.RowsContaining(key);
-            shownKey_ = std::move(key);
-            model_->ShowRows(std::move(shown));
+            const CaptionFilter::Shown shown = filter_.Apply(SearchKeys(), SearchKey(typed));
+            changed = shown.Every ? model_->ShowAllRows() : model_->ShowRows(shown.Rows);
         }
     }
-    if (selected >= 0) lvw_->SelectRow(model_->ShownRow(static_cast<std::size_t>(selected)));
+    if (changed && selected >= 0) lvw_->SelectRow(model_->ShownRow(static_cast<std::size_t>(selected)));
 }
 
 }  // namespace kr

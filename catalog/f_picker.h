@@ -7,6 +7,11 @@
 // templates and loads that set them and the weapon add command work on the
 // whole list whatever shows. The filter stays, like the selection, when the picker is
 // closed by its close box and shown again; Esc in the list or the line hides it.
+//
+// A hidden picker does nothing: its list gets its rows when first shown, and
+// the captions' search keys are folded on threads of their own from then on,
+// while the player reads the list, so that the first keystroke finds them
+// ready.
 #pragma once
 
 #include "placement.h"
@@ -18,6 +23,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <future>
 #include <string>
 
 class QLineEdit;
@@ -33,7 +39,8 @@ public:
     void ShowModal();
     ReportListView* List() const { return lvw_; }
     RowTableModel* Model() const { return model_; }
-    // The core rows changed (ticks set by a template or a load): redraw.
+    // Ticks changed in the core rows (a template or a load): a shown list
+    // draws them again; a hidden one shows them when it is shown.
     void Refresh();
 
     QLineEdit* FilterLine() const { return txtFilter_; }
@@ -64,14 +71,21 @@ private:
     void ApplyFilter(const QString& text);
     // Down or Enter in the filter line: into the list, on the first row shown.
     void EnterList();
+    // Begins folding the captions' search keys, unless it has begun.
+    void BeginFolding();
+    // The captions' search keys, once folded (waits for them).
+    const CaptionKeys& SearchKeys();
 
     const PlacementKeys& keys_;
     std::filesystem::path settingsFile_;
     QLineEdit* txtFilter_ = nullptr;
-    // The captions' search keys, made at the first filter.
     CaptionKeys captionKeys_;
-    // The search key of the filter the list shows, "" for none.
-    std::string shownKey_;
+    // The fold under way; declared after the keys, so that it is waited for
+    // before they go.
+    std::future<void> folding_;
+    bool keysReady_ = false;
+    // The rows of the filter line's text and of the texts typed before it.
+    CaptionFilter filter_;
 };
 
 // The option and move pickers: the unit's equipment of one kind as ticks;

@@ -5,7 +5,9 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPalette>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 
 #include <algorithm>
@@ -38,6 +40,12 @@ class ReportItemDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
+    // The list frames the current row as a whole (ReportListView::paintEvent), not a cell.
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->state &= ~QStyle::State_HasFocus;
+    }
+
     QRect CheckBoxRect(const QAbstractItemView* view, QStyleOptionViewItem option, const QModelIndex& index) const {
         initStyleOption(&option, index);
         if (!(option.features & QStyleOptionViewItem::HasCheckIndicator)) return {};
@@ -68,7 +76,7 @@ RowTableModel::RowTableModel(std::unique_ptr<Source> source, std::vector<ColumnS
 
 int RowTableModel::rowCount(const QModelIndex& parent) const {
     if (parent.isValid()) return 0;
-    return static_cast<int>(filtered_ ? shown_.size() : source_->Count());
+    return static_cast<int>(shown_ ? shown_->size() : source_->Count());
 }
 
 int RowTableModel::columnCount(const QModelIndex& parent) const {
@@ -129,51 +137,69 @@ void RowTableModel::Reset() {
     endResetModel();
 }
 
-void RowTableModel::ShowRows(std::vector<std::uint32_t> sourceRows) {
-    beginResetModel();
-    filtered_ = true;
-    shown_ = std::move(sourceRows);
-    endResetModel();
+void RowTableModel::TicksChanged() {
+    const int rows = rowCount();
+    if (rows > 0) emit dataChanged(index(0, 0), index(rows - 1, 0), {Qt::CheckStateRole});
 }
 
-void RowTableModel::ShowAllRows() {
-    if (!filtered_) return;
+bool RowTableModel::ShowRows(std::shared_ptr<const RowNumbers> sourceRows) {
+    if (!sourceRows) sourceRows = std::make_shared<const RowNumbers>();
+    if (shown_ && (shown_ == sourceRows || *shown_ == *sourceRows)) return false;
     beginResetModel();
-    filtered_ = false;
-    shown_ = {};
+    shown_ = std::move(sourceRows);
     endResetModel();
+    return true;
+}
+
+bool RowTableModel::ShowAllRows() {
+    if (!shown_) return false;
+    beginResetModel();
+    shown_.reset();
+    endResetModel();
+    return true;
 }
 
 int RowTableModel::ShownRow(std::size_t sourceRow) const {
-    if (!filtered_) return sourceRow < source_->Count() ? static_cast<int>(sourceRow) : -1;
-    const auto at = std::lower_bound(shown_.begin(), shown_.end(), sourceRow);
-    return at != shown_.end() && *at == sourceRow ? static_cast<int>(at - shown_.begin()) : -1;
+    if (!shown_) return sourceRow < source_->Count() ? static_cast<int>(sourceRow) : -1;
+    const auto at = std::lower_bound(shown_->begin(), shown_->end(), sourceRow);
+    return at != shown_->end() && *at == sourceRow ? static_cast<int>(at - shown_->begin()) : -1;
 }
 
 // ---------------------------------------------------------------------------
 // ReportListView
 
-ReportListView::ReportListView(QWidget* parent) : QTreeView(parent) {
+ReportListView::ReportListView(QWidget* parent) : QTableView(parent) {
     setItemDelegate(new ReportItemDelegate(this));
-    setRootIsDecorated(false);
-    setUniformRowHeights(true);
-    setItemsExpandable(false);
-    setExpandsOnDoubleClick(false);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSortingEnabled(false);
-    setAllColumnsShowFocus(true);
+    setShowGrid(false);
+    setWordWrap(false);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setCornerButtonEnabled(false);
+    // Tab goes on to the next widget, as in any list.
+    setTabKeyNavigation(false);
     setFrameShape(QFrame::Box);
     setFrameShadow(QFrame::Plain);
     setLineWidth(1);
     setFont(GothicFont(15));
 
-    header()->setStretchLastSection(false);
-    header()->setSectionsMovable(false);
-    header()->setSectionsClickable(false);
-    header()->setSortIndicatorShown(false);
-    header()->setMinimumSectionSize(8);
+    QHeaderView* columns = horizontalHeader();
+    columns->setStretchLastSection(false);
+    columns->setSectionsMovable(false);
+    columns->setSectionsClickable(false);
+    columns->setSortIndicatorShown(false);
+    columns->setHighlightSections(false);
+    columns->setMinimumSectionSize(8);
+    columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+
+    // Every row has the same height, so no row is measured to lay the list out.
+    QHeaderView* rows = verticalHeader();
+    rows->hide();
+    rows->setMinimumSectionSize(1);
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setDefaultSectionSize(RowHeight(false));
 
     // The selected row stays highlighted when the list loses focus.
     QPalette colours = palette();
@@ -183,8 +209,24 @@ ReportListView::ReportListView(QWidget* parent) : QTreeView(parent) {
     setPalette(colours);
 }
 
+int ReportListView::RowHeight(bool checkable) const {
+    // As tall as the tallest cell a row can have: a line of text in the list's
+    // font, Japanese or Latin, and the check box.
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.features = QStyleOptionViewItem::HasDisplay;
+    if (checkable) option.features |= QStyleOptionViewItem::HasCheckIndicator;
+    int height = 0;
+    for (const QString& text : {QStringLiteral("あ漢ｱ"), QStringLiteral("Mg0+/-|")}) {
+        option.text = text;
+        height = std::max(height, style()->sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), this).height());
+    }
+    return height;
+}
+
 void ReportListView::SetRowModel(RowTableModel* model) {
     model_ = model;
+    if (model) verticalHeader()->setDefaultSectionSize(RowHeight(model->Checkable()));
     setModel(model);
     if (!model) return;
     const auto& columns = model->Columns();
@@ -214,7 +256,101 @@ void ReportListView::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
-    QTreeView::keyPressEvent(event);
+    QTableView::keyPressEvent(event);
+}
+
+QModelIndex ReportListView::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) {
+    switch (cursorAction) {
+    case MoveLeft:
+    case MoveRight: {
+        // Left and Right scroll the columns; the current row stays.
+        QScrollBar* bar = horizontalScrollBar();
+        bar->setValue(bar->value() + (cursorAction == MoveLeft ? -1 : 1) * bar->singleStep());
+        return currentIndex();
+    }
+    case MoveHome:
+    case MoveEnd: {
+        // Home and End go to the first and last row, with Ctrl or without,
+        // in the column of the current cell.
+        const int rows = model() ? model()->rowCount() : 0;
+        if (rows == 0) return {};
+        const QModelIndex current = currentIndex();
+        return model()->index(cursorAction == MoveHome ? 0 : rows - 1, current.isValid() ? current.column() : 0);
+    }
+    default:
+        return QTableView::moveCursor(cursorAction, modifiers);
+    }
+}
+
+void ReportListView::scrollContentsBy(int dx, int dy) {
+    QTableView::scrollContentsBy(dx, dy);
+    if (dy != 0) KeepWholeTopRow();
+}
+
+void ReportListView::updateGeometries() {
+    QTableView::updateGeometries();
+    KeepWholeTopRow();
+}
+
+void ReportListView::KeepWholeTopRow() {
+    // Scrolled to the end, a table would show the last row at the bottom
+    // edge and cut the top one; a report list shows whole rows from the top.
+    if (verticalScrollMode() != ScrollPerItem) return;
+    QHeaderView* rows = verticalHeader();
+    const int offset = rows->offset();
+    rows->setOffsetToSectionPosition(verticalScrollBar()->value());
+    if (rows->offset() != offset) viewport()->update();
+}
+
+void ReportListView::UpdateRow(int row) {
+    if (row < 0 || !model() || row >= model()->rowCount()) return;
+    viewport()->update(QRect(0, rowViewportPosition(row), viewport()->width(), rowHeight(row)));
+}
+
+void ReportListView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    QTableView::currentChanged(current, previous);
+    // The frame of the current row moves with it.
+    UpdateRow(previous.row());
+    UpdateRow(current.row());
+}
+
+void ReportListView::focusInEvent(QFocusEvent* event) {
+    QTableView::focusInEvent(event);
+    UpdateRow(currentIndex().row());
+}
+
+void ReportListView::focusOutEvent(QFocusEvent* event) {
+    QTableView::focusOutEvent(event);
+    UpdateRow(currentIndex().row());
+}
+
+void ReportListView::keyboardSearch(const QString& search) {
+    // Typing finds a row by the start of its caption, whatever column the
+    // current cell is in.
+    const QModelIndex current = currentIndex();
+    if (current.isValid() && current.column() != 0)
+        selectionModel()->setCurrentIndex(current.siblingAtColumn(0), QItemSelectionModel::NoUpdate);
+    QTableView::keyboardSearch(search);
+}
+
+void ReportListView::paintEvent(QPaintEvent* event) {
+    QTableView::paintEvent(event);
+    // The current row is framed as a whole while the list has the focus.
+    const QModelIndex current = currentIndex();
+    if (!current.isValid() || !(hasFocus() || viewport()->hasFocus())) return;
+    const int top = rowViewportPosition(current.row());
+    const int height = rowHeight(current.row());
+    if (top + height < 0 || top > viewport()->height()) return;
+    QStyleOptionFocusRect frame;
+    frame.initFrom(this);
+    frame.state |= QStyle::State_KeyboardFocusChange;
+    const QPalette::ColorGroup group = isEnabled() ? QPalette::Normal : QPalette::Disabled;
+    frame.backgroundColor =
+        palette().color(group, selectionModel()->isRowSelected(current.row()) ? QPalette::Highlight : QPalette::Window);
+    const QHeaderView* columns = horizontalHeader();
+    frame.rect = QRect(-columns->offset(), top, columns->length(), height);
+    QPainter painter(viewport());
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &frame, &painter, this);
 }
 
 void ReportListView::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -234,7 +370,7 @@ void ReportListView::mouseDoubleClickEvent(QMouseEvent* event) {
         }
     }
     if (!DoubleClicked) {
-        QTreeView::mouseDoubleClickEvent(event);
+        QTableView::mouseDoubleClickEvent(event);
         return;
     }
     swallowRelease_ = true;
@@ -244,7 +380,7 @@ void ReportListView::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void ReportListView::mousePressEvent(QMouseEvent* event) {
     swallowRelease_ = false;
-    QTreeView::mousePressEvent(event);
+    QTableView::mousePressEvent(event);
 }
 
 // A double-click ends with a release that the item's delegate would take for
@@ -256,7 +392,7 @@ void ReportListView::mouseReleaseEvent(QMouseEvent* event) {
         event->accept();
         return;
     }
-    QTreeView::mouseReleaseEvent(event);
+    QTableView::mouseReleaseEvent(event);
 }
 
 int VirtualKeyOf(int qtKey) {

@@ -1,11 +1,12 @@
-// Shows a core row list in a QTreeView (report style) without one widget
-// item per cell: the model asks the list for a cell's text when it is drawn.
+// Shows a core row list in a report-style view without one widget item per
+// cell: the model asks the list for a cell's text when it is drawn.
 #pragma once
 
 #include "com.h"
+#include "search_fold.h"
 
 #include <QAbstractTableModel>
-#include <QTreeView>
+#include <QTableView>
 
 #include <cstdint>
 #include <functional>
@@ -55,19 +56,24 @@ public:
 
     // The core list changed (rows added, removed, cells rewritten): redraw all.
     void Reset();
+    // Ticks changed, nothing else: the shown rows, the selection and the
+    // place in the list stay; the ticks are drawn again.
+    void TicksChanged();
     const std::vector<ColumnSpec>& Columns() const { return columns_; }
+    bool Checkable() const { return checkable_; }
 
     // A filter: the model shows only the listed rows of the core list (in
     // ascending order), and the row numbers of its indexes count shown rows.
     // Without one (the usual case) every row shows and the numbers are the
-    // core list's own.
-    void ShowRows(std::vector<std::uint32_t> sourceRows);
-    void ShowAllRows();
-    bool Filtered() const { return filtered_; }
-    const std::vector<std::uint32_t>& ShownRows() const { return shown_; }
+    // core list's own. Showing the rows shown already changes nothing: the
+    // view keeps its place and does no work.
+    // Both return whether the shown rows changed (the view was reset).
+    bool ShowRows(std::shared_ptr<const RowNumbers> sourceRows);
+    bool ShowAllRows();
+    bool Filtered() const { return shown_ != nullptr; }
     // The core list's row shown at a row of the model, and back (-1 for a row not shown).
     std::size_t SourceRow(int row) const {
-        return filtered_ ? shown_[static_cast<std::size_t>(row)] : static_cast<std::size_t>(row);
+        return shown_ ? (*shown_)[static_cast<std::size_t>(row)] : static_cast<std::size_t>(row);
     }
     int ShownRow(std::size_t sourceRow) const;
     const Source& Rows() const { return *source_; }
@@ -76,8 +82,7 @@ private:
     std::unique_ptr<Source> source_;
     std::vector<ColumnSpec> columns_;
     bool checkable_;
-    bool filtered_ = false;
-    std::vector<std::uint32_t> shown_;  // empty without a filter
+    std::shared_ptr<const RowNumbers> shown_;  // none without a filter
 };
 
 template <class List>
@@ -97,7 +102,13 @@ std::unique_ptr<RowTableModel::Source> RowTableModel::SourceOf(List& list) {
 // A report-style list view: header, whole-row selection, single selection,
 // selection kept visible without focus, flat border, 15-pixel font, no
 // sorting, column widths and alignments from the model.
-class ReportListView : public QTreeView {
+//
+// A table whose rows all have one height, kept in a hidden vertical header:
+// a list of a million rows is laid out without looking at any row. It
+// behaves as a report list does: no grid, Tab leaves the list, Home and End
+// go to the first and last row, typing a caption's start finds it, and the
+// current row is framed as a whole.
+class ReportListView : public QTableView {
     Q_OBJECT
 public:
     explicit ReportListView(QWidget* parent = nullptr);
@@ -113,13 +124,29 @@ public:
     // Double-click anywhere in the list, on a row or below the rows.
     std::function<void()> DoubleClicked;
 
+    void keyboardSearch(const QString& search) override;
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void updateGeometries() override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    // The height of every row, for rows with or without a check box.
+    int RowHeight(bool checkable) const;
+    // Shows whole rows from the top, also when scrolled to the end.
+    void KeepWholeTopRow();
+    // Repaints a whole row (its cells and the frame of the current row).
+    void UpdateRow(int row);
+
     RowTableModel* model_ = nullptr;
     // The release that ends a double-click the view has handled itself.
     bool swallowRelease_ = false;

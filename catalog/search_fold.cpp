@@ -5,6 +5,13 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <future>
+#include <limits>
+#include <stdexcept>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace kr {
 
@@ -94,97 +101,264 @@ char16_t Folded(char16_t c) {
     return c;
 }
 
-void AppendUtf8(char16_t c, std::string& out) {
+// Writes a character of the Basic Multilingual Plane as UTF-8; returns the
+// end of what was written.
+char* PutUtf8(char16_t c, char* out) {
     if (c < 0x80) {
-        out.push_back(static_cast<char>(c));
+        *out++ = static_cast<char>(c);
     } else if (c < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        *out++ = static_cast<char>(0xC0 | (c >> 6));
+        *out++ = static_cast<char>(0x80 | (c & 0x3F));
     } else {
-        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        *out++ = static_cast<char>(0xE0 | (c >> 12));
+        *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (c & 0x3F));
     }
+    return out;
 }
 
-}  // namespace
+// Every CP932 character already folded: one look-up per byte or pair.
+class FoldTable {
+public:
+    static constexpr char16_t LeadByte = 0;  // in Single(): look at the pair
 
-void AppendSearchKey(std::string_view text, std::string& key) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const unsigned char b = byte(i);
-        char16_t c = 0xFFFD;
-        if (b < 0x80) {
-            c = b;
-            ++i;
-        } else if (b >= 0xA1 && b <= 0xDF) {
-            c = static_cast<char16_t>(0xFF61 + (b - 0xA1));
-            ++i;
-        } else if (IsLeadByte(b) && i + 1 < text.size() && DoubleBytes().At(b, byte(i + 1)) != 0) {
-            c = DoubleBytes().At(b, byte(i + 1));
-            i += 2;
-        } else {
-            ++i;  // not CP932: the replacement mark, and on with the next byte
+    FoldTable() {
+        for (unsigned b = 0; b < 0x100; ++b) {
+            const auto byte = static_cast<unsigned char>(b);
+            if (b < 0x80) single_[b] = Folded(static_cast<char16_t>(b));
+            else if (b >= 0xA1 && b <= 0xDF) single_[b] = Folded(static_cast<char16_t>(0xFF61 + (b - 0xA1)));
+            else if (IsLeadByte(byte)) single_[b] = LeadByte;
+            else single_[b] = 0xFFFD;  // no character
         }
-        c = Folded(c);
-        if (i < text.size() && (byte(i) == HalfWidthVoicedMark || byte(i) == HalfWidthSemiVoicedMark)) {
+        for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
+            if (!IsLeadByte(static_cast<unsigned char>(lead))) continue;
+            for (unsigned trail = FirstTrail; trail <= LastTrail; ++trail) {
+                const char16_t c = DoubleBytes().At(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail));
+                pairs_[Slot(lead, trail)] = c == 0 ? 0 : Folded(c);
+            }
+        }
+    }
+    char16_t Single(unsigned char byte) const { return single_[byte]; }
+    // The folded character of a lead and a trail byte, or 0 for no character.
+    char16_t Pair(unsigned char lead, unsigned char trail) const {
+        if (trail < FirstTrail || trail > LastTrail) return 0;
+        return pairs_[Slot(lead, trail)];
+    }
+
+private:
+    static constexpr unsigned FirstTrail = 0x40, LastTrail = 0xFC, Trails = LastTrail - FirstTrail + 1;
+    static std::size_t Slot(unsigned lead, unsigned trail) {
+        const unsigned row = lead <= 0x9F ? lead - 0x81 : lead - 0xE0 + (0x9F - 0x81 + 1);
+        return row * Trails + (trail - FirstTrail);
+    }
+    std::array<char16_t, 0x100> single_{};
+    std::array<char16_t, 60 * Trails> pairs_{};
+};
+
+const FoldTable& Folding() {
+    static const FoldTable table;
+    return table;
+}
+
+// Writes the search key of a CP932 text at `out`, at most three bytes per
+// byte of the text; returns the end of what was written.
+char* FoldInto(std::string_view text, char* out) {
+    const FoldTable& table = Folding();
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const std::size_t n = text.size();
+    std::size_t i = 0;
+    while (i < n) {
+        const unsigned char b = byte(i);
+        char16_t c = table.Single(b);
+        ++i;
+        if (c == FoldTable::LeadByte) {
+            c = i < n ? table.Pair(b, byte(i)) : 0;
+            if (c != 0) ++i;
+            else c = 0xFFFD;  // not CP932: the replacement mark, and on with the next byte
+        }
+        if (i < n && (byte(i) == HalfWidthVoicedMark || byte(i) == HalfWidthSemiVoicedMark)) {
             if (const char16_t joined = Voiced(c, byte(i) == HalfWidthSemiVoicedMark)) {
                 c = joined;
                 ++i;
             }
         }
-        AppendUtf8(c, key);
+        out = PutUtf8(c, out);
     }
+    return out;
+}
+
+// Room after the keys for the scan, which reads sixteen bytes at a time
+// beyond the position it looks at.
+constexpr std::size_t ScanPadding = 64;
+
+// The first place at or after `from` where the needle (not empty) lies
+// wholly within `size` bytes, or `size`.
+std::size_t FindNeedle(const char* bytes, std::size_t size, std::size_t from, std::string_view needle) {
+    const std::size_t k = needle.size();
+    if (from + k > size) return size;
+#if defined(__SSE2__)
+    // Places whose first and last bytes are the needle's, sixteen at a
+    // time; only those are compared whole.
+    const __m128i first = _mm_set1_epi8(needle.front());
+    const __m128i last = _mm_set1_epi8(needle.back());
+    for (std::size_t at = from; at + k <= size; at += 16) {
+        const __m128i starts = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + at));
+        const __m128i ends = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + at + k - 1));
+        auto mask = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(starts, first), _mm_cmpeq_epi8(ends, last))));
+        while (mask != 0) {
+            const std::size_t place = at + static_cast<std::size_t>(__builtin_ctz(mask));
+            if (place + k > size) return size;
+            if (k <= 2 || std::memcmp(bytes + place + 1, needle.data() + 1, k - 2) == 0) return place;
+            mask &= mask - 1;
+        }
+    }
+    return size;
+#else
+    const void* found = memmem(bytes + from, size - from, needle.data(), k);
+    return found == nullptr ? size : static_cast<std::size_t>(static_cast<const char*>(found) - bytes);
+#endif
+}
+
+}  // namespace
+
+void AppendSearchKey(std::string_view text, std::string& key) {
+    const std::size_t at = key.size();
+    key.resize(at + text.size() * 3);
+    key.resize(static_cast<std::size_t>(FoldInto(text, key.data() + at) - key.data()));
 }
 
 std::string SearchKey(std::string_view cp932) {
     std::string key;
-    key.reserve(cp932.size() * 3 / 2);
     AppendSearchKey(cp932, key);
     return key;
 }
 
+// ---------------------------------------------------------------------------
+// CaptionKeys
+
+void CaptionKeys::BuildParts(std::size_t count, const std::function<std::string_view(std::size_t row)>& captionAt,
+                             unsigned threads) {
+    parts_.clear();
+    count_ = 0;
+    // A short list is folded in no time: parts are for long ones.
+    const std::size_t partCount = count < 8192 ? 1 : std::clamp<std::size_t>(threads, 1, 16);
+    parts_.resize(partCount);
+    const auto bound = [&](std::size_t part) { return count * part / partCount; };
+    std::vector<std::future<void>> others;
+    for (std::size_t part = 1; part < partCount; ++part)
+        others.push_back(std::async(std::launch::async, [&, part] {
+            FoldPart(parts_[part], bound(part), bound(part + 1), captionAt);
+        }));
+    FoldPart(parts_[0], 0, bound(1), captionAt);
+    for (std::future<void>& other : others) other.get();
+    count_ = count;
+}
+
+void CaptionKeys::FoldPart(Part& part, std::size_t first, std::size_t last,
+                           const std::function<std::string_view(std::size_t row)>& captionAt) {
+    part.First = first;
+    std::size_t bytes = 0;
+    for (std::size_t row = first; row < last; ++row) bytes += captionAt(row).size();
+    // A byte of a caption folds to at most three; each key ends with a NUL.
+    const std::size_t room = bytes * 3 + (last - first);
+    if (room + ScanPadding > std::numeric_limits<std::uint32_t>::max())
+        throw std::length_error("the captions are too long to search");
+    part.Keys = std::make_unique_for_overwrite<char[]>(room + ScanPadding);
+    part.Starts.clear();
+    part.Starts.reserve(last - first + 1);
+    char* const begin = part.Keys.get();
+    char* out = begin;
+    for (std::size_t row = first; row < last; ++row) {
+        part.Starts.push_back(static_cast<std::uint32_t>(out - begin));
+        out = FoldInto(captionAt(row), out);
+        *out++ = '\0';
+    }
+    part.Starts.push_back(static_cast<std::uint32_t>(out - begin));
+    std::memset(out, 0, ScanPadding);
+}
+
+const CaptionKeys::Part& CaptionKeys::PartOf(std::size_t row) const {
+    const auto after = std::upper_bound(parts_.begin(), parts_.end(), row,
+                                        [](std::size_t r, const Part& part) { return r < part.First; });
+    return *(after - 1);
+}
+
+std::string_view CaptionKeys::Key(std::size_t row) const {
+    const Part& part = PartOf(row);
+    const std::size_t local = row - part.First;
+    const std::uint32_t start = part.Starts[local];
+    return std::string_view(part.Keys.get() + start, part.Starts[local + 1] - start - 1);
+}
+
 // Keys are UTF-8, so a byte match always starts and ends on whole
-// characters; a match is the row's when it ends before the row's NUL.
-std::vector<std::uint32_t> CaptionKeys::RowsContaining(std::string_view needleKey) const {
-    std::vector<std::uint32_t> rows;
-    const std::size_t count = Count();
+// characters, and a needle without a NUL byte never runs into the next key.
+void CaptionKeys::ScanPart(const Part& part, std::string_view needleKey, RowNumbers& rows) {
+    const char* const keys = part.Keys.get();
+    const std::size_t size = part.Starts.back();
+    const std::size_t count = part.Starts.size() - 1;
+    std::size_t row = 0;
+    std::size_t from = 0;
+    for (;;) {
+        const std::size_t at = FindNeedle(keys, size, from, needleKey);
+        if (at >= size) return;
+        // The matches come in order: the row of this one lies at or after
+        // the row after the last.
+        while (part.Starts[row + 1] <= at) ++row;
+        rows.push_back(static_cast<std::uint32_t>(part.First + row));
+        if (++row == count) return;
+        from = part.Starts[row];
+    }
+}
+
+RowNumbers CaptionKeys::RowsContaining(std::string_view needleKey) const {
+    RowNumbers rows;
     if (needleKey.empty()) {
-        rows.resize(count);
-        for (std::size_t row = 0; row < count; ++row) rows[row] = static_cast<std::uint32_t>(row);
+        rows.resize(count_);
+        for (std::size_t row = 0; row < count_; ++row) rows[row] = static_cast<std::uint32_t>(row);
         return rows;
     }
-    const char* const begin = keys_.data();
-    const char* const end = begin + keys_.size();
-    const char* from = begin;
-    std::size_t row = 0;
-    while (from < end) {
-        const void* found = memmem(from, static_cast<std::size_t>(end - from), needleKey.data(), needleKey.size());
-        if (found == nullptr) break;
-        const auto at = static_cast<std::uint32_t>(static_cast<const char*>(found) - begin);
-        // The row the match starts in: the last start at or before it.
-        row = static_cast<std::size_t>(std::upper_bound(starts_.begin() + static_cast<std::ptrdiff_t>(row),
-                                                        starts_.end() - 1, at) -
-                                       starts_.begin()) - 1;
-        const std::uint32_t next = starts_[row + 1];
-        if (at + needleKey.size() < next) {
-            rows.push_back(static_cast<std::uint32_t>(row));
-            from = begin + next;
-            ++row;
-        } else {
-            from = static_cast<const char*>(found) + 1;
-        }
-    }
+    // No caption holds a NUL byte.
+    if (needleKey.find('\0') != std::string_view::npos) return rows;
+    for (const Part& part : parts_) ScanPart(part, needleKey, rows);
     return rows;
 }
 
-std::vector<std::uint32_t> CaptionKeys::RowsContaining(std::string_view needleKey,
-                                                       const std::vector<std::uint32_t>& among) const {
-    std::vector<std::uint32_t> rows;
+RowNumbers CaptionKeys::RowsContaining(std::string_view needleKey, const RowNumbers& among) const {
+    RowNumbers rows;
     for (const std::uint32_t row : among)
-        if (row < Count() && Key(row).find(needleKey) != std::string_view::npos) rows.push_back(row);
+        if (row < count_ && Key(row).find(needleKey) != std::string_view::npos) rows.push_back(row);
     return rows;
+}
+
+// ---------------------------------------------------------------------------
+// CaptionFilter
+
+CaptionFilter::Shown CaptionFilter::Apply(const CaptionKeys& keys, std::string_view needleKey) {
+    if (needleKey.empty()) {
+        steps_.clear();
+        return {};
+    }
+    // The keys kept that the new one no longer contains were deleted or changed.
+    while (!steps_.empty() && needleKey.find(steps_.back().Key) == std::string_view::npos) steps_.pop_back();
+    if (!steps_.empty() && steps_.back().Key == needleKey) return steps_.back().Rows;
+
+    RowNumbers rows = steps_.empty() || steps_.back().Rows.Every
+                          ? keys.RowsContaining(needleKey)
+                          : keys.RowsContaining(needleKey, *steps_.back().Rows.Rows);
+    Shown shown;
+    shown.Every = rows.size() == keys.Count();
+    if (!shown.Every) shown.Rows = std::make_shared<const RowNumbers>(std::move(rows));
+
+    // The rows kept stay within a few lists of every row.
+    steps_.push_back({std::string(needleKey), shown});
+    const auto kept = [&] {
+        std::size_t total = 0;
+        for (const Step& step : steps_) total += step.Rows.Every ? 0 : step.Rows.Rows->size();
+        return total;
+    };
+    while (steps_.size() > 1 && kept() > 4 * keys.Count() + 1024) steps_.erase(steps_.begin());
+    return shown;
 }
 
 }  // namespace kr

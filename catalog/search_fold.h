@@ -21,8 +21,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 namespace kr {
@@ -32,41 +35,75 @@ std::string SearchKey(std::string_view cp932);
 // Appends the search key of a CP932 text to `key`.
 void AppendSearchKey(std::string_view cp932, std::string& key);
 
-// The search keys of a list's captions, folded once and kept side by side in
-// one buffer, so that each keystroke of the filter line is a plain scan.
+// Rows of a list, in ascending order.
+using RowNumbers = std::vector<std::uint32_t>;
+
+// The search keys of a list's captions, folded once and kept side by side,
+// so that each keystroke of the filter line is a plain scan. The keys are
+// made in parts, as many at once as asked, and never change afterwards: any
+// number of threads may read them.
 class CaptionKeys {
 public:
     // Folds the captions of rows 0 to count - 1; `captionAt(row)` gives a
-    // row's caption (CP932).
+    // view of a row's caption (CP932), and may be called from `threads`
+    // threads at once.
     template <class CaptionAt>
-    void Build(std::size_t count, CaptionAt captionAt) {
-        keys_.clear();
-        starts_.clear();
-        starts_.reserve(count + 1);
-        for (std::size_t row = 0; row < count; ++row) {
-            starts_.push_back(static_cast<std::uint32_t>(keys_.size()));
-            AppendSearchKey(captionAt(row), keys_);
-            keys_.push_back('\0');
-        }
-        starts_.push_back(static_cast<std::uint32_t>(keys_.size()));
+    void Build(std::size_t count, CaptionAt captionAt, unsigned threads = 1) {
+        static_assert(std::is_same_v<std::invoke_result_t<CaptionAt&, std::size_t>, std::string_view>,
+                      "a caption is given as a view of text that outlives the build");
+        BuildParts(count, captionAt, threads);
     }
 
-    std::size_t Count() const { return starts_.empty() ? 0 : starts_.size() - 1; }
-    std::string_view Key(std::size_t row) const {
-        return std::string_view(keys_).substr(starts_[row], starts_[row + 1] - starts_[row] - 1);
-    }
+    std::size_t Count() const { return count_; }
+    std::string_view Key(std::size_t row) const;
 
-    // The rows, in ascending order, whose key contains `needleKey` (every row
-    // for an empty one).
-    std::vector<std::uint32_t> RowsContaining(std::string_view needleKey) const;
-    // The same, looking only at the rows listed (in ascending order): for a
-    // needle that contains the needle those rows were found with.
-    std::vector<std::uint32_t> RowsContaining(std::string_view needleKey,
-                                              const std::vector<std::uint32_t>& among) const;
+    // The rows whose key contains `needleKey` (every row for an empty one).
+    RowNumbers RowsContaining(std::string_view needleKey) const;
+    // The same, looking only at the rows listed: for a needle that contains
+    // the needle those rows were found with.
+    RowNumbers RowsContaining(std::string_view needleKey, const RowNumbers& among) const;
 
 private:
-    std::string keys_;                  // each key followed by a NUL byte
-    std::vector<std::uint32_t> starts_;  // where each key begins, then the end
+    void BuildParts(std::size_t count, const std::function<std::string_view(std::size_t row)>& captionAt,
+                    unsigned threads);
+    // The keys of rows First to First + Starts.size() - 2, each followed by
+    // a NUL byte, and where each begins (then the end).
+    struct Part {
+        std::size_t First = 0;
+        std::unique_ptr<char[]> Keys;
+        std::vector<std::uint32_t> Starts;
+    };
+    static void FoldPart(Part& part, std::size_t first, std::size_t last,
+                         const std::function<std::string_view(std::size_t row)>& captionAt);
+    static void ScanPart(const Part& part, std::string_view needleKey, RowNumbers& rows);
+    const Part& PartOf(std::size_t row) const;
+
+    std::vector<Part> parts_;
+    std::size_t count_ = 0;
+};
+
+// What a filter line shows as its text changes. Each key typed is kept with
+// its rows, as long as the later keys contain it: typing on looks only at
+// the rows shown already, and Backspace finds a shorter text's rows again
+// without a scan.
+class CaptionFilter {
+public:
+    // The rows of a filter: every row, or those listed.
+    struct Shown {
+        bool Every = true;
+        std::shared_ptr<const RowNumbers> Rows;  // when not Every
+    };
+    // The rows whose key contains `needleKey` ("" for every row).
+    Shown Apply(const CaptionKeys& keys, std::string_view needleKey);
+    // Forgets the keys kept (the captions changed).
+    void Clear() { steps_.clear(); }
+
+private:
+    struct Step {
+        std::string Key;
+        Shown Rows;
+    };
+    std::vector<Step> steps_;  // each key contains the one before it
 };
 
 }  // namespace kr

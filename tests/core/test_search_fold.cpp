@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -75,7 +76,7 @@ protected:
     void SetUp() override {
         for (const char* name : {"ﾐｻｲﾙﾗﾝﾁｬｰ", "└予備弾倉", "ﾊﾟｲﾙﾊﾞﾝｶｰ", "ハンマー", "ヂ", "ABC", "ﾐｻｲﾙﾐｻｲﾙ"})
             captions.push_back(IconvCp932(name));
-        keys.Build(captions.size(), [&](std::size_t row) { return captions[row]; });
+        keys.Build(captions.size(), [&](std::size_t row) -> std::string_view { return captions[row]; });
     }
     std::vector<std::uint32_t> Find(const char* typed) const { return keys.RowsContaining(Key(typed)); }
 
@@ -101,6 +102,107 @@ TEST_F(CaptionScan, NarrowingLooksOnlyAtTheRowsGiven) {
     using Rows = std::vector<std::uint32_t>;
     EXPECT_EQ(keys.RowsContaining(Key("ミサ"), {0, 2, 3}), (Rows{0}));
     EXPECT_EQ(keys.RowsContaining(Key("ミサ"), {1, 2}), (Rows{}));
+}
+
+
+// Many captions of every shape the scan meets: keys shorter and longer than
+// its sixteen-byte blocks, matches at a key's first and last character and
+// at the very end of the keys, needles of one to many bytes, keys folded in
+// one part or in several at once.
+class CaptionScanAtScale : public ::testing::Test {
+protected:
+    static constexpr std::size_t Rows = 20000;
+
+    void SetUp() override {
+        const testkit::Texts pieces = IconvCp932({"ﾐ", "ｻ", "ｲ", "ﾙ", "M", "k", "1", "2", "改", "└", "ﾊﾟ", "ハ", "A", "a", "予備"});
+        std::uint64_t state = 12345;
+        const auto next = [&] {
+            state = state * 6364136223846793005u + 1442695040888963407u;
+            return static_cast<std::size_t>(state >> 33);
+        };
+        for (std::size_t row = 0; row < Rows; ++row) {
+            std::string caption;
+            for (std::size_t n = next() % 14; n > 0; --n) caption += pieces[next() % pieces.size()];
+            captions.push_back(caption);
+        }
+        needles = {"ﾐ", "M", "a", "ﾊﾟ", "ハ", "は", "改", "└", "予備", "ﾐｻ", "ｻｲﾙ", "mk", "M1", "12", "ﾙM",
+                   "改改", "ﾐｻｲ", "ﾊﾟﾊﾟ", "1ﾐ2", "kA改", "ｲﾙﾊﾟ└"};
+    }
+    // The rows whose key holds the needle's key, one caption at a time.
+    std::vector<std::uint32_t> Expected(const std::string& needleKey) const {
+        std::vector<std::uint32_t> rows;
+        for (std::size_t row = 0; row < captions.size(); ++row)
+            if (kr::SearchKey(captions[row]).find(needleKey) != std::string::npos)
+                rows.push_back(static_cast<std::uint32_t>(row));
+        return rows;
+    }
+    kr::CaptionKeys Built(unsigned threads) const {
+        kr::CaptionKeys keys;
+        keys.Build(captions.size(), [&](std::size_t row) -> std::string_view { return captions[row]; }, threads);
+        return keys;
+    }
+
+    std::vector<std::string> captions;
+    std::vector<const char*> needles;
+};
+
+TEST_F(CaptionScanAtScale, EveryPartFindsTheRowsOfItsCaptions) {
+    const kr::CaptionKeys one = Built(1);
+    const kr::CaptionKeys three = Built(3);
+    ASSERT_EQ(one.Count(), Rows);
+    ASSERT_EQ(three.Count(), Rows);
+    for (std::size_t row = 0; row < Rows; ++row) {
+        ASSERT_EQ(one.Key(row), kr::SearchKey(captions[row])) << row;
+        ASSERT_EQ(three.Key(row), one.Key(row)) << row;
+    }
+    for (const char* needle : needles) {
+        const std::string key = Key(needle);
+        const std::vector<std::uint32_t> expected = Expected(key);
+        EXPECT_FALSE(expected.empty()) << needle;
+        EXPECT_EQ(one.RowsContaining(key), expected) << needle;
+        EXPECT_EQ(three.RowsContaining(key), expected) << needle;
+    }
+    // The last caption's key ends the keys: a match there is found too.
+    const std::string last = kr::SearchKey(captions.back());
+    ASSERT_FALSE(last.empty());
+    EXPECT_EQ(one.RowsContaining(last).back(), Rows - 1);
+}
+
+// Whatever the texts typed and deleted, the filter shows the rows a fresh
+// scan of the text shows, also when it gives back the rows of a text typed
+// before (Backspace) or narrows the rows shown.
+TEST_F(CaptionScanAtScale, FilterShowsTheRowsOfItsText) {
+    const kr::CaptionKeys keys = Built(2);
+    const std::vector<std::uint32_t> every = keys.RowsContaining("");
+    kr::CaptionFilter filter;
+    const auto shown = [&](const std::string& typed) {
+        const kr::CaptionFilter::Shown rows = filter.Apply(keys, Key(typed.c_str()));
+        return rows.Every ? every : *rows.Rows;
+    };
+    const std::vector<std::string> texts = {
+        "ﾐ", "ﾐｻ", "ﾐｻｲ", "ﾐｻ", "ﾐ", "", "ﾙ", "ﾙM", "ﾙMk", "ﾙM", "M", "Mk", "Mk1", "k1", "ｸ", "", "ハ", "ハﾟ",
+        "ハ", "パ", "ﾊﾟ", "ﾊﾟﾊﾟ", "ﾊﾟ", "予", "予備", "予備ｸ", "予備", "改", "a", "A", "Aa"};
+    for (const std::string& text : texts) {
+        const std::vector<std::uint32_t> expected = Expected(Key(text.c_str()));
+        ASSERT_EQ(shown(text), expected) << text;
+        EXPECT_EQ(filter.Apply(keys, Key(text.c_str())).Every, expected.size() == Rows) << text;
+    }
+}
+
+TEST(CaptionFilter, EveryRowIsToldAsSuch) {
+    const testkit::Texts captions = IconvCp932({"ﾐｻｲﾙMk1", "ﾊﾟｲﾙMk2", "Mk3改"});
+    kr::CaptionKeys keys;
+    keys.Build(captions.size(), [&](std::size_t row) -> std::string_view { return captions[row]; });
+    kr::CaptionFilter filter;
+    EXPECT_TRUE(filter.Apply(keys, Key("m")).Every);
+    EXPECT_TRUE(filter.Apply(keys, Key("Mk")).Every);
+    const kr::CaptionFilter::Shown some = filter.Apply(keys, Key("Mk1"));
+    ASSERT_FALSE(some.Every);
+    EXPECT_EQ(*some.Rows, (std::vector<std::uint32_t>{0}));
+    const kr::CaptionFilter::Shown none = filter.Apply(keys, Key("Mk4"));
+    ASSERT_FALSE(none.Every);
+    EXPECT_TRUE(none.Rows->empty());
+    EXPECT_TRUE(filter.Apply(keys, "").Every);
 }
 
 }  // namespace

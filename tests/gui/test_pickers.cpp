@@ -10,6 +10,8 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -330,6 +332,74 @@ private slots:
         }));
     }
 
+    // Typing on and Backspace show what the text itself shows; a keystroke
+    // that leaves the same rows leaves the list where it was.
+    void filterBackspaceAndUnchangedRows() {
+        Session s(catalogs_);
+        s.Create();
+        TfrmWeapon& picker = *s.weapon;
+        picker.resize(picker.width(), 400);
+        ReportListView* list = picker.List();
+        const auto captionsOf = [&](const QString& text) {
+            QStringList captions;
+            for (std::size_t i = 0; i < s.designer.WeaponPicker.Count(); ++i) {
+                const QString caption = Cp932ToQString(s.designer.WeaponPicker.Caption(i));
+                if (caption.contains(text)) captions << caption;
+            }
+            return captions;
+        };
+        QVERIFY(RunModal(picker, [&] {
+            TypeFilter(picker, QStringLiteral("ﾛｹｯﾄ"));
+            QCOMPARE(ShownCaptions(picker.Model()), captionsOf(QStringLiteral("ﾛｹｯﾄ")));
+            QVERIFY(ShownCaptions(picker.Model()).size() >= 1);
+            for (int i = 0; i < 4; ++i) QTest::keyClick(picker.FilterLine(), Qt::Key_Backspace);
+            QCOMPARE(picker.FilterLine()->text(), QString());
+            QCOMPARE(picker.Model()->rowCount(), static_cast<int>(catalogs_.Weapon.Count()));
+            Type(picker.FilterLine(), QStringLiteral("ﾐｻ"));
+            const QStringList missiles = captionsOf(QStringLiteral("ﾐｻ"));
+            QVERIFY(missiles.size() >= 2);
+            QCOMPARE(ShownCaptions(picker.Model()), missiles);
+            Type(picker.FilterLine(), QStringLiteral("ﾗ"));
+            QCOMPARE(ShownCaptions(picker.Model()), captionsOf(QStringLiteral("ﾐｻ") + QStringLiteral("ﾗ")));
+            QTest::keyClick(picker.FilterLine(), Qt::Key_Backspace);
+            QCOMPARE(ShownCaptions(picker.Model()), missiles);
+
+            // "ｲ" after "ﾐｻ" is in the same rows: the selection and the place stay.
+            list->SelectRow(1);
+            list->horizontalScrollBar()->setValue(40);
+            Type(picker.FilterLine(), QStringLiteral("ｲ"));
+            QCOMPARE(ShownCaptions(picker.Model()), missiles);
+            QCOMPARE(list->SelectedRow(), 1L);
+            QCOMPARE(list->horizontalScrollBar()->value(), 40);
+            QTest::keyClick(picker.FilterLine(), Qt::Key_Escape);
+            QCOMPARE(picker.Model()->rowCount(), static_cast<int>(catalogs_.Weapon.Count()));
+            QCOMPARE(picker.Model()->index(static_cast<int>(list->SelectedRow()), 0).data().toString(), missiles[1]);
+        }));
+    }
+
+    // The main window's tick commands reach the screen while the picker
+    // shows, without moving the list or its selection.
+    void ticksSetWhileShownAreDrawn() {
+        Session s(catalogs_);
+        s.Create();
+        TfrmMove& picker = *s.move;
+        ReportListView* list = picker.List();
+        QVERIFY(RunModal(picker, [&] {
+            list->SelectRow(2);
+            const auto onScreen = [&] {
+                return list->screen()->grabWindow(picker.winId()).toImage().copy(
+                    QRect(list->viewport()->mapTo(&picker, QPoint(0, 0)), list->viewport()->size()));
+            };
+            QApplication::processEvents();
+            const QImage before = onScreen();
+            picker.CheckByName(s.designer.MovePicker.Caption(0));
+            QTRY_VERIFY(onScreen() != before);
+            QCOMPARE(list->SelectedRow(), 2L);
+            picker.ClearChecks();
+            QTRY_COMPARE(onScreen(), before);
+        }));
+    }
+
     void placementIsRestoredAndStored() {
         Session s(catalogs_);
         std::ofstream(s.SettingsFile(), std::ios::binary) << "[GENERAL]\r\nO_WIDTH=800\r\n";
@@ -350,6 +420,54 @@ private slots:
             {"O_HEIGHT", 137}, {"O_WIDTH", 800}, {"M_LEFT", 436}, {"M_TOP", 573}, {"M_HEIGHT", 150},
             {"M_WIDTH", 550},  {"W_LEFT", 526},  {"W_TOP", 541},  {"W_HEIGHT", 143}, {"W_WIDTH", 561}};
         for (const auto& [key, value] : stored) QVERIFY2(number(key) == value, (std::string(key) + "=" + std::to_string(number(key))).c_str());
+    }
+
+    // The keys of a report list: End and Home go to the last and first row
+    // in the same column (with Ctrl or without), whole rows show from the
+    // top at the end, Left and Right scroll the columns and keep the row,
+    // and typing finds a caption's start whichever cell was clicked.
+    void listKeysAsAReportList() {
+        Session s(catalogs_);
+        s.Create();
+        TfrmWeapon& picker = *s.weapon;
+        picker.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&picker));
+        ReportListView* list = picker.List();
+        const RowTableModel* model = picker.Model();
+        const int last = model->rowCount() - 1;
+        // Room for a part of a row below the whole ones.
+        const int rowHeight = list->visualRect(model->index(0, 0)).height();
+        picker.resize(picker.width(), picker.height() + rowHeight / 2 - list->viewport()->height() % rowHeight);
+        QTRY_COMPARE(list->viewport()->height() % rowHeight, rowHeight / 2);
+        list->setFocus();
+        list->SelectRow(0);
+
+        QTest::keyClick(list, Qt::Key_End);
+        QCOMPARE(list->currentIndex(), model->index(last, 0));
+        QCOMPARE(list->SelectedRow(), long(last));
+        const QRect lastRow = list->visualRect(model->index(last, 0));
+        QVERIFY(lastRow.top() > 0 && lastRow.bottom() < list->viewport()->height());
+        QCOMPARE(list->visualRect(model->index(list->rowAt(0), 0)).top(), 0);
+        QTest::keyClick(list, Qt::Key_Home);
+        QCOMPARE(list->currentIndex(), model->index(0, 0));
+        QTest::keyClick(list, Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(list->SelectedRow(), long(last));
+        QTest::keyClick(list, Qt::Key_Home, Qt::ControlModifier);
+        QCOMPARE(list->SelectedRow(), 0L);
+
+        QScrollBar* columns = list->horizontalScrollBar();
+        QCOMPARE(columns->value(), 0);
+        QTest::keyClick(list, Qt::Key_Right);
+        QVERIFY(columns->value() > 0);
+        QCOMPARE(list->currentIndex(), model->index(0, 0));
+        QTest::keyClick(list, Qt::Key_Left);
+        QCOMPARE(columns->value(), 0);
+
+        // "3" starts the caption "30mmｶﾞﾄﾘﾝｸﾞ" and, in the price column, "350" of row 1.
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(model->index(0, 2)).center());
+        QCOMPARE(list->SelectedRow(), 0L);
+        QTest::keyClick(list, Qt::Key_3);
+        QCOMPARE(model->index(static_cast<int>(list->SelectedRow()), 0).data().toString(), QStringLiteral("30mmｶﾞﾄﾘﾝｸﾞ"));
     }
 
     // A catalog of 100,000 entries: showing the list asks only for the cells on screen.
