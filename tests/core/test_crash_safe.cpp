@@ -12,6 +12,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <random>
@@ -35,14 +36,30 @@ struct KillCounts {
 KillCounts KillWhileSaving(const std::filesystem::path& file, const std::string& first, const std::string& second,
                            const std::function<void()>& saveFirst, const std::function<void()>& saveSecond,
                            int kills) {
-    // How long one save takes here, to spread the kills over whole saves.
-    const auto started = std::chrono::steady_clock::now();
-    for (int i = 0; i < 10; ++i) (i % 2 ? saveFirst : saveSecond)();
-    saveFirst();
-    const auto perSave = std::chrono::duration_cast<std::chrono::microseconds>(
-                             std::chrono::steady_clock::now() - started).count() / 11 + 1;
+    // How long a child takes from its fork through one save of each, measured
+    // in children like the ones killed below: a fresh child copies the pages
+    // it writes, which makes its first saves slower than the parent's (much
+    // slower under the sanitizers).
+    long childSaves = 1;
+    for (int i = 0; i < 3; ++i) {
+        const auto started = std::chrono::steady_clock::now();
+        const pid_t child = fork();
+        if (child == 0) {
+            saveSecond();
+            saveFirst();
+            _exit(0);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        childSaves = std::max<long>(childSaves, std::chrono::duration_cast<std::chrono::microseconds>(
+                                                    std::chrono::steady_clock::now() - started).count());
+    }
     std::mt19937 random(20240601u);
-    std::uniform_int_distribution<long> delay(0, 3 * perSave);
+    // The kills are spread over the two saves; should a busy machine slow the
+    // children down so that a hundred kills in a row land before the first
+    // save ends, the spread widens.
+    long spread = childSaves;
+    int oldRounds = 0;
 
     KillCounts counts;
     for (int round = 0; round < kills; ++round) {
@@ -62,18 +79,20 @@ KillCounts KillWhileSaving(const std::filesystem::path& file, const std::string&
         char byte = 0;
         const bool childStarted = read(ready[0], &byte, 1) == 1;
         close(ready[0]);
-        if (childStarted) usleep(static_cast<useconds_t>(delay(random)));
+        if (childStarted) usleep(static_cast<useconds_t>(std::uniform_int_distribution<long>(0, spread)(random)));
         kill(child, SIGKILL);
         int status = 0;
         waitpid(child, &status, 0);
 
         const std::string now = ReadBytes(file);
-        if (now == first)
+        if (now == first) {
             ++counts.OldContent;
-        else if (now == second)
+            if (++oldRounds % 100 == 0 && counts.NewContent == 0) spread *= 2;
+        } else if (now == second) {
             ++counts.NewContent;
-        else
+        } else {
             ++counts.Torn;
+        }
         // A save killed before its rename leaves its temporary file behind.
         for (const std::string& name : FolderListing(file.parent_path())) {
             if (name == file.filename().string()) continue;
