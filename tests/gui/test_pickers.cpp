@@ -392,10 +392,12 @@ private slots:
             };
             QApplication::processEvents();
             const QImage before = onScreen();
-            picker.CheckByName(s.designer.MovePicker.Caption(0));
+            CheckByName(s.designer.MovePicker, s.designer.MovePicker.Caption(0));
+            picker.Refresh();
             QTRY_VERIFY(onScreen() != before);
             QCOMPARE(list->SelectedRow(), 2L);
-            picker.ClearChecks();
+            ClearChecks(s.designer.MovePicker);
+            picker.Refresh();
             QTRY_COMPARE(onScreen(), before);
         }));
     }
