@@ -12,23 +12,43 @@
 
 namespace kr {
 
-std::vector<std::string> LoadCatalogs(Catalogs& catalogs, const CatalogFiles& files) {
-    // Each catalog loads on its own: one bad file does not keep the others
-    // empty. The three share nothing, so the weapons and the options load
-    // on threads of their own beside the moves.
-    auto load = [](auto& catalog, const std::filesystem::path& file) -> std::string {
+namespace {
+
+// Loads a catalog on a thread of its own, which then builds its name index;
+// the result is the load's failure ("" for none), known before the index is.
+template <class Catalog>
+std::future<std::string> LoadThenIndex(Catalog& catalog, std::filesystem::path file,
+                                       std::vector<std::future<void>>& threads) {
+    std::promise<std::string> loaded;
+    std::future<std::string> result = loaded.get_future();
+    threads.push_back(std::async(std::launch::async, [&catalog, file = std::move(file), loaded = std::move(loaded)]() mutable {
         try {
             catalog.LoadCatalogFile(file);
+            loaded.set_value({});
         } catch (const KrError& error) {
-            return error.what();
+            // The entries before the failing line stay, and are indexed.
+            loaded.set_value(error.what());
+        } catch (...) {
+            loaded.set_exception(std::current_exception());
+            return;
         }
-        return {};
-    };
-    auto weapon = std::async(std::launch::async, [&] { return load(catalogs.Weapon, files.Weapon); });
-    auto option = std::async(std::launch::async, [&] { return load(catalogs.Option, files.Option); });
-    const std::string move = load(catalogs.Move, files.Move);
+        catalog.BuildNameIndex();
+    }));
+    return result;
+}
+
+}  // namespace
+
+std::vector<std::string> LoadCatalogs(Catalogs& catalogs, const CatalogFiles& files) {
+    // An earlier load's indexing ends before the catalogs load again.
+    catalogs.Indexing.clear();
+    // Each catalog loads on its own: one bad file does not keep the others
+    // empty, and the three share nothing.
+    std::future<std::string> weapon = LoadThenIndex(catalogs.Weapon, files.Weapon, catalogs.Indexing);
+    std::future<std::string> option = LoadThenIndex(catalogs.Option, files.Option, catalogs.Indexing);
+    std::future<std::string> move = LoadThenIndex(catalogs.Move, files.Move, catalogs.Indexing);
     std::vector<std::string> failures;
-    for (std::string failure : {weapon.get(), option.get(), move})
+    for (std::string failure : {weapon.get(), option.get(), move.get()})
         if (!failure.empty()) failures.push_back(std::move(failure));
     return failures;
 }

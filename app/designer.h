@@ -21,10 +21,17 @@ struct Catalogs {
     TKRWeaponList Weapon;
     TKROptionList Option;
     TKRMoveList Move;
+    // The threads that loaded the catalogs, building their name indexes
+    // (LoadCatalogs). Declared last, so that the catalogs wait for them
+    // before they go.
+    std::vector<std::future<void>> Indexing;
 };
 
-// Loads the three catalogs from their files, each on its own. Returns the
-// message of every catalog that failed, in the order weapon, option, move.
+// Loads the three catalogs from their files, each on a thread of its own.
+// Returns the message of every catalog that failed, in the order weapon,
+// option, move, as soon as the three are loaded; each thread then builds
+// its catalog's name index, so that the first template or load finds it
+// ready (a lookup before that waits for it).
 std::vector<std::string> LoadCatalogs(Catalogs& catalogs, const CatalogFiles& files);
 
 // The three catalogs with their loading under way on threads of their own,

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <utility>
 
 namespace kr {
 
@@ -186,10 +187,11 @@ void CatalogList<Entry>::LoadPieces(std::size_t textSize, NextPiece&& nextPiece)
 
 template <class Entry>
 void CatalogList<Entry>::Clear() {
+    const std::lock_guard<std::mutex> building(indexing_);
     count_ = 0;
     chunks_.clear();
     byName_ = {};
-    sameNameBefore_ = {};
+    earlierOfSameName_ = {};
     indexed_ = false;
     texts_.Clear();
     keptTexts_.reset();
@@ -205,7 +207,7 @@ Entry& CatalogList<Entry>::Slot() {
 
 template <class Entry>
 void CatalogList<Entry>::Commit() {
-    if (indexed_) IndexName(static_cast<std::uint32_t>(count_));
+    if (indexed_.load(std::memory_order_relaxed)) IndexName(static_cast<std::uint32_t>(count_));
     ++count_;
 }
 
@@ -221,63 +223,73 @@ namespace {
 
 inline std::size_t NameHash(std::string_view name) { return std::hash<std::string_view>{}(name); }
 
+__extension__ typedef unsigned __int128 Product;
+
 }  // namespace
 
 template <class Entry>
-void CatalogList<Entry>::BuildIndex() const {
-    indexed_ = true;
-    sameNameBefore_.clear();
-    sameNameBefore_.reserve(count_);
+void CatalogList<Entry>::BuildNameIndex() const {
+    if (indexed_.load(std::memory_order_acquire)) return;
+    const std::lock_guard<std::mutex> building(indexing_);
+    if (indexed_.load(std::memory_order_relaxed)) return;
+    byName_ = {};
+    earlierOfSameName_ = {};
     GrowIndex(count_);
     for (std::size_t i = 0; i < count_; ++i) IndexName(static_cast<std::uint32_t>(i));
+    indexed_.store(true, std::memory_order_release);
+}
+
+template <class Entry>
+std::size_t CatalogList<Entry>::HomeSlot(std::string_view name) const {
+    // The hash scaled to the table's size, which need not be a power of two.
+    return static_cast<std::size_t>((static_cast<Product>(NameHash(name)) * byName_.size()) >> 64);
 }
 
 template <class Entry>
 void CatalogList<Entry>::GrowIndex(std::size_t expected) const {
-    // At most half the slots are used, so a probe ends soon.
-    std::size_t size = 16;
-    while (size < expected * 2) size *= 2;
-    if (size <= byName_.size()) return;
-    std::vector<std::uint32_t> grown(size, 0);
-    const std::size_t mask = size - 1;
+    // At most two thirds of the slots are used, so a probe ends soon; a
+    // table that fills up one entry at a time doubles.
+    if (expected * 3 / 2 < byName_.size()) return;
+    const std::size_t size = std::max(expected * 3 / 2, byName_.size() * 2) + 16;
+    const std::vector<std::uint32_t> old = std::exchange(byName_, std::vector<std::uint32_t>(size, 0));
     // The names in the table are all different: each goes to its first free slot.
-    for (std::uint32_t slot : byName_) {
+    for (std::uint32_t slot : old) {
         if (slot == 0) continue;
-        std::size_t i = NameHash(At(slot - 1).Name) & mask;
-        while (grown[i] != 0) i = (i + 1) & mask;
-        grown[i] = slot;
+        std::size_t i = HomeSlot(At(slot - 1).Name);
+        while (byName_[i] != 0) i = i + 1 == byName_.size() ? 0 : i + 1;
+        byName_[i] = slot;
     }
-    byName_ = std::move(grown);
 }
 
 template <class Entry>
 void CatalogList<Entry>::IndexName(std::uint32_t index) const {
-    if ((static_cast<std::size_t>(index) + 1) * 2 > byName_.size()) GrowIndex(static_cast<std::size_t>(index) + 1);
+    GrowIndex(static_cast<std::size_t>(index) + 1);
     const std::string_view name = At(index).Name;
-    const std::size_t mask = byName_.size() - 1;
-    std::size_t i = NameHash(name) & mask;
-    std::uint32_t before = 0;
+    std::size_t i = HomeSlot(name);
     while (byName_[i] != 0) {
         // A later entry of the same name takes over the name.
         if (At(byName_[i] - 1).Name == name) {
-            before = byName_[i];
+            earlierOfSameName_[index] = byName_[i];
             break;
         }
-        i = (i + 1) & mask;
+        i = i + 1 == byName_.size() ? 0 : i + 1;
     }
     byName_[i] = index + 1;
-    sameNameBefore_.resize(static_cast<std::size_t>(index) + 1, 0);
-    sameNameBefore_[index] = before;
 }
 
 template <class Entry>
 std::uint32_t CatalogList<Entry>::SlotOfName(std::string_view name) const {
-    if (!indexed_) BuildIndex();
+    BuildNameIndex();
     if (byName_.empty()) return 0;
-    const std::size_t mask = byName_.size() - 1;
-    for (std::size_t i = NameHash(name) & mask; byName_[i] != 0; i = (i + 1) & mask)
+    for (std::size_t i = HomeSlot(name); byName_[i] != 0; i = i + 1 == byName_.size() ? 0 : i + 1)
         if (At(byName_[i] - 1).Name == name) return byName_[i];
     return 0;
+}
+
+template <class Entry>
+std::uint32_t CatalogList<Entry>::EarlierOfSameName(std::uint32_t index) const {
+    const auto found = earlierOfSameName_.find(index);
+    return found == earlierOfSameName_.end() ? 0 : found->second;
 }
 
 template <class Entry>

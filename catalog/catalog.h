@@ -12,15 +12,18 @@
 #include "comma_text.h"
 
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <tuple>
 #include <type_traits>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -236,13 +239,18 @@ public:
     std::size_t Count() const { return count_; }
     const Entry* EntryByIndex(std::size_t index) const { return &At(index); }
     // The last entry whose Name equals the name byte for byte, or nullptr.
-    // The name index is built at the first call, not while loading.
     const Entry* FindByName(std::string_view name) const;
     // Calls `found(index)` for every entry of the name, the last first.
     template <class Found>
     void ForEachNamed(std::string_view name, Found&& found) const {
-        for (std::uint32_t slot = SlotOfName(name); slot != 0; slot = sameNameBefore_[slot - 1]) found(slot - 1);
+        for (std::uint32_t slot = SlotOfName(name); slot != 0; slot = EarlierOfSameName(slot - 1)) found(slot - 1);
     }
+    // Builds the name index the lookups use, unless it is built. Loading
+    // leaves it to this call or to the first lookup, so that a loader thread
+    // can build it after the load and the first lookup finds it ready.
+    // Lookups on other threads meanwhile wait for it; loading, clearing or
+    // adding entries must not run beside it.
+    void BuildNameIndex() const;
 
 private:
     static constexpr std::size_t ChunkBits = 8;
@@ -260,11 +268,13 @@ private:
     // Counts the entry in Slot(), and makes it the entry of its name once
     // the index is built.
     void Commit();
-    void BuildIndex() const;
     // The last entry of the name as its index plus one, 0 for none.
     std::uint32_t SlotOfName(std::string_view name) const;
+    // The entry of the same name before the entry (index plus one), 0 for none.
+    std::uint32_t EarlierOfSameName(std::uint32_t index) const;
     void IndexName(std::uint32_t index) const;
     void GrowIndex(std::size_t expected) const;
+    std::size_t HomeSlot(std::string_view name) const;
 
     // The loaded entries' texts, which they view; the file's bytes go once
     // the numbers are read.
@@ -273,13 +283,15 @@ private:
     std::vector<std::unique_ptr<Entry[]>> chunks_;
     std::size_t count_ = 0;
     // Name -> last entry of that name: open addressing over entry indexes
-    // plus one (0 is a free slot); the size is a power of two. Built by the
-    // first FindByName.
+    // plus one (0 is a free slot), at most two thirds full.
     mutable std::vector<std::uint32_t> byName_;
-    // For each entry, the one of the same name before it (index plus one, 0
-    // for none): every entry of a name is found from the last one.
-    mutable std::vector<std::uint32_t> sameNameBefore_;
-    mutable bool indexed_ = false;
+    // For an entry whose name an earlier entry has, that entry (index plus
+    // one): every entry of a name is found from the last one. Names are
+    // mostly unique, so this is mostly empty.
+    mutable std::unordered_map<std::uint32_t, std::uint32_t> earlierOfSameName_;
+    // Taken while the index is built; `indexed_` is set once it is.
+    mutable std::mutex indexing_;
+    mutable std::atomic<bool> indexed_ = false;
 };
 
 // The loader's message for a line that lacks a column other than the last
