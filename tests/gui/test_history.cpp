@@ -366,6 +366,19 @@ private slots:
         TypeText(w.txtKrName, QStringLiteral("改"));
         QCOMPARE(w.stbMain->Notice(), QString());
         QVERIFY(run.desktop.Errors.isEmpty());
+
+        // A notice about the session (a recovery file that holds no design)
+        // stays through changes of the design.
+        Folder folder;
+        WriteBytes(RecoveryFile(folder), QByteArray("\x93\x01garbage\xff", 11));
+        FakeDesktop desktop;
+        auto session = Start(folder);
+        TfrmMain& other = session->Main();
+        const QString notice = other.stbMain->Notice();
+        QVERIFY2(notice.contains(QStringLiteral("KRMAKE.RECOVERY.kr")), qPrintable(notice));
+        other.mnuNewClick(1);
+        PressUndo(other);
+        QCOMPARE(other.stbMain->Notice(), notice);
     }
 
     // The recovery file follows every change within a second and holds the
@@ -509,13 +522,20 @@ private slots:
         QCOMPARE(w.designer().Sheet.BackpackCapacity, 4);
     }
 
-    // Each figure box's tooltip is the sum behind it.
+    // Each figure box's tooltip is the sum behind its own figure.
     void figureBoxesExplainThemselves() {
         Running run;
         TfrmMain& w = run.Main();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         w.mnuNewClick(4);
         QCOMPARE(HoverToolTip(w.lblPow).Text, QStringLiteral("パワー 8 = 基本 7 + 出力強化Lv1 +1"));
+        for (const FigureDescription& figure : FigureTable) {
+            // The backpack's sum tells the load against the capacity.
+            const QString label = figure.Id == SheetFigure::Backpack ? QStringLiteral("積載") : QString::fromUtf8(figure.Label);
+            const QString tip = HoverToolTip(w.pnlBase->Box(figure.Id)).Text;
+            QVERIFY2(tip.startsWith(label + QLatin1Char(' ') + w.pnlBase->Box(figure.Id)->text() + QLatin1Char(' ')),
+                     qPrintable(tip));
+        }
     }
 };
 
