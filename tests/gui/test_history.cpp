@@ -492,6 +492,10 @@ private slots:
         for (const QAction* item : session->Main().mnuRestoreList->actions()) offered.append(item->text());
         QCOMPARE(offered.size(), 2);
         QVERIFY(offered.join(u' ').contains(QStringLiteral("一号機")) && offered.join(u' ').contains(QStringLiteral("二号機")));
+        // Each item restores its own design.
+        const QString older = offered.at(1).contains(QStringLiteral("一号機")) ? QStringLiteral("一号機") : QStringLiteral("二号機");
+        session->Main().mnuRestoreList->actions().at(1)->trigger();
+        QCOMPARE(session->Main().txtKrName->text(), older);
     }
 
     // Killed right after a change, the program loses at most the last second,
