@@ -43,6 +43,8 @@ TEST(RecoverySlots, EachCopyWritesItsOwnFileAndOffersOnlyWhatNoCopyHolds) {
     TempDir folder;
     auto first = std::make_unique<RecoverySlots>(folder.Path());
     EXPECT_EQ(first->OwnFile(), folder / "KRMAKE.RECOVERY.kr");
+    // A copy alone leaves no lock files of slots nobody uses.
+    EXPECT_EQ(FolderListing(folder.Path()), std::set<std::string>{"KRMAKE.RECOVERY.lock"});
     WriteDesign(*first, 4, "一号機");
     {
         // A second copy beside the first: a file of its own, nothing offered.
