@@ -183,6 +183,17 @@ TEST_F(UnitFile, ListEntriesLoadInFileOrderWhateverTheirKeys) {
     EXPECT_EQ(Captions(designer.Sheet.Weapons), IconvCp932({"ﾋｰﾄﾅｲﾌ", "11mmMG", "迫撃砲"}));
 }
 
+// A name with a byte that is no character reads otherwise than written: the
+// sheet does not hold the whole file, though no row was dropped.
+TEST_F(UnitFile, NameThatReadsOtherwiseIsNoWholeLoad) {
+    const auto path = folder / "odd.kr";
+    WriteBytes(path, IconvCp932("[基本性能]\r\n名称=") + "A\xFF" + "B\r\n");
+    const kr::UnitLoad load = kr::LoadUnitFile(path, designer);
+    EXPECT_EQ(designer.Sheet.UnitName, "A?B");
+    EXPECT_TRUE(load.Dropped.empty());
+    EXPECT_FALSE(load.Whole);
+}
+
 TEST_F(UnitFile, NamesTheCatalogsLackAreDroppedAndTickNothing) {
     designer.OptionPicker.Row(0).Checked = true;  // ticks from before the load go
     const auto path = folder / "unknown.kr";
