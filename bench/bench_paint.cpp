@@ -4,7 +4,7 @@
 // backing store flushed.
 //
 // Usage: bench_paint ENTRIES WIDTHxHEIGHT|default [--rounds N] [--fresh N]
-//                    [--peer-rounds N] [--only fresh|steady|floors]
+//                    [--peer-rounds N] [--only fresh|steady|floors|unit]
 // Prints one JSON object: for each interaction, every sample in ms.
 //
 // The rows, each over catalogs of ENTRIES entries per kind and a weapon
@@ -16,12 +16,18 @@
 //   (every caption scanned), "M" (every row shows), Backspace to the empty
 //   filter, Esc in the filter line, Ctrl+End and Ctrl+Home in the list,
 //   a repaint of the list, opening the picker again;
+// - with a 10,000-row unit over the 100,000-entry catalogs (whatever
+//   ENTRIES says): Ctrl+Z and Ctrl+Y of one row after a pause, and each
+//   keystroke into the name box while the recovery file is written; and
+//   the undo history's bytes per one-row change ("ms" that are bytes);
 // - the floors, in windows of the same size: a keystroke into a line edit
 //   whose textChanged goes to an empty slot (to the line's paint), and a
 //   plain QListView over a QSortFilterProxyModel of the same captions with
 //   the same keystrokes, keys and openings.
 #include "bench_fixtures.h"
 
+#include "designer_session.h"
+#include "history.h"
 #include "main.h"
 
 #include <QApplication>
@@ -36,6 +42,8 @@
 #include <QTest>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <malloc.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -176,7 +184,7 @@ struct Options {
     int Rounds = 15;
     int Fresh = 5;
     int PeerRounds = 15;
-    std::string Only;  // "fresh", "steady" or "floors": that part alone
+    std::string Only;  // "fresh", "steady", "floors" or "unit": that part alone
 };
 
 // A settings folder of its own, holding the weapon picker's size.
@@ -300,6 +308,66 @@ void SteadySession(const Options& options, Samples& samples) {
     }
 }
 
+// Undo and redo of one row of a 10,000-row unit after a pause (the recovery
+// file written meanwhile), and the name box typed into at a brisk pace while
+// the recovery file of that unit is written once a second.
+void UnitSession(const Options& options, Samples& samples) {
+    const SettingsFolder settings(options);
+    const auto session = StartSession(settings, krbench::LargestCatalog);
+    kr::TfrmMain& main = session->Main();
+    main.OpenUnitFile(krbench::UnitFile(krbench::Fixtures(), 10000));
+    kr::ReportListView* list = main.lvwWeapon;
+    QWidget* viewport = list->viewport();
+    // Ctrl+Z and Ctrl+Y are the window's shortcuts: they reach an active
+    // window only, which no window manager makes it here.
+    QApplication::setActiveWindow(&main);
+    list->setFocus();
+    Settle(1500);
+    for (int round = 0; round < options.Rounds; ++round) {
+        list->SelectRow(round % 5);
+        QTest::keyClick(list, Qt::Key_Delete);
+        Settle(1200);
+        Row(samples, "unit_undo", viewport, nullptr, [&] { QTest::keyClick(list, Qt::Key_Z, Qt::ControlModifier); });
+        Settle(1200);
+        Row(samples, "unit_redo", viewport, nullptr, [&] { QTest::keyClick(list, Qt::Key_Y, Qt::ControlModifier); });
+        Settle(300);
+    }
+    QLineEdit* name = main.txtKrName;
+    name->setFocus();
+    Settle(200);
+    const QString letters = QStringLiteral("アイウエオカキクケコ");
+    for (int key = 0; key < 24 * options.Rounds; ++key) {
+        Row(samples, "unit_name_keystroke", name, nullptr, [&] { Type(name, letters.mid(key % letters.size(), 1)); });
+        if (key % 30 == 29) QTest::keyClick(name, Qt::Key_A, Qt::ControlModifier);
+        Settle(30);
+    }
+}
+
+// What the undo history keeps for a change of one row in a 10,000-row
+// design: the heap's growth over many such changes, per change.
+void UndoMemory(Samples& samples) {
+    kr::TKRWeaponList catalog;
+    catalog.LoadCatalog(krbench::CatalogDirectory(krbench::Fixtures(), krbench::LargestCatalog));
+    kr::DesignState state;
+    state.UnitName = "bench";
+    state.ListsEnabled = true;
+    for (std::size_t i = 0; i < 10000; ++i) state.Weapons.push_back(catalog.EntryByIndex(i));
+    constexpr int Changes = 2000;
+    std::vector<kr::DesignState> after(2, state);
+    kr::DesignHistory history;
+    const std::size_t before = mallinfo2().uordblks;
+    for (int change = 0; change < Changes; ++change) {
+        // Each change replaces one row, in turn somewhere else.
+        kr::DesignState& next = after[static_cast<std::size_t>(change + 1) % 2];
+        const kr::DesignState& now = after[static_cast<std::size_t>(change) % 2];
+        next.Weapons = now.Weapons;
+        next.Weapons[static_cast<std::size_t>(change * 7919) % 10000] = catalog.EntryByIndex(10000 + static_cast<std::size_t>(change));
+        history.Record(now, next);
+    }
+    const std::size_t grown = mallinfo2().uordblks - before;
+    samples.Add("undo_bytes_per_change", static_cast<double>(grown) / Changes);
+}
+
 // The weapon catalog's captions as Qt strings, for the floors.
 QStringList WeaponCaptions(std::size_t entries) {
     kr::TKRWeaponList catalog;
@@ -407,6 +475,10 @@ int main(int argc, char** argv) {
             for (int i = 0; i < options.Fresh; ++i) FreshSession(options, samples);
         if (part("steady")) SteadySession(options, samples);
         if (part("floors")) Floors(options, samples);
+        if (part("unit")) {
+            UnitSession(options, samples);
+            UndoMemory(samples);
+        }
         std::printf("{");
         const char* comma = "";
         for (const auto& [row, values] : samples.byRow) {

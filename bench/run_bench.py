@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Runs the benchmarks of a build tree and prints one table of ratios.
 
-Usage: run_bench.py BUILD_DIR [--rounds N]
+Usage: run_bench.py BUILD_DIR [--rounds N] [--again]
 
 Every figure is a ratio against a floor measured beside it, in the same
 process (Google Benchmark programs) or interleaved run by run (start-up).
@@ -65,6 +65,22 @@ def krreport_batch(bin_dir, fixtures, env, runs=3):
     return times["--pdf"], times["--text"]
 
 
+def paint_runs(bin_dir, env, runs):
+    """Samples (ms) per interaction of bench_paint, for each (name, arguments) run."""
+    samples = {}
+    for name, arguments in runs:
+        print("  bench_paint", " ".join(arguments), flush=True)
+        out = subprocess.run([os.path.join(bin_dir, "bench_paint")] + arguments, check=True, capture_output=True,
+                             text=True, env=env, timeout=1800).stdout
+        samples[name] = json.loads(out)
+    return samples
+
+
+def percentile(values, share):
+    ordered = sorted(values)
+    return ordered[min(len(ordered) - 1, int(share * len(ordered)))]
+
+
 def folder_bytes(folder):
     return sum(os.path.getsize(os.path.join(folder, n)) for n in ("weapon.csv", "option.csv", "move.csv"))
 
@@ -73,6 +89,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("build")
     parser.add_argument("--rounds", type=int, default=40)
+    parser.add_argument("--again", action="store_true", help="print the table again from bench-results.json")
     args = parser.parse_args()
     build = os.path.abspath(args.build)
     bin_dir = os.path.join(build, "bin")
@@ -87,42 +104,66 @@ def main():
     env.setdefault("XDG_RUNTIME_DIR", os.path.join(build, "xdg-runtime"))
     os.makedirs(env["XDG_RUNTIME_DIR"], mode=0o700, exist_ok=True)
 
-    print("Writing the fixtures into", fixtures, flush=True)
-    subprocess.run([os.path.join(bin_dir, "make_fixtures"), fixtures], check=True)
-    # The fixtures' hundred megabytes on disk first, so that no save's flush
-    # has to write them out (the file system flushes in the order written).
-    subprocess.run(["sync"], check=True)
+    results_file = os.path.join(build, "bench-results.json")
+    if args.again:
+        # The table again from the samples of the last run.
+        with open(results_file) as saved:
+            results = json.load(saved)
+        core, ui, paint, rss, paints, batch, files = (
+            results[k] for k in ("core", "ui", "start_ms", "rss_kb", "paint_ms", "krreport_s", "catalog_bytes"))
+        display = results["display"]
+    else:
+        print("Writing the fixtures into", fixtures, flush=True)
+        subprocess.run([os.path.join(bin_dir, "make_fixtures"), fixtures], check=True)
+        # The fixtures' hundred megabytes on disk first, so that no save's flush
+        # has to write them out (the file system flushes in the order written).
+        subprocess.run(["sync"], check=True)
 
-    print("Running bench_core ...", flush=True)
-    core = run_benchmark(os.path.join(bin_dir, "bench_core"), env)
-    print("Running bench_ui ...", flush=True)
-    ui = run_benchmark(os.path.join(bin_dir, "bench_ui"), env)
+        print("Running bench_core ...", flush=True)
+        core = run_benchmark(os.path.join(bin_dir, "bench_core"), env)
+        print("Running bench_ui ...", flush=True)
+        ui = run_benchmark(os.path.join(bin_dir, "bench_ui"), env)
 
-    # Start-up: the two floors and the designer over three catalog folders.
-    probe = os.path.join(bin_dir, "bench_startup_probe")
-    variants = {
-        "bare": [os.path.join(bin_dir, "bench_bare_window")],
-        "label": [os.path.join(bin_dir, "bench_bare_window"), "--label"],
-        "shipped": [probe, bin_dir],
-        "10k": [probe, os.path.join(fixtures, "catalogs-10000")],
-        "100k": [probe, os.path.join(fixtures, "catalogs-100000")],
-    }
-    print("Start-up, %d interleaved rounds ..." % args.rounds, flush=True)
-    paint = {k: [] for k in variants}
-    rss = {k: [] for k in variants}
-    # Every round runs each program once, in an order shuffled anew (the same
-    # orders in every run of the bench): a start is up to a tenth faster or
-    # slower depending on which program ran just before it, and a fixed order
-    # would always give each program the same one.
-    order = random.Random(1)
-    for _ in range(args.rounds):
-        names = list(variants)
-        order.shuffle(names)
-        for name in names:
-            command = variants[name]
-            ms, kb = first_paint(command, env)
-            paint[name].append(ms)
-            rss[name].append(kb)
+        # Start-up: the two floors and the designer over three catalog folders.
+        probe = os.path.join(bin_dir, "bench_startup_probe")
+        variants = {
+            "bare": [os.path.join(bin_dir, "bench_bare_window")],
+            "label": [os.path.join(bin_dir, "bench_bare_window"), "--label"],
+            "shipped": [probe, bin_dir],
+            "10k": [probe, os.path.join(fixtures, "catalogs-10000")],
+            "100k": [probe, os.path.join(fixtures, "catalogs-100000")],
+            "1M": [probe, os.path.join(fixtures, "catalogs-1000000")],
+        }
+        print("Start-up, %d interleaved rounds ..." % args.rounds, flush=True)
+        paint = {k: [] for k in variants}
+        rss = {k: [] for k in variants}
+        # Every round runs each program once, in an order shuffled anew (the same
+        # orders in every run of the bench): a start is up to a tenth faster or
+        # slower depending on which program ran just before it, and a fixed order
+        # would always give each program the same one.
+        order = random.Random(1)
+        for _ in range(args.rounds):
+            names = list(variants)
+            order.shuffle(names)
+            for name in names:
+                command = variants[name]
+                ms, kb = first_paint(command, env)
+                paint[name].append(ms)
+                rss[name].append(kb)
+        # The interactions measured to the paint, in sessions of the designer.
+        print("Running bench_paint ...", flush=True)
+        paints = paint_runs(bin_dir, env, [
+            ("10k", ["10000", "default", "--only", "steady"]),
+            ("100k", ["100000", "default"]),
+            ("100k 1200x900", ["100000", "1200x900"]),
+            ("1M", ["1000000", "default"]),
+            ("unit", ["100000", "default", "--only", "unit"]),
+        ])
+        batch = krreport_batch(bin_dir, fixtures, env)
+        files = folder_bytes(os.path.join(fixtures, "catalogs-100000"))
+        with open(results_file, "w") as out:
+            json.dump({"core": core, "ui": ui, "start_ms": paint, "rss_kb": rss, "paint_ms": paints,
+                       "krreport_s": batch, "catalog_bytes": files, "display": display}, out, indent=1)
     start = {k: statistics.median(v) for k, v in paint.items()}
     mem = {k: statistics.median(v) for k, v in rss.items()}
 
@@ -151,7 +192,6 @@ def main():
     r = su["ms"] / fs["ms"]
     row("save + load, 1,000 rows over 100k catalogs", "write + fsync + rename + folder fsync + read back", r, None,
         "<= 4", r <= 4, "%.2f ms vs %.2f ms" % (su["ms"], fs["ms"]))
-    files = folder_bytes(os.path.join(fixtures, "catalogs-100000"))
     r = (mem["100k"] - mem["bare"]) * 1024 / files
     row("resident memory, three 100k catalogs", "the files' total size", r, None, "<= 2.75", r <= 2.75,
         "%.1f MB above bare (%.1f MB vs %.1f MB); files %.1f MB" % (
@@ -161,10 +201,10 @@ def main():
     row("picker filter, one keystroke over 100k rows", "one frame (16 ms)", keystrokes[worst] / 16, None,
         "<= 16 ms absolute", keystrokes[worst] <= 16,
         "%.2f ms (worst of: " % keystrokes[worst] + ", ".join("%s %.2f" % kv for kv in keystrokes.items()) + ")")
-    first = core["BM_FoldCaptions"]["ms"] + keystrokes["kana1"]
+    first = core["BM_FoldCaptions/100000"]["ms"] + keystrokes["kana1"]
     row("  (same), a picker's first keystroke, its captions folded first", "one frame (16 ms)", first / 16, None,
         "<= 16 ms absolute", first <= 16,
-        "%.2f ms (folding %.2f ms + keystroke %.2f ms)" % (first, core["BM_FoldCaptions"]["ms"], keystrokes["kana1"]))
+        "%.2f ms (folding %.2f ms + keystroke %.2f ms)" % (first, core["BM_FoldCaptions/100000"]["ms"], keystrokes["kana1"]))
 
     # The record sheet: PDF files against one line of text on a PDF page.
     sheet, line = ui["BM_RecordSheetPdf/1000"], ui["BM_FloorPdfLine"]
@@ -180,11 +220,66 @@ def main():
     largest = max(sizes.values())
     row("one-page PDF, largest stock model's sheet (size)", "200 KB", largest / (200 * 1024), None, "< 200 KB",
         largest < 200 * 1024, "%.1f KB (all: " % (largest / 1024) + ", ".join("%.1f" % (sizes[n] / 1024) for n in sorted(sizes)) + ")")
-    pdf_s, text_s = krreport_batch(bin_dir, fixtures, env)
+    pdf_s, text_s = batch
     row("krreport --pdf of 100 units (100 rows each)", "krreport --text of the same units", pdf_s / text_s, None,
         "<= 10 s absolute", pdf_s <= 10, "%.2f s vs %.2f s" % (pdf_s, text_s))
 
-    # Figures of the earlier round, kept for comparison.
+    # Interactions to the paint: medians, beside the plain list's where it
+    # has the same interaction.
+    frame = 1000 / 60
+    names = [("first_template", "first 新規作成 after start"), ("first_open", "opening the picker, first time"),
+             ("first_keystroke", "first filter keystroke of a session"),
+             ("keystroke_scan", "keystroke scanning every caption"), ("keystroke_every", '"M" (every row shown)'),
+             ("backspace_empty", "Backspace to the empty filter"), ("esc_filter", "Esc in the filter line"),
+             ("ctrl_end", "Ctrl+End in the list"), ("ctrl_home", "Ctrl+Home in the list"),
+             ("reopen", "opening the picker again"), ("repaint", "repaint of the list")]
+    targets = {
+        "100k": {"first_keystroke": 2 * frame, "first_template": frame, "keystroke_scan": frame,
+                 "keystroke_every": frame, "backspace_empty": frame, "esc_filter": frame, "ctrl_end": frame,
+                 "ctrl_home": frame, "reopen": frame},
+        "1M": {"first_keystroke": 100, "first_open": 2 * frame, "first_template": frame,
+               "keystroke_scan": 2 * frame, "keystroke_every": 2 * frame, "backspace_empty": 2 * frame,
+               "esc_filter": 2 * frame, "ctrl_end": 2 * frame, "ctrl_home": 2 * frame, "reopen": 2 * frame},
+    }
+    targets["100k 1200x900"] = targets["100k"]
+    for run in ("100k", "100k 1200x900", "1M"):
+        for key, text in names:
+            values = paints[run].get(key)
+            if not values:
+                continue
+            median = statistics.median(values)
+            peer = paints[run].get("peer_" + key)
+            peer_text = "plain list %.1f ms" % statistics.median(peer) if peer else "-"
+            target = targets[run].get(key)
+            if key == "repaint" and run == "1M":
+                at10k = statistics.median(paints["10k"]["repaint"])
+                row("%s, %s" % (text, run), "the same at 10k", median / at10k, None, "<= 1.10",
+                    median <= 1.10 * at10k, "%.2f ms vs %.2f ms; %s" % (median, at10k, peer_text))
+                continue
+            row("%s, %s" % (text, run), "one frame (16.7 ms)", median / frame, None,
+                "<= %.1f ms absolute" % target if target else "(context)",
+                median <= target if target else True,
+                "%.2f ms (max %.1f, %d runs); %s" % (median, max(values), len(values), peer_text))
+    unit = paints["unit"]
+    for key, text in (("unit_undo", "Ctrl+Z after a pause, 10,000-row unit"),
+                      ("unit_redo", "Ctrl+Y after a pause, 10,000-row unit")):
+        median = statistics.median(unit[key])
+        row(text, "one frame (16.7 ms)", median / frame, None, "<= 16.7 ms absolute", median <= frame,
+            "%.2f ms (max %.1f, %d runs)" % (median, max(unit[key]), len(unit[key])))
+    keys = unit["unit_name_keystroke"]
+    p99 = percentile(keys, 0.99)
+    over = sum(1 for v in keys if v > frame)
+    row("name-box keystroke while the recovery file is written, 10,000-row unit (p99)", "one frame (16.7 ms)",
+        p99 / frame, None, "p99 <= 33.3 ms", p99 <= 2 * frame,
+        "p99 %.2f ms, median %.2f ms, %d of %d keys over a frame" % (p99, statistics.median(keys), over, len(keys)))
+    per_change = unit["undo_bytes_per_change"][0]
+    row("undo history per one-row change, 10,000-row unit", "2 KB", per_change / 2048, None, "<= 2 KB",
+        per_change <= 2048, "%.0f bytes" % per_change)
+    r = start["1M"] / start["bare"]
+    row("start-up, three 1M catalogs", "bare window", r, None, "<= 10", r <= 10,
+        "%.1f ms vs %.1f ms" % (start["1M"], start["bare"]))
+
+    # Figures of the first table (2026-12-07), kept for comparison.
     p100k, p0 = ui["BM_PickerOpenClose/100000"], ui["BM_PickerOpenClose/0"]
     r = p100k["ms"] / p0["ms"]
     row("open + close the weapon picker, 100,000 entries", "empty picker", r, None, "<= 3", r <= 3,
@@ -212,8 +307,6 @@ def main():
     print(report)
     with open(os.path.join(build, "bench-results.md"), "w") as out:
         out.write(report)
-    with open(os.path.join(build, "bench-results.json"), "w") as out:
-        json.dump({"core": core, "ui": ui, "start_ms": paint, "rss_kb": rss}, out, indent=1)
     return 0
 
 
