@@ -338,6 +338,7 @@ void UnitSession(const Options& options, Samples& samples) {
     const QString letters = QStringLiteral("アイウエオカキクケコ");
     for (int key = 0; key < 24 * options.Rounds; ++key) {
         Row(samples, "unit_name_keystroke", name, nullptr, [&] { Type(name, letters.mid(key % letters.size(), 1)); });
+        // Every thirty keys the name is selected, so that the next key replaces it.
         if (key % 30 == 29) QTest::keyClick(name, Qt::Key_A, Qt::ControlModifier);
         Settle(30);
     }
