@@ -180,8 +180,10 @@ std::unique_ptr<DesignerSession> StartDesigner(const DataFolders& folders,
     InstallJapaneseTranslations();
     auto session = loading ? std::make_unique<DesignerSession>(folders, std::move(*loading))
                            : std::make_unique<DesignerSession>(folders);
-    session->Main().show();
-    if (unitFile) session->Main().OpenUnitFile(*unitFile);
+    TfrmMain& main = session->Main();
+    main.show();
+    // The window paints before the file loads, which waits for the catalogs.
+    if (unitFile) main.AfterCatalogs([&main, file = *unitFile] { main.OpenUnitFile(file); });
     return session;
 }
 

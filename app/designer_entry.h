@@ -31,9 +31,10 @@ DesignerCommandLine ParseDesignerCommandLine(const QStringList& arguments);
 bool NeedsWindows(int argc, char** argv);
 
 // Puts Qt's own texts in Japanese, creates the windows over the folders and
-// shows the main window; then opens the unit file, if one is given, as the
-// load command does after its dialog. The catalogs' loading may have begun
-// already; otherwise it begins here.
+// shows the main window; the unit file, if one is given, opens as the load
+// command does after its dialog, once the catalogs are there. With
+// `loading` (begun as early as main() could) the window is painted while
+// the catalogs load; without, they load here first.
 std::unique_ptr<DesignerSession> StartDesigner(const DataFolders& folders,
                                                const std::optional<std::filesystem::path>& unitFile,
                                                std::optional<CatalogsLoading> loading = std::nullopt);

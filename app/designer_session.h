@@ -14,10 +14,13 @@ namespace kr {
 // placement as it goes.
 class DesignerSession {
 public:
+    // The catalogs loaded, the pickers filled and the catalogs' failures
+    // shown before the constructor returns.
     explicit DesignerSession(const DataFolders& folders);
-    // The same over catalogs whose loading began earlier.
+    // Over catalogs whose loading began earlier; the windows are there at
+    // once and take the catalogs when they have loaded (WaitForCatalogs).
     DesignerSession(const DataFolders& folders, CatalogsLoading loading);
-    // Catalogs and settings in one folder.
+    // Catalogs and settings in one folder, loaded as the first.
     explicit DesignerSession(const std::filesystem::path& directory);
     ~DesignerSession();
     DesignerSession(const DesignerSession&) = delete;

@@ -95,8 +95,8 @@ TfrmMain::TfrmMain(Designer& designer, std::future<std::vector<std::string>> cat
       // What the copies that no longer run left is set aside before this one
       // writes; this copy takes a recovery file of its own.
       recovery_(std::make_unique<RecoveryKeeper>(designer, folders.SettingsFolder)) {
-    // The catalogs load while the window is built; nothing below reads them
-    // before their failures are shown.
+    // The catalogs load while the window is built and shown; nothing reads
+    // them before WaitForCatalogs.
 
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(Utf8ToQString(ApplicationTitle));
@@ -134,8 +134,11 @@ TfrmMain::TfrmMain(Designer& designer, std::future<std::vector<std::string>> cat
     // down to it.
     SetMinimumFrameSize(this, QSize(MainWindowKeys.Design.Width, MainWindowKeys.Design.Height));
     RestorePlacement(this, settingsFile_, MainWindowKeys);
-    for (const std::string& failure : catalogFailures.get())
-        ShowErrorBox(this, QString::fromUtf8(failure.c_str()));
+    catalogFailures_ = catalogFailures.share();
+    catalogWatch_ = std::thread([this, loading = catalogFailures_] {
+        loading.wait();
+        QMetaObject::invokeMethod(this, [this] { WaitForCatalogs(); }, Qt::QueuedConnection);
+    });
 
     nameBurstTimer_.setSingleShot(true);
     nameBurstTimer_.setInterval(1000);
@@ -151,7 +154,41 @@ TfrmMain::TfrmMain(Designer& designer, std::future<std::vector<std::string>> cat
 }
 
 TfrmMain::~TfrmMain() {
+    // A window closed while the catalogs still load waits for them here.
+    catalogWatch_.join();
     StorePlacement(this, settingsFile_, MainWindowKeys);
+}
+
+void TfrmMain::WaitForCatalogs() {
+    if (catalogsTaken_) return;
+    catalogsTaken_ = true;
+    std::vector<std::string> failures;
+    try {
+        if (catalogFailures_.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+            catalogFailures_.wait();
+            QApplication::restoreOverrideCursor();
+        }
+        failures = catalogFailures_.get();
+    } catch (const std::exception& error) {
+        // Out of memory, or no thread to load on: the catalogs hold what
+        // they had read.
+        failures.push_back(std::string("カタログを読み込めません: ") + error.what());
+    }
+    FillPickers(designer_);
+    for (const std::string& failure : failures) ShowErrorBox(this, QString::fromUtf8(failure.c_str()));
+    // A window closed meanwhile (a signal while a box was open) does nothing more.
+    std::vector<std::function<void()>> pending = std::move(afterCatalogs_);
+    afterCatalogs_.clear();
+    if (isVisible())
+        for (const std::function<void()>& action : pending) action();
+}
+
+void TfrmMain::AfterCatalogs(std::function<void()> action) {
+    if (catalogsTaken_)
+        action();
+    else
+        afterCatalogs_.push_back(std::move(action));
 }
 
 void TfrmMain::SetPickers(TfrmOption* options, TfrmMove* moves, TfrmWeapon* weapons) {
@@ -442,6 +479,8 @@ void TfrmMain::EndNameBurst() {
 }
 
 void TfrmMain::ChangeDesign(const std::function<bool()>& command) {
+    // Every change of design may read the catalogs.
+    WaitForCatalogs();
     EndNameBurst();
     DesignState before = CaptureDesign(designer_);
     const std::filesystem::path fileBefore = history_.File();

@@ -45,6 +45,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace kr {
@@ -55,11 +56,20 @@ QIcon ApplicationIcon();
 class TfrmMain : public QMainWindow {
     Q_OBJECT
 public:
-    // FormCreate: restores the placement from the settings file, then waits
-    // for the three catalogs, which load meanwhile, and shows their failures.
+    // FormCreate: restores the placement from the settings file. The three
+    // catalogs go on loading meanwhile: the window can be shown and painted
+    // before they are there (see WaitForCatalogs).
     TfrmMain(Designer& designer, std::future<std::vector<std::string>> catalogFailures, const DataFolders& folders);
     // FormDestroy: writes the placement.
     ~TfrmMain() override;
+
+    // Once, when the catalogs have loaded (the event loop is told) or when a
+    // command needs them first (it waits, under the wait cursor): fills the
+    // pickers, shows each catalog's failure in its box, then runs what was
+    // put off until then.
+    void WaitForCatalogs();
+    // Runs `action` once the catalogs are there: at once if they are.
+    void AfterCatalogs(std::function<void()> action);
 
     // The pickers, created after this window.
     void SetPickers(TfrmOption* options, TfrmMove* moves, TfrmWeapon* weapons);
@@ -230,6 +240,14 @@ private:
     TfrmOption* frmOption_ = nullptr;
     TfrmMove* frmMove_ = nullptr;
     TfrmWeapon* frmWeapon_ = nullptr;
+
+    // The loading catalogs' failures, and what waits for them.
+    std::shared_future<std::vector<std::string>> catalogFailures_;
+    bool catalogsTaken_ = false;
+    std::vector<std::function<void()>> afterCatalogs_;
+    // Waits for the loading and then tells the event loop; joined first
+    // thing when the window goes.
+    std::thread catalogWatch_;
 };
 
 }  // namespace kr

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
+#include <functional>
 #include <string>
 
 namespace krbench {
@@ -31,16 +32,26 @@ inline long ResidentKilobytes() {
 
 // Watches a window; once its first paint has been handled (the zero timer
 // runs after the whole paint of the window and its children), prints the
-// figures and quits the event loop.
+// figures and quits the event loop. With `ready`, which waits until the
+// program is ready for its first command, that time is printed as well,
+// and the memory is taken after it.
 class FirstPaint : public QObject {
 public:
-    FirstPaint(QWidget& window, long long startedAt) : startedAt_(startedAt) { window.installEventFilter(this); }
+    FirstPaint(QWidget& window, long long startedAt, std::function<void()> ready = {})
+        : startedAt_(startedAt), ready_(std::move(ready)) {
+        window.installEventFilter(this);
+    }
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Paint && !seen_) {
             seen_ = true;
             QTimer::singleShot(0, this, [this] {
                 const double ms = static_cast<double>(MonotonicNanoseconds() - startedAt_) / 1e6;
-                std::printf("first_paint_ms=%.3f rss_kb=%ld\n", ms, ResidentKilobytes());
+                std::printf("first_paint_ms=%.3f", ms);
+                if (ready_) {
+                    ready_();
+                    std::printf(" ready_ms=%.3f", static_cast<double>(MonotonicNanoseconds() - startedAt_) / 1e6);
+                }
+                std::printf(" rss_kb=%ld\n", ResidentKilobytes());
                 std::fflush(stdout);
                 QApplication::quit();
             });
@@ -50,6 +61,7 @@ public:
 
 private:
     long long startedAt_;
+    std::function<void()> ready_;
     bool seen_ = false;
 };
 

@@ -51,6 +51,11 @@ inline QByteArray ReadBytes(const QString& path) {
     return file.readAll();
 }
 
+// The error box of a file that cannot be read.
+inline QString CannotOpenBox(const QString& path) {
+    return QStringLiteral("ファイル ") + path + QStringLiteral(" は開けません.");
+}
+
 // The CP932 bytes of a text.
 inline QByteArray Cp932(const QString& text) {
     return QByteArray::fromStdString(Utf8ToCp932(text.toUtf8().toStdString()).value_or("?"));

@@ -7,6 +7,10 @@
 #include <QMenu>
 #include <QPushButton>
 
+#include <chrono>
+#include <future>
+#include <thread>
+
 using namespace guikit;
 
 class EntryTest : public QObject {
@@ -125,12 +129,68 @@ private slots:
         const QString missing = folder_.File(QStringLiteral("no such unit.kr"));
         FakeDesktop desktop;
         const auto session = StartDesigner(Portable(), PathOf(missing));
-        QCOMPARE(desktop.Errors, QStringList{QStringLiteral("ファイル ") + missing + QStringLiteral(" は開けません.")});
+        QCOMPARE(desktop.Errors, QStringList{CannotOpenBox(missing)});
         const Designer& designer = session->designer;
         QVERIFY(designer.Sheet.UnitName.empty());
         QCOMPARE(designer.Sheet.Weapons.Count() + designer.Sheet.Moves.Count() + designer.Sheet.Options.Count(),
                  std::size_t{0});
         QVERIFY(session->Main().isVisible());
+    }
+
+    // As krmake starts: the window is painted while the catalogs still load
+    // (here until the test lets them arrive). Their failures, the pickers'
+    // rows and the unit file of the command line come when they are there;
+    // a template chosen before that waits for them.
+    void theWindowPaintsBeforeTheCatalogsAreThere() {
+        Folder folder({QStringLiteral("option.csv")});
+        const QString unit = folder.File(QStringLiteral("早い.kr"));
+        WriteBytes(unit, Cp932(QStringLiteral("[基本性能]\r\n名称=早い機\r\nクラス=M\r\n[武装]\r\n"
+                                              "WEAPON0=ｱｰﾑﾊﾟﾝﾁ(火薬式)\r\n")));
+        const DataFolders folders = PortableFolders(folder.Path());
+        FakeDesktop desktop;
+
+        // Loading held back; `loaded` is what the loaders really said.
+        const auto heldBack = [&](std::future<std::vector<std::string>>& loaded,
+                                  std::promise<std::vector<std::string>>& arrive) {
+            CatalogsLoading loading(folders.Catalogs);
+            loaded = std::move(loading.Failures);
+            loading.Failures = arrive.get_future();
+            return loading;
+        };
+        {
+            std::future<std::vector<std::string>> loaded;
+            std::promise<std::vector<std::string>> arrive;
+            const auto session = StartDesigner(folders, PathOf(unit), heldBack(loaded, arrive));
+            TfrmMain& main = session->Main();
+            QVERIFY(QTest::qWaitForWindowExposed(&main));
+            QTest::qWait(50);
+            QVERIFY(desktop.Errors.isEmpty());
+            QCOMPARE(main.txtKrName->text(), QString());
+            QCOMPARE(session->frmWeapon->Model()->rowCount(), 0);
+
+            arrive.set_value(loaded.get());
+            QTRY_COMPARE(main.txtKrName->text(), QStringLiteral("早い機"));
+            QCOMPARE(desktop.Errors, QStringList{CannotOpenBox(folder.File(QStringLiteral("option.csv")))});
+            QCOMPARE(session->designer.Sheet.Weapons.Count(), std::size_t{1});
+            QCOMPARE(session->frmWeapon->Model()->rowCount(), 26);
+            QCOMPARE(session->frmMove->Model()->rowCount(), 21);
+        }
+        desktop.Errors.clear();
+        {
+            std::future<std::vector<std::string>> loaded;
+            std::promise<std::vector<std::string>> arrive;
+            const auto session = StartDesigner(folders, std::nullopt, heldBack(loaded, arrive));
+            std::thread later([&] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                arrive.set_value(loaded.get());
+            });
+            session->Main().mnuNewClick(4);
+            later.join();
+            QCOMPARE(desktop.Errors.size(), 1);
+            QCOMPARE(session->Main().txtKrName->text(), QStringLiteral("KRH-X31-LS クォーツ"));
+            QCOMPARE(session->designer.Sheet.Weapons.Count(), std::size_t{1});
+            QCOMPARE(session->frmMove->Model()->rowCount(), 21);
+        }
     }
 };
 

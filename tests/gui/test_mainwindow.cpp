@@ -63,8 +63,6 @@ QStringList ActionTexts(const QMenu* menu) {
     return texts;
 }
 
-QString CannotOpenBox(const QString& path) { return QStringLiteral("ファイル ") + path + QStringLiteral(" は開けません."); }
-
 }  // namespace
 
 class MainWindowTest : public QObject {
