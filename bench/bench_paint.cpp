@@ -292,9 +292,13 @@ void SteadySession(const Options& options, Samples& samples) {
             Row(samples, "ctrl_home", viewport, nullptr, [&] { QTest::keyClick(list, Qt::Key_Home, Qt::ControlModifier); });
         }
         // A repaint takes about a millisecond, and is compared across
-        // catalog sizes to a tenth of that: four times the samples.
-        for (int round = 0; round < 4 * options.Rounds; ++round)
+        // catalog sizes to a tenth of that: four times the samples, each
+        // after a pause, as a player's repaints come (back to back, every
+        // other one sometimes waited for the X server).
+        for (int round = 0; round < 4 * options.Rounds; ++round) {
+            Settle(20);
             Row(samples, "repaint", viewport, nullptr, [&] { viewport->update(); });
+        }
     });
     for (int round = 0; round < options.Rounds; ++round) {
         double opened = -1;
