@@ -47,6 +47,9 @@ std::vector<std::string> LoadCatalogs(Catalogs& catalogs, const CatalogFiles& fi
     std::future<std::string> weapon = LoadThenIndex(catalogs.Weapon, files.Weapon, catalogs.Indexing);
     std::future<std::string> option = LoadThenIndex(catalogs.Option, files.Option, catalogs.Indexing);
     std::future<std::string> move = LoadThenIndex(catalogs.Move, files.Move, catalogs.Indexing);
+    // All three end before anything is told, also when one threw: the
+    // catalogs are read only once no load runs.
+    for (std::future<std::string>* load : {&weapon, &option, &move}) load->wait();
     std::vector<std::string> failures;
     for (std::string failure : {weapon.get(), option.get(), move.get()})
         if (!failure.empty()) failures.push_back(std::move(failure));

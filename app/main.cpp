@@ -174,6 +174,8 @@ void TfrmMain::WaitForCatalogs() {
         // Out of memory, or no thread to load on: the catalogs hold what
         // they had read.
         failures.push_back(std::string("カタログを読み込めません: ") + error.what());
+    } catch (...) {
+        failures.push_back("カタログを読み込めません");
     }
     FillPickers(designer_);
     for (const std::string& failure : failures) ShowErrorBox(this, QString::fromUtf8(failure.c_str()));
