@@ -294,7 +294,8 @@ void SteadySession(const Options& options, Samples& samples) {
         // A repaint takes about a millisecond, and is compared across
         // catalog sizes to a tenth of that: four times the samples, each
         // after a pause, as a player's repaints come (back to back, every
-        // other one sometimes waited for the X server).
+        // other one sometimes took most of a millisecond more, for a cause
+        // not found; Ctrl+Home's repaints never did).
         for (int round = 0; round < 4 * options.Rounds; ++round) {
             Settle(20);
             Row(samples, "repaint", viewport, nullptr, [&] { viewport->update(); });
